@@ -1,0 +1,104 @@
+#include "app/Searial.h"
+
+#include "app/messages.h"
+#include "app/state.h"
+#include "ui/help.h"
+#include "ui_Searial.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QTime>
+#include <QTimer>
+
+#include <cstdlib>
+
+Searial::Searial(QWidget *parent) : QMainWindow(parent), ui(new Ui_Searial)
+{
+    responseTimer = new QTimer(this);
+    ui->setupUi(this);
+    initConnections();
+}
+
+Searial::~Searial()
+{
+    delete ui;
+}
+
+void Searial::initConnections()
+{
+    // The timer's connection stays string-based; every other one is typed.
+    connect(responseTimer, SIGNAL(timeout()), this, SLOT(handleTimeout()));
+    connect(ui->btn_display, &QAbstractButton::clicked, this, &Searial::btn_display_port);
+    connect(ui->btn_setting, &QAbstractButton::clicked, this, &Searial::btn_setting_port);
+    connect(ui->btn_query, &QAbstractButton::clicked, this, &Searial::btn_query_port);
+    connect(ui->btn_usart_number, &QAbstractButton::clicked, this, &Searial::btn_usart_number_port);
+    connect(ui->btn_open, &QAbstractButton::clicked, this, &Searial::btn_open_port);
+    connect(ui->btn_open_LD, &QAbstractButton::clicked, this, &Searial::btn_open_LD_port);
+    connect(ui->btn_td, &QAbstractButton::clicked, this, &Searial::btn_td_port);
+    connect(ui->btn_tk, &QAbstractButton::clicked, this, &Searial::btn_tk_port);
+    connect(ui->btn_close_LD, &QAbstractButton::clicked, this, &Searial::btn_close_LD_port);
+    connect(ui->btn_send, &QAbstractButton::clicked, this, &Searial::btn_send_data);
+    connect(ui->btn_c, &QAbstractButton::clicked, this, &Searial::btn_c_port);
+    connect(ui->btn_save, &QAbstractButton::clicked, this, &Searial::btn_save_port);
+    connect(ui->btn_clear, &QAbstractButton::clicked, this, &Searial::btn_clear_port);
+    connect(&serial, &QIODevice::readyRead, this, &Searial::receive_data);
+    connect(ui->btn_set_baud_rate, &QAbstractButton::clicked, this,
+            &Searial::btn_set_baud_rate_port);
+    connect(ui->btn_set_AD, &QAbstractButton::clicked, this, &Searial::btn_set_AD_port);
+    connect(ui->btn_set_DA, &QAbstractButton::clicked, this, &Searial::btn_set_DA_port);
+    connect(ui->btn_set_Auto_M, &QAbstractButton::clicked, this, &Searial::btn_set_Auto_M_port);
+    connect(ui->btn_R_ID, &QAbstractButton::clicked, this, &Searial::btn_R_ID_port);
+    connect(ui->btn_R_AD, &QAbstractButton::clicked, this, &Searial::btn_R_AD_port);
+    connect(ui->btn_R_DA, &QAbstractButton::clicked, this, &Searial::btn_R_DA_port);
+    connect(ui->action_exit, &QAction::triggered, this, &Searial::action_exit_port);
+    connect(ui->action_version, &QAction::triggered, this, &Searial::action_version_port);
+    connect(ui->action_help, &QAction::triggered, this, &Searial::action_help_port);
+
+    // A vanished device (adapter unplugged) would otherwise report read errors
+    // in a tight loop for ever; treat it as the operator pressing Close.
+    connect(&serial, &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError error) { handlePortError(error); });
+}
+
+void Searial::sleep(unsigned int msec)
+{
+    // Time-of-day arithmetic: a deadline past midnight wraps and returns at once.
+    const QTime deadline = QTime::currentTime().addMSecs(static_cast<int>(msec));
+    while (QTime::currentTime() < deadline) {
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+}
+
+void Searial::btn_display_port(bool)
+{
+    ui->stackedWidget->setCurrentIndex(2);
+}
+
+void Searial::btn_setting_port(bool)
+{
+    ui->stackedWidget->setCurrentIndex(1);
+}
+
+void Searial::btn_query_port(bool)
+{
+    ui->stackedWidget->setCurrentIndex(0);
+}
+
+void Searial::action_exit_port()
+{
+    std::exit(0);
+}
+
+void Searial::action_version_port()
+{
+    QMessageBox::information(this, tr("Version number"), tr("ORVANTE_USART_v1.0."),
+                             QMessageBox::Ok);
+}
+
+void Searial::action_help_port()
+{
+    // Each activation opens another window; all of them go with the main window.
+    auto *window = new help(this);
+    window->setWindowTitle("HELP");
+    window->show();
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+// How the program fits together
+//
+//   app/       main() and Searial, the one main window. Its slots are the whole
+//              behaviour of the program; each stays thin and hands the real work
+//              to the folders below. state.h holds the exchange state the slots
+//              share (file-scope, as there is one window per process).
+//   ui/        Designer forms compiled by uic (Ui_Searial, Ui_help) and the help
+//              window class.
+//   serial/    Port discovery, the eight line presets and the traffic log file.
+//   protocol/  Command bytes, answer parsing and exchange codes; knows no
+//              widgets, so tests, fuzzers and the simulator call it directly.
+//   sim/       A sensor model and the sensor-sim program that plays the sensor
+//              on a pseudo-terminal.
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QSerialPort>
+#include <QStringList>
+
+class Ui_Searial;
+
+class Searial : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit Searial(QWidget *parent = nullptr);
+    ~Searial() override;
+
+private slots:
+    // The order of these declarations is their meta-object index: keep it.
+    void sleep(unsigned int msec);
+    void handleTimeout();
+    QByteArray lineEdit_conversion(QByteArray x);
+    QByteArray data_analysis(QByteArray x, QByteArray y, int len);
+    void btn_display_port(bool);
+    void btn_setting_port(bool);
+    void btn_query_port(bool);
+    QStringList GetEnableCommPort();
+    void cmb_port_name_port();
+    void btn_usart_number_port(bool);
+    void btn_open_port(bool);
+    void btn_send_data(bool);
+    void btn_open_LD_port(bool);
+    void btn_td_port(bool);
+    void btn_tk_port(bool);
+    void btn_close_LD_port(bool);
+    void btn_R_ID_port(bool);
+    void btn_R_AD_port(bool);
+    void btn_R_DA_port(bool);
+    void btn_c_port(bool);
+    void btn_clear_port(bool);
+    void btn_save_port(bool);
+    void receive_data();
+    void btn_set_baud_rate_port(bool);
+    void btn_set_AD_port(bool);
+    void btn_set_DA_port(bool);
+    void btn_set_Auto_M_port(bool);
+    void action_exit_port();
+    void action_version_port();
+    void action_help_port();
+
+private:
+    void initConnections();
+
+    // Shared by the query and setting slots: true when a command is in flight.
+    // With `warn` the operator is told so in the busy box.
+    bool refusedAsBusy(bool warn);
+    void startQuery(quint8 command, const QByteArray &bytes);
+
+    void closePort();
+    void handlePortError(QSerialPort::SerialPortError error);
+
+    // Per-chunk protocol steps of the receive path.
+    void showDistanceFrame(const QByteArray &chunk);
+    void confirmChunkSettings(const QByteArray &chunk);
+
+    // Steps of the response window.
+    void parseQueryAnswer();
+    void confirmTimedSettings();
+
+    Ui_Searial *ui;
+    QSerialPort serial;
+};

@@ -1,0 +1,149 @@
+// Slots of the serial link: port scan, open/close, receive, send and the log.
+
+#include "app/Searial.h"
+
+#include "app/logging.h"
+#include "app/state.h"
+#include "protocol/answers.h"
+#include "serial/linepresets.h"
+#include "serial/ports.h"
+#include "serial/traffic.h"
+#include "ui_Searial.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <limits>
+
+QStringList Searial::GetEnableCommPort()
+{
+    return serial::openablePorts();
+}
+
+void Searial::cmb_port_name_port()
+{
+    qCDebug(lcLink) << GetEnableCommPort();
+}
+
+void Searial::btn_usart_number_port(bool)
+{
+    ui->cmb_port_name->clear();
+    portNameList = GetEnableCommPort();
+    qCDebug(lcLink) << portNameList.size();
+    // An int counter: the 8-bit one would wrap after 127 ports.
+    constexpr int maxIndex = std::numeric_limits<qint8>::max();
+    for (int i = 0; i < portNameList.size(); ++i) {
+        portIndex = static_cast<qint8>(qMin(i, maxIndex));
+        ui->cmb_port_name->addItem(portNameList.at(i));
+    }
+    portIndex = static_cast<qint8>(qMin(portNameList.size(), maxIndex));
+}
+
+void Searial::btn_open_port(bool)
+{
+    if (!portClosed) {
+        closePort();
+        return;
+    }
+    const int index = ui->cmb_port_name->currentIndex();
+    qCDebug(lcLink) << index;
+    // Nothing scanned or nothing found: there is no port to open.
+    if (index < 0 || index >= portNameList.size())
+        return;
+    qCDebug(lcLink) << portNameList.at(index);
+    serial.setPortName(portNameList.at(index));
+    serial::applyLinePreset(serial, ui->cmb_baud_rate->currentIndex());
+    if (!serial.open(QIODevice::ReadWrite))
+        return;
+    ui->lab_status->setText("Connected");
+    portClosed = false;
+    ui->btn_open->setText("Close");
+}
+
+void Searial::closePort()
+{
+    portClosed = true;
+    ui->lab_status->setText(" Disconnected");
+    serial.close();
+    ui->btn_open->setText("Open");
+}
+
+void Searial::handlePortError(QSerialPort::SerialPortError error)
+{
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError &&
+        error != QSerialPort::WriteError)
+        return;
+    // Close from the event loop, not from inside the port's own notification.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!portClosed)
+                closePort();
+        },
+        Qt::QueuedConnection);
+}
+
+void Searial::btn_send_data(bool)
+{
+    const QByteArray bytes = serial::freeTextBytes(ui->lint_send_data->toPlainText());
+    serial.write(bytes);
+    qCDebug(lcLink) << bytes;
+}
+
+void Searial::btn_clear_port(bool)
+{
+    ui->plainTextEdit->clear();
+}
+
+void Searial::btn_save_port(bool)
+{
+    const QString path =
+        QFileDialog::getSaveFileName(nullptr, tr("Select"), QString(), tr("txt(*.txt)"));
+    if (path.isEmpty()) {
+        QMessageBox box(QMessageBox::Information, tr("Warning"), tr("Failed to select file, no path"),
+                        QMessageBox::NoButton, this);
+        box.addButton(tr("OK"), QMessageBox::AcceptRole);
+        box.exec();
+        return;
+    }
+    QString error;
+    if (!serial::startTrafficLog(path, ui->plainTextEdit->toPlainText(), &error)) {
+        qCDebug(lcLink) << error;
+        QMessageBox::critical(nullptr, tr("Warning"), tr("Unable to create file"), QMessageBox::Ok);
+        return;
+    }
+    // Only a file that was created takes over the log; a failed or cancelled
+    // Save leaves logging where it was.
+    saveFilePath = path;
+    qCDebug(lcLink) << saveFilePath;
+    saveActive = true;
+}
+
+void Searial::receive_data()
+{
+    const QByteArray chunk = serial.readAll();
+    qCDebug(lcLink) << chunk;
+    qCDebug(lcLink) << chunk.size();
+
+    if (!chunk.isEmpty()) {
+        const bool hex = ui->checkBox->checkState() == Qt::Checked;
+        ui->plainTextEdit->insertPlainText(hex ? QString::fromLatin1(chunk.toHex())
+                                               : protocol::chunkText(chunk));
+    }
+    ui->plainTextEdit->moveCursor(QTextCursor::End);
+
+    rxBuffer.append(protocol::chunkText(chunk).toUtf8());
+    rxByteCount = rxByteCount > std::numeric_limits<int>::max() - chunk.size()
+                      ? std::numeric_limits<int>::max()
+                      : rxByteCount + chunk.size();
+
+    if (saveActive && !chunk.isEmpty()) {
+        QString error;
+        if (!serial::appendTrafficLog(saveFilePath, chunk, &error))
+            qCDebug(lcLink) << error;
+    }
+
+    showDistanceFrame(chunk);
+    confirmChunkSettings(chunk);
+}

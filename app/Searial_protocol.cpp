@@ -1,0 +1,286 @@
+// Slots of the sensor protocol: laser and measurements, queries, settings, and
+// the answer steps of the receive path and the response window.
+
+#include "app/Searial.h"
+
+#include "app/logging.h"
+#include "app/messages.h"
+#include "app/state.h"
+#include "protocol/answers.h"
+#include "protocol/commands.h"
+#include "protocol/exchange.h"
+#include "ui_Searial.h"
+
+#include <QTimer>
+
+using namespace protocol;
+
+QByteArray Searial::lineEdit_conversion(QByteArray x)
+{
+    return numberField(x);
+}
+
+QByteArray Searial::data_analysis(QByteArray x, QByteArray y, int len)
+{
+    return dataAnalysis(x, y, len);
+}
+
+bool Searial::refusedAsBusy(bool warn)
+{
+    if (!isBusy(activeCommand))
+        return false;
+    if (warn)
+        showBusyWarning(this);
+    return true;
+}
+
+// --- Laser and measurements: never refused, no answer awaited. ---
+
+void Searial::btn_open_LD_port(bool)
+{
+    distanceDisplay = false;
+    activeCommand = Idle;
+    serial.write(kLaserOn);
+}
+
+void Searial::btn_td_port(bool)
+{
+    activeCommand = SingleMeasurement;
+    serial.write(kSingleMeasurement);
+}
+
+void Searial::btn_tk_port(bool)
+{
+    activeCommand = ContinuousMeasurement;
+    serial.write(kContinuousMeasurement);
+}
+
+void Searial::btn_close_LD_port(bool)
+{
+    distanceDisplay = false;
+    activeCommand = Idle;
+    serial.write(kLaserOff);
+}
+
+void Searial::btn_c_port(bool)
+{
+    distanceDisplay = false;
+    activeCommand = Idle;
+    serial.write(kStop);
+}
+
+void Searial::showDistanceFrame(const QByteArray &chunk)
+{
+    QByteArray distance;
+    if (showsDistance(activeCommand, distanceDisplay) && frameDistance(chunk, &distance))
+        ui->lineEdit_D->setText(chunkText(distance));
+}
+
+// --- Queries: answered within the response window. ---
+
+void Searial::startQuery(quint8 command, const QByteArray &bytes)
+{
+    if (refusedAsBusy(false))
+        return;
+    if (command == SwitchingQuery)
+        rxByteCount = 0;
+    distanceDisplay = false;
+    activeCommand = command;
+    rxBuffer.clear();
+    responseTimer->start(kResponseWindowMs);
+    serial.write(bytes);
+}
+
+void Searial::btn_R_ID_port(bool)
+{
+    startQuery(IdentityQuery, kIdentityQuery);
+}
+
+void Searial::btn_R_AD_port(bool)
+{
+    startQuery(AnalogQuery, kAnalogQuery);
+}
+
+void Searial::btn_R_DA_port(bool)
+{
+    startQuery(SwitchingQuery, kSwitchingQuery);
+}
+
+void Searial::handleTimeout()
+{
+    qCDebug(lcProtocol) << rxBuffer;
+    if (responseTimer->isActive())
+        responseTimer->stop();
+    parseQueryAnswer();
+    confirmTimedSettings();
+    activeCommand = Idle;
+    rxBuffer.clear();
+}
+
+void Searial::parseQueryAnswer()
+{
+    switch (activeCommand) {
+    case IdentityQuery: {
+        ui->lineEdit_R_list->clear();
+        ui->lineEdit_R_version_number->clear();
+        ui->lineEdit_R_data->clear();
+        const Identity id = parseIdentity(rxBuffer);
+        ui->lineEdit_R_list->setText(chunkText(id.serialNumber));
+        ui->lineEdit_R_version_number->setText(chunkText(id.version));
+        ui->lineEdit_R_data->setText(chunkText(id.date));
+        activeCommand = Idle;
+        break;
+    }
+    case AnalogQuery: {
+        ui->lineEdit_R_AD_I->clear();
+        ui->lineEdit_R_AD_D_min->clear();
+        ui->lineEdit_R_AD_D_max->clear();
+        const AnalogOutput analog = parseAnalog(rxBuffer);
+        if (!analog.range.isEmpty())
+            ui->lineEdit_R_AD_I->setText(chunkText(analog.range));
+        ui->lineEdit_R_AD_D_min->setText(chunkText(analog.minDistance));
+        qCDebug(lcProtocol) << "#####\r\n";
+        qCDebug(lcProtocol) << analog.maxStart;
+        ui->lineEdit_R_AD_D_max->setText(chunkText(analog.maxDistance));
+        // The setting steps that follow see an empty buffer.
+        rxBuffer.clear();
+        activeCommand = Idle;
+        break;
+    }
+    case SwitchingQuery: {
+        const SwitchingOutputs outputs = parseSwitching(rxBuffer, rxByteCount);
+        ui->lineEdit_R_DA1_on->setText(chunkText(outputs.on1));
+        ui->lineEdit_R_DA1_off->setText(chunkText(outputs.off1));
+        ui->lineEdit_R_DA2_on->setText(chunkText(outputs.on2));
+        ui->lineEdit_R_DA2_off->setText(chunkText(outputs.off2));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// --- Settings ---
+
+void Searial::btn_set_baud_rate_port(bool)
+{
+    if (refusedAsBusy(true))
+        return;
+    pendingSetting = LineSpeedSetting;
+    const QByteArray command = lineSpeedCommand(ui->cmb_set_baud_rate->currentIndex());
+    if (!command.isEmpty())
+        serial.write(command);
+    rxBuffer.clear();
+    responseTimer->start(kResponseWindowMs);
+}
+
+void Searial::btn_set_Auto_M_port(bool)
+{
+    if (refusedAsBusy(false))
+        return;
+    pendingSetting = AutoMeasureSetting;
+    const QByteArray command = autoMeasureCommand(ui->com_set_Auto_M->currentIndex());
+    if (!command.isEmpty())
+        serial.write(command);
+}
+
+void Searial::btn_set_AD_port(bool)
+{
+    if (refusedAsBusy(true))
+        return;
+    // A longer distance would break the range command's layout.
+    if (!fitsField(ui->lineEdit_W_AD_D_min->text().toLatin1()) ||
+        !fitsField(ui->lineEdit_W_AD_D_max->text().toLatin1())) {
+        showFieldTooLongBox(this);
+        return;
+    }
+    pendingSetting = AnalogSetting;
+    const int index = ui->cmb_set_AD_I->currentIndex();
+    qCDebug(lcProtocol) << index;
+    const QByteArray command = analogCurrentCommand(index);
+    if (!command.isEmpty())
+        serial.write(command);
+}
+
+void Searial::btn_set_DA_port(bool)
+{
+    if (refusedAsBusy(true))
+        return;
+    const QByteArray start = ui->lineEdit_W_DA_start->text().toLatin1();
+    const QByteArray stop = ui->lineEdit_W_DA_stop->text().toLatin1();
+    const QByteArray start2 = ui->lineEdit_W_DA_start2->text().toLatin1();
+    const QByteArray stop2 = ui->lineEdit_W_DA_stop2->text().toLatin1();
+    if (!fitsField(start) || !fitsField(stop) || !fitsField(start2) || !fitsField(stop2)) {
+        showFieldTooLongBox(this);
+        return;
+    }
+    QByteArray first = kSwitchingFirstTemplate;
+    pendingSetting = SwitchingFirstSetting;
+    const char mode = switchingModeLetter(ui->cmb_set_DA_mode->currentIndex());
+    fillSwitchingCommand(first, mode, lineEdit_conversion(start), lineEdit_conversion(stop));
+    // The second command is fixed now and sent once the first is acknowledged.
+    fillSwitchingCommand(daCommandTemplate, mode, lineEdit_conversion(start2),
+                         lineEdit_conversion(stop2));
+    rxBuffer.clear();
+    responseTimer->start(kResponseWindowMs);
+    serial.write(first);
+}
+
+void Searial::confirmTimedSettings()
+{
+    if (pendingSetting == LineSpeedSetting) {
+        if (lineSpeedAccepted(rxBuffer, rxByteCount))
+            showSuccessBox(this);
+        else
+            showFailureBox(this);
+        pendingSetting = NoSetting;
+    }
+    if (pendingSetting == SwitchingSecondSetting) {
+        const Ack ack = scanAck(rxBuffer, rxByteCount);
+        if (ack != Ack::None) {
+            if (ack == Ack::Ok)
+                showSuccessBox(this);
+            else
+                showFailureBox(this);
+            pendingSetting = NoSetting;
+        }
+    }
+    if (pendingSetting == SwitchingFirstSetting) {
+        const Ack ack = scanAck(rxBuffer, rxByteCount);
+        if (ack == Ack::Rejected) {
+            showFailureBox(this);
+            pendingSetting = NoSetting;
+        } else if (ack == Ack::Ok) {
+            responseTimer->start(kResponseWindowMs);
+            serial.write(daCommandTemplate);
+            serial.write(kLineEnd);
+            pendingSetting = SwitchingSecondSetting;
+        }
+    }
+}
+
+void Searial::confirmChunkSettings(const QByteArray &chunk)
+{
+    if (pendingSetting == AnalogSetting && isAnalogRangeRequest(chunk)) {
+        pendingSetting = NoSetting;
+        const QByteArray min = ui->lineEdit_W_AD_D_min->text().toLatin1();
+        const QByteArray max = ui->lineEdit_W_AD_D_max->text().toLatin1();
+        qCDebug(lcProtocol) << min;
+        // The texts may have grown since the click; never send a broken layout.
+        if (!fitsField(min) || !fitsField(max)) {
+            showFailureBox(this);
+        } else {
+            for (const QByteArray &part : analogRangeWrites(min, max))
+                serial.write(part);
+            qCDebug(lcProtocol) << numberField(max);
+            showSuccessBox(this);
+        }
+    }
+    if (pendingSetting == AutoMeasureSetting) {
+        pendingSetting = NoSetting;
+        if (isAutoMeasureAck(chunk))
+            showSuccessBox(this);
+        else
+            showFailureBox(this);
+    }
+}

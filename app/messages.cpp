@@ -1,0 +1,43 @@
+#include "app/messages.h"
+
+#include "app/logging.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+Q_LOGGING_CATEGORY(lcLink, "orvante.link", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcProtocol, "orvante.protocol", QtInfoMsg)
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Searial", text);
+}
+
+void inform(QWidget *parent, const char *title, const char *text)
+{
+    QMessageBox::information(parent, tr(title), tr(text), QMessageBox::Ok);
+}
+
+} // namespace
+
+void showBusyWarning(QWidget *parent)
+{
+    inform(parent, "Warning", "Please stop other instructions first");
+}
+
+void showSuccessBox(QWidget *parent)
+{
+    inform(parent, "Message", "Your operation was successful");
+}
+
+void showFailureBox(QWidget *parent)
+{
+    inform(parent, "Warning", "Your operation failed. Please check your output parameters");
+}
+
+void showFieldTooLongBox(QWidget *parent)
+{
+    inform(parent, "Warning", "Distances may have at most 8 characters");
+}

@@ -1,0 +1,17 @@
+#include "app/state.h"
+
+#include "protocol/commands.h"
+#include "protocol/exchange.h"
+
+QTimer *responseTimer = nullptr;
+int rxByteCount = 0;
+QByteArray rxBuffer;
+QByteArray daCommandTemplate = protocol::kSwitchingSecondTemplate;
+QString saveFilePath;
+bool saveActive = false;
+quint8 pendingSetting = protocol::NoSetting;
+quint8 activeCommand = protocol::Idle;
+bool distanceDisplay = true;
+QStringList portNameList;
+qint8 portIndex = 0;
+bool portClosed = true;

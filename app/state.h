@@ -1,0 +1,36 @@
+#pragma once
+
+// Exchange and port state shared by the main window's slots. There is exactly
+// one main window per process, so these live at file scope rather than in the
+// window; tests reach them through this header.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+class QTimer;
+
+// Response window of the timed exchanges; created by the main window.
+extern QTimer *responseTimer;
+// Bytes received since the last switching-output query (saturates at INT_MAX).
+extern int rxByteCount;
+// Text received since the last clear; what the response window parses.
+extern QByteArray rxBuffer;
+// Second switching-output command, prepared when the first one is sent.
+extern QByteArray daCommandTemplate;
+// Traffic log file and whether received chunks go to it.
+extern QString saveFilePath;
+extern bool saveActive;
+// Setting write awaiting its answer (protocol::Setting).
+extern quint8 pendingSetting;
+// Command in flight (protocol::Command).
+extern quint8 activeCommand;
+// Frame-sized chunks count as distances whatever is in flight, until the first
+// laser, stop or query command.
+extern bool distanceDisplay;
+// Ports found by the last Scan, in combo-box order.
+extern QStringList portNameList;
+extern qint8 portIndex;
+// State of the Open/Close toggle.
+extern bool portClosed;

@@ -1,0 +1,153 @@
+#include "protocol/answers.h"
+
+#include <cstring>
+
+namespace protocol {
+
+namespace {
+
+// True when the `n` bytes of `seq` lie inside `data` from `pos` on and equal it.
+bool matchesAt(const QByteArray &data, int pos, const char *seq, int n)
+{
+    if (pos < 0 || n > data.size() - pos)
+        return false;
+    return std::memcmp(data.constData() + pos, seq, size_t(n)) == 0;
+}
+
+// Bytes from `from` up to (not including) the next CR, or to the end.
+QByteArray upToCr(const QByteArray &data, int from)
+{
+    if (from < 0 || from >= data.size())
+        return QByteArray();
+    int end = data.indexOf('\r', from);
+    if (end < 0)
+        end = data.size();
+    return data.mid(from, end - from);
+}
+
+// The bytes at `positions` when all of them lie inside `data`; empty otherwise.
+QByteArray bytesAt(const QByteArray &data, int first, int count)
+{
+    if (first < 0 || count > data.size() - first)
+        return QByteArray();
+    return data.mid(first, count);
+}
+
+} // namespace
+
+QString chunkText(const QByteArray &bytes)
+{
+    const int zero = bytes.indexOf('\0');
+    const int n = zero < 0 ? bytes.size() : zero;
+    return QString::fromUtf8(bytes.constData(), n);
+}
+
+QByteArray dataAnalysis(const QByteArray &text, const QByteArray &key, int len)
+{
+    const int k = key.size();
+    if (k != 3 && k != 4)
+        return QByteArray();
+    const int size = text.size();
+    for (int p = 0; p < len && p <= size - k; ++p) {
+        if (std::memcmp(text.constData() + p, key.constData(), size_t(k)) != 0)
+            continue;
+        // First match decides: skip exactly one separator byte, copy up to CR.
+        return upToCr(text, p + k + 1);
+    }
+    return QByteArray();
+}
+
+bool frameDistance(const QByteArray &chunk, QByteArray *distance)
+{
+    const int size = chunk.size();
+    if (size != 13 && size != 26)
+        return false;
+    int i = 3;
+    while (i < size && chunk.at(i) == '0')
+        ++i;
+    const QByteArray text = upToCr(chunk, i);
+    if (distance)
+        *distance = text;
+    return true;
+}
+
+Identity parseIdentity(const QByteArray &answer)
+{
+    Identity id;
+    id.serialNumber = bytesAt(answer, 18, 3);
+    id.version = bytesAt(answer, 16, 2);
+    if (answer.size() >= 16) {
+        id.date = QByteArrayLiteral("202");
+        id.date += answer.at(11);
+        id.date += '-';
+        id.date += answer.mid(12, 2);
+        id.date += '-';
+        id.date += answer.mid(14, 2);
+    }
+    return id;
+}
+
+AnalogOutput parseAnalog(const QByteArray &answer)
+{
+    AnalogOutput out;
+    if (answer.size() > 5) {
+        const char code = answer.at(5);
+        if (code == '0')
+            out.range = QByteArrayLiteral("0~20");
+        else if (code == '1')
+            out.range = QByteArrayLiteral("4~20");
+    }
+    if (answer.size() <= 7)
+        return out;
+    const int firstPlus = answer.indexOf('+', 7);
+    if (firstPlus < 0)
+        return out; // lower distance incomplete: min and max stay empty
+    out.minDistance = answer.mid(7, firstPlus - 7);
+    out.maxStart = firstPlus + 1;
+    const int secondPlus = answer.indexOf('+', firstPlus + 1);
+    if (secondPlus >= 0)
+        out.maxDistance = answer.mid(firstPlus + 1, secondPlus - firstPlus - 1);
+    return out;
+}
+
+SwitchingOutputs parseSwitching(const QByteArray &answer, int len)
+{
+    SwitchingOutputs s;
+    s.on1 = dataAnalysis(answer, QByteArrayLiteral("on1"), len);
+    s.off1 = dataAnalysis(answer, QByteArrayLiteral("off1"), len);
+    s.on2 = dataAnalysis(answer, QByteArrayLiteral("on2"), len);
+    s.off2 = dataAnalysis(answer, QByteArrayLiteral("off2"), len);
+    return s;
+}
+
+Ack scanAck(const QByteArray &answer, int len)
+{
+    if (len <= 0)
+        return Ack::None;
+    const int size = answer.size();
+    for (int p = 0; p < len && p < size; ++p) {
+        if (matchesAt(answer, p, "Ezz", 3))
+            return Ack::Rejected;
+        if (matchesAt(answer, p, "ok", 2))
+            return Ack::Ok;
+    }
+    return Ack::None;
+}
+
+bool lineSpeedAccepted(const QByteArray &answer, int len)
+{
+    const QByteArray value = dataAnalysis(answer, QByteArrayLiteral("Set"), len);
+    return !value.isEmpty() && value.at(0) >= '0' && value.at(0) <= '9';
+}
+
+bool isAnalogRangeRequest(const QByteArray &chunk)
+{
+    return matchesAt(chunk, 0, "DAC", 3);
+}
+
+bool isAutoMeasureAck(const QByteArray &chunk)
+{
+    return matchesAt(chunk, 0, "Aut", 3);
+}
+
+} // namespace protocol

@@ -1,0 +1,97 @@
+#include "protocol/commands.h"
+
+namespace protocol {
+
+QByteArray numberField(const QByteArray &text)
+{
+    // The walk of lineEdit_conversion, done in place on a copy of
+    // the text: target positions 7..0, each taking the byte just left of the
+    // previous source position, '0' once the source is used up.
+    QByteArray x = text;
+    if (x.size() < kFieldWidth)
+        x.resize(kFieldWidth); // the walk creates these positions; all are written below
+    int c = text.size();
+    for (int j = kFieldWidth - 1; j >= 0; --j) {
+        if (c > 0) {
+            --c;
+            x[j] = x.at(c);
+        } else {
+            x[j] = '0';
+        }
+    }
+    return x;
+}
+
+QByteArray lineSpeedCommand(int presetIndex)
+{
+    if (presetIndex < 0 || presetIndex > 7)
+        return QByteArray();
+    QByteArray cmd = QByteArrayLiteral("ut+");
+    cmd += char('0' + presetIndex);
+    cmd += kLineEnd;
+    return cmd;
+}
+
+QByteArray autoMeasureCommand(int index)
+{
+    switch (index) {
+    case 0:
+        return QByteArrayLiteral("sa+1\r\n");
+    case 1:
+        return QByteArrayLiteral("sa+0\r\n");
+    default:
+        return QByteArray();
+    }
+}
+
+QByteArray analogCurrentCommand(int index)
+{
+    switch (index) {
+    case 0:
+        return QByteArrayLiteral("dt+0\r\n");
+    case 1:
+        return QByteArrayLiteral("dt+1\r\n");
+    default:
+        return QByteArray();
+    }
+}
+
+QList<QByteArray> analogRangeWrites(const QByteArray &minText, const QByteArray &maxText)
+{
+    return {QByteArrayLiteral("ds+"), numberField(minText), QByteArrayLiteral("+"),
+            numberField(maxText), kLineEnd};
+}
+
+char switchingModeLetter(int modeIndex)
+{
+    switch (modeIndex) {
+    case 0:
+        return 'p';
+    case 1:
+        return 'q';
+    default:
+        return 0;
+    }
+}
+
+void fillSwitchingCommand(QByteArray &command, char modeLetter, const QByteArray &startField,
+                          const QByteArray &stopField)
+{
+    if (command.size() < 21)
+        return;
+    if (modeLetter != 0)
+        command[1] = modeLetter;
+    const int startCount = qMin(startField.size(), kFieldWidth);
+    for (int i = 0; i < startCount; ++i)
+        command[4 + i] = startField.at(i);
+    const int stopCount = qMin(stopField.size(), kFieldWidth);
+    for (int i = 0; i < stopCount; ++i)
+        command[13 + i] = stopField.at(i);
+}
+
+bool fitsField(const QByteArray &text)
+{
+    return text.size() <= kFieldWidth;
+}
+
+} // namespace protocol

@@ -1,0 +1,16 @@
+#include "protocol/exchange.h"
+
+namespace protocol {
+
+bool isBusy(quint8 activeCommand)
+{
+    return activeCommand != Idle;
+}
+
+bool showsDistance(quint8 activeCommand, bool distanceDisplay)
+{
+    return activeCommand == SingleMeasurement || activeCommand == ContinuousMeasurement ||
+           distanceDisplay;
+}
+
+} // namespace protocol

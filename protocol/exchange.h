@@ -1,0 +1,40 @@
+#pragma once
+
+// Codes of the request/answer exchange with the sensor. They are shared by the
+// main window's slots, the tests and the simulator, so they live here without
+// any widget dependency.
+
+#include <QtGlobal>
+
+namespace protocol {
+
+// What command is in flight (activeCommand).
+enum Command : quint8 {
+    Idle = 0,
+    IdentityQuery = 1,
+    AnalogQuery = 2,
+    SingleMeasurement = 3,
+    ContinuousMeasurement = 4,
+    SwitchingQuery = 7,
+};
+
+// Which setting write awaits its answer (pendingSetting).
+enum Setting : quint8 {
+    NoSetting = 0,
+    LineSpeedSetting = 1,
+    AnalogSetting = 2,
+    SwitchingFirstSetting = 3,
+    SwitchingSecondSetting = 4,
+    AutoMeasureSetting = 5,
+};
+
+// Queries and settings must not overlap a command in flight.
+bool isBusy(quint8 activeCommand);
+
+// Whether a frame-sized chunk is to be read as a distance.
+bool showsDistance(quint8 activeCommand, bool distanceDisplay);
+
+// Response window of the timed exchanges, in milliseconds.
+constexpr int kResponseWindowMs = 1000;
+
+} // namespace protocol

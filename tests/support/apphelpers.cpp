@@ -1,0 +1,48 @@
+#include "apphelpers.h"
+
+#include "app/Searial.h"
+#include "app/state.h"
+#include "protocol/commands.h"
+#include "ptypeer.h"
+
+#include <QComboBox>
+#include <QMetaObject>
+#include <QPushButton>
+
+void resetExchangeState()
+{
+    // responseTimer belongs to the window (and dies with it); each new window
+    // makes its own.
+    rxByteCount = 0;
+    rxBuffer.clear();
+    daCommandTemplate = protocol::kSwitchingSecondTemplate;
+    saveFilePath.clear();
+    saveActive = false;
+    pendingSetting = 0;
+    activeCommand = 0;
+    distanceDisplay = true;
+    portNameList.clear();
+    portIndex = 0;
+    portClosed = true;
+}
+
+void click(QObject *window, const char *button)
+{
+    child<QPushButton>(window, button)->click();
+}
+
+bool invoke(QObject *window, const char *slot)
+{
+    return QMetaObject::invokeMethod(window, slot);
+}
+
+bool openPort(Searial &window, const PtyPeer &peer, int preset)
+{
+    portNameList = QStringList{peer.path()};
+    auto *names = child<QComboBox>(&window, "cmb_port_name");
+    names->clear();
+    names->addItem(peer.path());
+    child<QComboBox>(&window, "cmb_baud_rate")->setCurrentIndex(preset);
+    click(&window, "btn_open");
+    return !portClosed;
+}

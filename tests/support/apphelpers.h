@@ -1,0 +1,29 @@
+#pragma once
+
+// Reaching into the main window the way an operator does: widgets by object
+// name, slots through the meta-object, and the exchange state reset between
+// test functions (it is file-scope and outlives each window).
+
+#include <QObject>
+#include <QString>
+
+class Searial;
+class PtyPeer;
+
+template <class T> T *child(QObject *window, const char *name)
+{
+    return window->findChild<T *>(QString::fromLatin1(name));
+}
+
+// Back to the values the program starts with.
+void resetExchangeState();
+
+// Clicks the named button.
+void click(QObject *window, const char *button);
+
+// Runs a slot by name (most have no signal of their own in tests).
+bool invoke(QObject *window, const char *slot);
+
+// Puts the pseudo-terminal into the port list and presses Open with `preset`
+// selected. True when the program shows the open state.
+bool openPort(Searial &window, const PtyPeer &peer, int preset = 0);

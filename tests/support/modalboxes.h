@@ -1,0 +1,56 @@
+#pragma once
+
+// Answers the modal dialogs a test provokes. It polls for the active modal
+// widget from a timer (a modal box blocks the test in a nested event loop, so
+// nothing else could answer it), records what each message box said and closes
+// it; file dialogs get the path queued with answerFileDialog(), or are cancelled.
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+class QMessageBox;
+
+struct SeenBox
+{
+    QString title;
+    QString text;
+    int icon = 0; // QMessageBox::Icon
+    QStringList buttons;
+    bool hasParent = false;
+};
+
+class ModalBoxes : public QObject
+{
+    Q_OBJECT
+
+public:
+    ModalBoxes();
+
+    QList<SeenBox> seen;
+    int fileDialogs = 0;
+
+    // The next file dialog picks this path; an empty path cancels it.
+    void answerFileDialog(const QString &path) { m_filePath = path; }
+
+    // While held, message boxes are recorded but left open, so a test can look
+    // at the state a slot has while its box is up; release() closes them.
+    void hold(bool on) { m_hold = on; }
+    int openBoxes() const;
+    void release();
+
+    // "title|text" of every box seen, for compact comparisons.
+    QStringList summary() const;
+    void clear() { seen.clear(); fileDialogs = 0; }
+
+private:
+    void poll();
+    void record(QMessageBox *box);
+
+    QTimer m_timer;
+    QString m_filePath;
+    bool m_hold = false;
+    QList<QPointer<QMessageBox>> m_recorded;
+};

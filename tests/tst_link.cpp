@@ -1,0 +1,478 @@
+// The serial link against a pseudo-terminal: scan, open/close with each line
+// preset, the receive path and its log, free-text sending, and losing the device.
+
+#include "app/Searial.h"
+#include "app/state.h"
+#include "serial/ports.h"
+#include "support/apphelpers.h"
+#include "support/modalboxes.h"
+#include "support/ptypeer.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSerialPortInfo>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+#include <climits>
+#include <memory>
+#include <time.h>
+
+namespace {
+
+qint64 processCpuMs()
+{
+    timespec ts;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+QString display(Searial &window)
+{
+    return child<QPlainTextEdit>(&window, "plainTextEdit")->toPlainText();
+}
+
+QStringList comboItems(QComboBox *combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+class TestLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void scanListsOpenablePortsOnly();
+    void scanPastOneHundredTwentySeven();
+    void openWithEachPreset_data();
+    void openWithEachPreset();
+    void openFailureKeepsClosedState_data();
+    void openFailureKeepsClosedState();
+
+    void receiveDisplay_data();
+    void receiveDisplay();
+    void zeroByteChunk();
+    void emptyChunk();
+    void chunkAtOperatorsCursor();
+    void clearKeepsReceiveBuffer();
+    void byteCountSaturates();
+
+    void send_data();
+    void send();
+
+    void saveThenLogChunks();
+    void logKeepsRawBytes();
+    void failedSaveKeepsLogging_data();
+    void failedSaveKeepsLogging();
+
+    void deviceLossClosesPort();
+
+private:
+    std::unique_ptr<Searial> window;
+    std::unique_ptr<ModalBoxes> boxes;
+    std::unique_ptr<PtyPeer> peer;
+    std::unique_ptr<QTemporaryDir> dir;
+
+    // Writes one chunk and waits until the program has taken it in.
+    void deliver(const QByteArray &bytes)
+    {
+        const int before = rxByteCount;
+        QVERIFY(peer->write(bytes));
+        QTRY_COMPARE(rxByteCount, before + bytes.size());
+    }
+};
+
+void TestLink::init()
+{
+    resetExchangeState();
+    serial::setExtraPortPaths({});
+    window = std::make_unique<Searial>();
+    boxes = std::make_unique<ModalBoxes>();
+    peer = std::make_unique<PtyPeer>();
+    dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(peer->isValid());
+}
+
+void TestLink::cleanup()
+{
+    window.reset();
+    peer.reset();
+    boxes.reset();
+    serial::setExtraPortPaths({});
+}
+
+void TestLink::scanListsOpenablePortsOnly()
+{
+    PtyPeer second;
+    const QString missing = dir->path() + "/no-such-device";
+    serial::setExtraPortPaths({peer->path(), missing, second.path()});
+    auto *names = child<QComboBox>(window.get(), "cmb_port_name");
+    QCOMPARE(names->count(), 0);
+
+    click(window.get(), "btn_usart_number");
+    QVERIFY(portNameList.endsWith(second.path()));
+    QCOMPARE(portNameList.mid(portNameList.size() - 2), (QStringList{peer->path(), second.path()}));
+    QVERIFY(!portNameList.contains(missing));
+    QCOMPARE(comboItems(names), portNameList);
+    QCOMPARE(names->currentIndex(), 0);
+
+    // A second scan replaces the list rather than adding to it.
+    const int count = names->count();
+    click(window.get(), "btn_usart_number");
+    QCOMPARE(names->count(), count);
+
+    // The port this program holds open is not offered again, and stays open.
+    names->setCurrentIndex(portNameList.indexOf(peer->path()));
+    click(window.get(), "btn_open");
+    QVERIFY(!portClosed);
+    click(window.get(), "btn_usart_number");
+    QVERIFY(!portNameList.contains(peer->path()));
+    QVERIFY(portNameList.contains(second.path()));
+    QVERIFY(!portClosed);
+    QCOMPARE(child<QPushButton>(window.get(), "btn_open")->text(), QString("Close"));
+    click(window.get(), "btn_open");
+    QVERIFY(portClosed);
+}
+
+void TestLink::scanPastOneHundredTwentySeven()
+{
+    std::vector<std::unique_ptr<PtyPeer>> peers;
+    QStringList paths;
+    for (int i = 0; i < 130; ++i) {
+        peers.push_back(std::make_unique<PtyPeer>());
+        QVERIFY(peers.back()->isValid());
+        paths << peers.back()->path();
+    }
+    serial::setExtraPortPaths(paths);
+    click(window.get(), "btn_usart_number");
+    auto *names = child<QComboBox>(window.get(), "cmb_port_name");
+    QCOMPARE(portNameList.mid(portNameList.size() - 130), paths);
+    QCOMPARE(comboItems(names), portNameList);
+}
+
+void TestLink::openWithEachPreset_data()
+{
+    QTest::addColumn<int>("preset");
+    QTest::addColumn<int>("speed");
+    QTest::addColumn<int>("charSize");
+    QTest::addColumn<bool>("evenParity");
+    QTest::newRow("9600 8 None") << 0 << int(B9600) << int(CS8) << false;
+    QTest::newRow("9600 7 Even") << 1 << int(B9600) << int(CS7) << true;
+    QTest::newRow("19200 8 None") << 2 << int(B19200) << int(CS8) << false;
+    QTest::newRow("19200 7 Even") << 3 << int(B19200) << int(CS7) << true;
+    QTest::newRow("38400 8 None") << 4 << int(B38400) << int(CS8) << false;
+    QTest::newRow("38400 7 Even") << 5 << int(B38400) << int(CS7) << true;
+    QTest::newRow("115200 8 None") << 6 << int(B115200) << int(CS8) << false;
+    QTest::newRow("115200 7 Even") << 7 << int(B115200) << int(CS7) << true;
+}
+
+void TestLink::openWithEachPreset()
+{
+    QFETCH(int, preset);
+    QFETCH(int, speed);
+    QFETCH(int, charSize);
+    QFETCH(bool, evenParity);
+    auto *status = child<QLabel>(window.get(), "lab_status");
+    auto *button = child<QPushButton>(window.get(), "btn_open");
+
+    // Open with another preset first: the second Open must take the current one.
+    QVERIFY(openPort(*window, *peer, (preset + 1) % 8));
+    click(window.get(), "btn_open");
+    QVERIFY(portClosed);
+    QCOMPARE(status->text(), QString(" Disconnected"));
+    QCOMPARE(button->text(), QString("Open"));
+
+    peer->forgetRequested();
+    QVERIFY(openPort(*window, *peer, preset));
+    QCOMPARE(status->text(), QString("Connected"));
+    QCOMPARE(button->text(), QString("Close"));
+    const termios attrs = peer->attributes();
+    QCOMPARE(int(cfgetospeed(&attrs)), speed);
+    QCOMPARE(int(cfgetispeed(&attrs)), speed);
+    QVERIFY(!(attrs.c_cflag & CSTOPB));
+    QVERIFY(!(attrs.c_cflag & CRTSCTS));
+    // The pty driver forces 8 bits without parity on itself, so character size
+    // and parity are checked on what the program asked the device for.
+    termios requested;
+    QVERIFY(peer->requestedAttributes(&requested));
+    QCOMPARE(int(requested.c_cflag & CSIZE), charSize);
+    QCOMPARE(bool(requested.c_cflag & PARENB), evenParity);
+    QVERIFY(!(requested.c_cflag & PARODD));
+    QVERIFY(!(requested.c_cflag & CSTOPB));
+
+    // Changing the preset while open has no effect until the next Open.
+    child<QComboBox>(window.get(), "cmb_baud_rate")->setCurrentIndex((preset + 2) % 8);
+    const termios unchanged = peer->attributes();
+    QCOMPARE(int(cfgetospeed(&unchanged)), speed);
+}
+
+void TestLink::openFailureKeepsClosedState_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::newRow("no scan yet") << "noscan";
+    QTest::newRow("scan found nothing") << "empty";
+    QTest::newRow("device vanished") << "missing";
+}
+
+void TestLink::openFailureKeepsClosedState()
+{
+    QFETCH(QString, situation);
+    auto *names = child<QComboBox>(window.get(), "cmb_port_name");
+    if (situation == "empty") {
+        serial::setExtraPortPaths({dir->path() + "/nothing"});
+        click(window.get(), "btn_usart_number");
+        // Only the system's own ports could be listed; pick none of them.
+        names->setCurrentIndex(-1);
+    } else if (situation == "missing") {
+        portNameList = QStringList{dir->path() + "/gone"};
+        names->addItem(portNameList.first());
+    }
+    click(window.get(), "btn_open");
+    QVERIFY(portClosed);
+    QCOMPARE(child<QLabel>(window.get(), "lab_status")->text(), QString(" Disconnected"));
+    QCOMPARE(child<QPushButton>(window.get(), "btn_open")->text(), QString("Open"));
+    QVERIFY(boxes->seen.isEmpty());
+    // The next press tries again and succeeds with a real device.
+    QVERIFY(openPort(*window, *peer));
+}
+
+void TestLink::receiveDisplay_data()
+{
+    QTest::addColumn<bool>("hex");
+    QTest::addColumn<QByteArrayList>("chunks");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("text") << false << QByteArrayList{"AB\r\n", "C"} << QString("AB\nC");
+    QTest::newRow("hex, next chunk on the same line")
+        << true << QByteArrayList{"AB\r\n", "C"} << QString("41420d0a43");
+    QTest::newRow("utf-8 text") << false << QByteArrayList{"\xc2\xb0" "C"} << QString("°C");
+}
+
+void TestLink::receiveDisplay()
+{
+    QFETCH(bool, hex);
+    QFETCH(QByteArrayList, chunks);
+    QFETCH(QString, shown);
+    child<QCheckBox>(window.get(), "checkBox")->setChecked(hex);
+    QVERIFY(openPort(*window, *peer));
+    QByteArray all;
+    for (const QByteArray &chunk : chunks) {
+        deliver(chunk);
+        all += chunk;
+    }
+    QCOMPARE(display(*window), shown);
+    // The hex setting only changes what is shown.
+    QCOMPARE(rxBuffer, all);
+}
+
+void TestLink::zeroByteChunk()
+{
+    const QByteArray chunk("ab\0cd\r\n", 7);
+    QVERIFY(openPort(*window, *peer));
+    deliver(chunk);
+    QCOMPARE(display(*window), QString("ab"));
+    QCOMPARE(rxBuffer, QByteArray("ab"));
+    QCOMPARE(rxByteCount, 7);
+
+    child<QCheckBox>(window.get(), "checkBox")->setChecked(true);
+    child<QPlainTextEdit>(window.get(), "plainTextEdit")->clear();
+    deliver(chunk);
+    QCOMPARE(display(*window), QString("6162006364" "0d0a"));
+    QCOMPARE(rxByteCount, 14);
+}
+
+void TestLink::emptyChunk()
+{
+    QVERIFY(openPort(*window, *peer));
+    auto *edit = child<QPlainTextEdit>(window.get(), "plainTextEdit");
+    edit->setPlainText("abc");
+    QTextCursor cursor = edit->textCursor();
+    cursor.setPosition(1);
+    edit->setTextCursor(cursor);
+    rxBuffer = "kept";
+    rxByteCount = 4;
+    // A readyRead with nothing to read.
+    QVERIFY(invoke(window.get(), "receive_data"));
+    QCOMPARE(edit->toPlainText(), QString("abc"));
+    QCOMPARE(edit->textCursor().position(), 3);
+    QCOMPARE(rxBuffer, QByteArray("kept"));
+    QCOMPARE(rxByteCount, 4);
+}
+
+void TestLink::chunkAtOperatorsCursor()
+{
+    QVERIFY(openPort(*window, *peer));
+    auto *edit = child<QPlainTextEdit>(window.get(), "plainTextEdit");
+    edit->setPlainText("hello");
+    QTextCursor cursor = edit->textCursor();
+    cursor.setPosition(2);
+    edit->setTextCursor(cursor);
+    deliver("XY");
+    QCOMPARE(edit->toPlainText(), QString("heXYllo"));
+    deliver("Z");
+    QCOMPARE(edit->toPlainText(), QString("heXYlloZ"));
+}
+
+void TestLink::clearKeepsReceiveBuffer()
+{
+    QVERIFY(openPort(*window, *peer));
+    deliver("on1:100\r\n");
+    click(window.get(), "btn_clear");
+    QCOMPARE(display(*window), QString());
+    QCOMPARE(rxBuffer, QByteArray("on1:100\r\n"));
+    QCOMPARE(rxByteCount, 9);
+}
+
+void TestLink::byteCountSaturates()
+{
+    QVERIFY(openPort(*window, *peer));
+    rxByteCount = INT_MAX - 2;
+    QVERIFY(peer->write("12345"));
+    QTRY_COMPARE(rxBuffer, QByteArray("12345"));
+    QCOMPARE(rxByteCount, INT_MAX);
+    QVERIFY(peer->write("6"));
+    QTRY_COMPARE(rxBuffer, QByteArray("123456"));
+    QCOMPARE(rxByteCount, INT_MAX);
+}
+
+void TestLink::send_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::newRow("final line break goes out as CR LF") << "c\n" << QByteArray("c\r\n");
+    QTest::newRow("inner line break stays LF") << "a\nb" << QByteArray("a\nb");
+    QTest::newRow("outside Latin-1") << QString::fromUtf8("x€y") << QByteArray("x?y");
+    QTest::newRow("Latin-1 kept as one byte") << QString::fromUtf8("é") << QByteArray("\xe9");
+    QTest::newRow("only a line break") << "\n" << QByteArray("\r\n");
+}
+
+void TestLink::send()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, sent);
+    QVERIFY(openPort(*window, *peer));
+    auto *edit = child<QTextEdit>(window.get(), "lint_send_data");
+    edit->setPlainText(text);
+    click(window.get(), "btn_send");
+    QTRY_COMPARE(peer->received(), sent);
+    QCOMPARE(edit->toPlainText(), text);
+}
+
+void TestLink::saveThenLogChunks()
+{
+    QVERIFY(openPort(*window, *peer));
+    child<QPlainTextEdit>(window.get(), "plainTextEdit")->setPlainText("first line\nsecond line");
+    const QString path = dir->filePath("log.txt");
+    boxes->answerFileDialog(path);
+    click(window.get(), "btn_save");
+    QCOMPARE(boxes->fileDialogs, 1);
+    QVERIFY(boxes->seen.isEmpty());
+    QVERIFY(saveActive);
+    QCOMPARE(saveFilePath, path);
+    QCOMPARE(readFile(path), QByteArray("first line\nsecond line"));
+
+    deliver("x\r\n");
+    deliver("y\r\n");
+    QCOMPARE(readFile(path), QByteArray("first line\nsecond linex\r\ny\r\n"));
+}
+
+void TestLink::logKeepsRawBytes()
+{
+    QVERIFY(openPort(*window, *peer));
+    const QString path = dir->filePath("raw.txt");
+    boxes->answerFileDialog(path);
+    click(window.get(), "btn_save");
+    QVERIFY(saveActive);
+    const QByteArray chunk("\xff\xfe\0\x80ok\r\n", 8);
+    deliver(chunk);
+    QCOMPARE(readFile(path), chunk);
+}
+
+void TestLink::failedSaveKeepsLogging_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<bool>("hasParent");
+    QTest::newRow("cancelled") << true << "Warning" << "Failed to select file, no path"
+                               << int(QMessageBox::Information) << true;
+    QTest::newRow("cannot create") << false << "Warning" << "Unable to create file"
+                                   << int(QMessageBox::Critical) << false;
+}
+
+void TestLink::failedSaveKeepsLogging()
+{
+    QFETCH(bool, cancel);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    QFETCH(int, icon);
+    QFETCH(bool, hasParent);
+    QVERIFY(openPort(*window, *peer));
+    const QString path = dir->filePath("log.txt");
+    boxes->answerFileDialog(path);
+    click(window.get(), "btn_save");
+    QVERIFY(saveActive);
+    deliver("one\r\n");
+
+    // Not even root can create a file in /proc.
+    boxes->answerFileDialog(cancel ? QString() : QString("/proc/orvante-test-log.txt"));
+    click(window.get(), "btn_save");
+    QCOMPARE(boxes->seen.size(), 1);
+    QCOMPARE(boxes->seen.first().title, title);
+    QCOMPARE(boxes->seen.first().text, text);
+    QCOMPARE(boxes->seen.first().icon, icon);
+    QCOMPARE(boxes->seen.first().hasParent, hasParent);
+    QCOMPARE(boxes->seen.first().buttons, QStringList{"OK"});
+
+    // Traffic keeps going to the file that was working.
+    QVERIFY(saveActive);
+    QCOMPARE(saveFilePath, path);
+    deliver("two\r\n");
+    QCOMPARE(readFile(path), QByteArray("one\r\ntwo\r\n"));
+}
+
+void TestLink::deviceLossClosesPort()
+{
+    QVERIFY(openPort(*window, *peer));
+    deliver("before\r\n");
+    peer->closeMaster();
+    QTRY_VERIFY(portClosed);
+    QCOMPARE(child<QLabel>(window.get(), "lab_status")->text(), QString(" Disconnected"));
+    QCOMPARE(child<QPushButton>(window.get(), "btn_open")->text(), QString("Open"));
+    QVERIFY(boxes->seen.isEmpty());
+
+    // Idle again: a spinning error loop would use the whole window's time.
+    const qint64 cpuBefore = processCpuMs();
+    QTest::qWait(500);
+    const qint64 cpuUsed = processCpuMs() - cpuBefore;
+    qInfo("CPU used in 500 ms after the device went away: %lld ms", cpuUsed);
+    QVERIFY2(cpuUsed < 200, qPrintable(QString::number(cpuUsed)));
+
+    PtyPeer replacement;
+    QVERIFY(openPort(*window, replacement));
+    QVERIFY(replacement.write("after\r\n"));
+    QTRY_VERIFY(display(*window).endsWith("after\n"));
+}
+
+QTEST_MAIN(TestLink)
+#include "tst_link.moc"

@@ -1,0 +1,205 @@
+// The sensor-sim program as a process: its options, the pseudo-terminal it
+// serves, and how it ends.
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+QString simulatorPath()
+{
+    // Every executable of the build lands in the build root.
+    return QCoreApplication::applicationDirPath() + "/sensor-sim";
+}
+
+// Starts the simulator and returns the device path it prints.
+QString startSimulator(QProcess &process, const QStringList &arguments)
+{
+    process.start(simulatorPath(), arguments);
+    if (!process.waitForStarted(5000))
+        return QString();
+    while (!process.canReadLine()) {
+        if (!process.waitForReadyRead(5000))
+            return QString();
+    }
+    return QString::fromLocal8Bit(process.readLine()).trimmed();
+}
+
+bool openPort(QSerialPort &port, const QString &path)
+{
+    port.setPortName(path);
+    port.setBaudRate(QSerialPort::Baud9600);
+    return port.open(QIODevice::ReadWrite);
+}
+
+// Writes a command and collects the answer until it holds `size` bytes.
+QByteArray ask(QSerialPort &port, const QByteArray &command, int size)
+{
+    port.write(command);
+    QByteArray answer;
+    QElapsedTimer clock;
+    clock.start();
+    while (answer.size() < size && clock.elapsed() < 5000) {
+        if (port.bytesAvailable() > 0 || port.waitForReadyRead(100))
+            answer += port.readAll();
+    }
+    return answer;
+}
+
+} // namespace
+
+class tst_SensorSim : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void helpListsEveryOption();
+    void badOptions_data();
+    void badOptions();
+    void servesPseudoTerminal_data();
+    void servesPseudoTerminal();
+    void survivesReopen();
+    void lineDropClosesTheDevice();
+};
+
+void tst_SensorSim::initTestCase()
+{
+    QVERIFY2(QFileInfo(simulatorPath()).isExecutable(), qPrintable(simulatorPath()));
+}
+
+void tst_SensorSim::helpListsEveryOption()
+{
+    QProcess process;
+    process.start(simulatorPath(), {"--help"});
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    const QByteArray help = process.readAllStandardOutput();
+    const char *options[] = {
+        "--device",          "--link",           "--verbose",         "--profile",    "--distance",
+        "--amplitude",       "--period",         "--jitter",          "--seed",       "--rate",
+        "--serial-number",   "--sensor-version", "--production-date", "--preset",     "--auto",
+        "--reject-settings", "--silent",         "--delay",           "--chunk-size", "--chunk-gap",
+        "--noise-bytes",     "--drop-after"};
+    for (const char *option : options)
+        QVERIFY2(help.contains(option), option);
+}
+
+void tst_SensorSim::badOptions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+
+    QTest::newRow("unknown profile") << QStringList{"--profile", "wobble"};
+    QTest::newRow("preset out of range") << QStringList{"--preset", "8"};
+    QTest::newRow("zero rate") << QStringList{"--rate", "0"};
+    QTest::newRow("negative delay") << QStringList{"--delay", "-5"};
+    QTest::newRow("short serial number") << QStringList{"--serial-number", "AB"};
+    QTest::newRow("year outside 202x") << QStringList{"--production-date", "2019-05-01"};
+    QTest::newRow("link with a device")
+        << QStringList{"--device", "/dev/null", "--link", "/tmp/unused-sensor-link"};
+}
+
+// A bad option must stop the program before it serves anything.
+void tst_SensorSim::badOptions()
+{
+    QFETCH(QStringList, arguments);
+
+    QProcess process;
+    process.start(simulatorPath(), arguments);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
+    QVERIFY(process.readAllStandardError().startsWith("sensor-sim: "));
+}
+
+void tst_SensorSim::servesPseudoTerminal_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("viaLink");
+
+    QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+    QTest::newRow("SIGINT, through a link") << int(SIGINT) << true;
+}
+
+void tst_SensorSim::servesPseudoTerminal()
+{
+    QFETCH(int, signal);
+    QFETCH(bool, viaLink);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString link = dir.filePath("ttySENSOR");
+    QStringList arguments{"--distance", "4711", "--serial-number", "Q42"};
+    if (viaLink)
+        arguments << "--link" << link;
+
+    QProcess process;
+    const QString path = startSimulator(process, arguments);
+    QVERIFY2(path.startsWith("/dev/"), qPrintable(path));
+    if (viaLink)
+        QCOMPARE(QFileInfo(link).symLinkTarget(), path);
+
+    QSerialPort port;
+    QVERIFY2(openPort(port, viaLink ? link : path), qPrintable(port.errorString()));
+    QCOMPARE(ask(port, "td\r\n", 13), QByteArray("DT:00004711\r\n"));
+    QCOMPARE(ask(port, "IDR+F\r\n", 23).mid(18, 3), QByteArray("Q42"));
+    port.close();
+
+    ::kill(pid_t(process.processId()), signal);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(!QFileInfo(link).isSymLink());
+}
+
+// The program closes and reopens the port when the operator changes the line
+// preset; the sensor must still be there afterwards.
+void tst_SensorSim::survivesReopen()
+{
+    QProcess process;
+    const QString path = startSimulator(process, {});
+    QVERIFY(!path.isEmpty());
+
+    for (int round = 0; round < 2; ++round) {
+        QSerialPort port;
+        QVERIFY2(openPort(port, path), qPrintable(port.errorString()));
+        QCOMPARE(ask(port, "td\r\n", 13), QByteArray("DT:00012345\r\n"));
+    }
+    process.terminate();
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitCode(), 0);
+}
+
+void tst_SensorSim::lineDropClosesTheDevice()
+{
+    QProcess process;
+    const QString path = startSimulator(process, {"--drop-after", "1"});
+    QVERIFY(!path.isEmpty());
+
+    QSerialPort port;
+    QVERIFY2(openPort(port, path), qPrintable(port.errorString()));
+    // A vanished pty shows as a read error, a vanished adapter as a resource
+    // error; either way the port must be closed, or the error repeats.
+    QSerialPort::SerialPortError lostWith = QSerialPort::NoError;
+    connect(&port, &QSerialPort::errorOccurred, [&](QSerialPort::SerialPortError error) {
+        if (error == QSerialPort::NoError || lostWith != QSerialPort::NoError)
+            return;
+        lostWith = error;
+        port.close();
+    });
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        lostWith == QSerialPort::ReadError || lostWith == QSerialPort::ResourceError, 5000);
+}
+
+QTEST_GUILESS_MAIN(tst_SensorSim)
+#include "tst_sensorsim.moc"

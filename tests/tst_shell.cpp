@@ -1,0 +1,318 @@
+// The main window as a whole: its slot table, page switching, the menus, the
+// help windows and the two ways the program ends.
+
+#include "app/Searial.h"
+#include "app/state.h"
+#include "support/apphelpers.h"
+#include "support/modalboxes.h"
+#include "ui/help.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMetaMethod>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProcess>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+const char *const kHelpText =
+    "1、Please power up the sensor and connect it to the computer through the transmission "
+    "line.After the computer has installed the driver, click Identification Serial Port on the "
+    "main interface and select.\n"
+    "2、Communication parameters default to 115200, 8, None, and then open the serial port to "
+    "communicate.";
+
+// Re-runs this test binary as a child that builds the window and ends it in
+// the given way; prints "destroyed" if the window's destructor ran.
+int runChild(int argc, char **argv, const QByteArray &mode)
+{
+    QApplication app(argc, argv);
+    auto *window = new Searial;
+    QObject::connect(window, &QObject::destroyed, [] { fputs("destroyed\n", stdout); });
+    window->show();
+    if (mode == "exit") {
+        // Exit must not wait for anything in flight.
+        activeCommand = 7;
+        responseTimer->start(1000);
+        QTimer::singleShot(0, [window] { child<QAction>(window, "action_exit")->trigger(); });
+    } else {
+        QTimer::singleShot(0, window, &QWidget::close);
+    }
+    const int status = app.exec();
+    delete window;
+    return status == 0 ? 0 : 10 + status;
+}
+
+} // namespace
+
+class TestShell : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { resetExchangeState(); }
+
+    void slotTable_data();
+    void slotTable();
+    void slotCount();
+    void helpHasNoSlots();
+    void startUpState();
+    void pageButtons_data();
+    void pageButtons();
+    void versionBox();
+    void helpWindows();
+    void helpTextIsPerWindow();
+    void missingIconShowsNoMessage();
+    void endsWithStatusZero_data();
+    void endsWithStatusZero();
+    void sleepProcessesEventsOnce();
+};
+
+void TestShell::slotTable_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QByteArray>("signature");
+    QTest::addColumn<QByteArray>("returnType");
+    const QList<QPair<QByteArray, QByteArray>> table = {
+        {"sleep(uint)", "void"},
+        {"handleTimeout()", "void"},
+        {"lineEdit_conversion(QByteArray)", "QByteArray"},
+        {"data_analysis(QByteArray,QByteArray,int)", "QByteArray"},
+        {"btn_display_port(bool)", "void"},
+        {"btn_setting_port(bool)", "void"},
+        {"btn_query_port(bool)", "void"},
+        {"GetEnableCommPort()", "QStringList"},
+        {"cmb_port_name_port()", "void"},
+        {"btn_usart_number_port(bool)", "void"},
+        {"btn_open_port(bool)", "void"},
+        {"btn_send_data(bool)", "void"},
+        {"btn_open_LD_port(bool)", "void"},
+        {"btn_td_port(bool)", "void"},
+        {"btn_tk_port(bool)", "void"},
+        {"btn_close_LD_port(bool)", "void"},
+        {"btn_R_ID_port(bool)", "void"},
+        {"btn_R_AD_port(bool)", "void"},
+        {"btn_R_DA_port(bool)", "void"},
+        {"btn_c_port(bool)", "void"},
+        {"btn_clear_port(bool)", "void"},
+        {"btn_save_port(bool)", "void"},
+        {"receive_data()", "void"},
+        {"btn_set_baud_rate_port(bool)", "void"},
+        {"btn_set_AD_port(bool)", "void"},
+        {"btn_set_DA_port(bool)", "void"},
+        {"btn_set_Auto_M_port(bool)", "void"},
+        {"action_exit_port()", "void"},
+        {"action_version_port()", "void"},
+        {"action_help_port()", "void"},
+    };
+    for (int i = 0; i < table.size(); ++i)
+        QTest::addRow("%d %s", i, table[i].first.constData())
+            << i << table[i].first << table[i].second;
+}
+
+void TestShell::slotTable()
+{
+    QFETCH(int, index);
+    QFETCH(QByteArray, signature);
+    QFETCH(QByteArray, returnType);
+    const QMetaObject &meta = Searial::staticMetaObject;
+    const QMetaMethod method = meta.method(meta.methodOffset() + index);
+    QCOMPARE(method.methodSignature(), signature);
+    QCOMPARE(QByteArray(method.typeName()), returnType);
+    QCOMPARE(method.methodType(), QMetaMethod::Slot);
+    QCOMPARE(method.access(), QMetaMethod::Private);
+}
+
+void TestShell::slotCount()
+{
+    const QMetaObject &meta = Searial::staticMetaObject;
+    QCOMPARE(meta.className(), "Searial");
+    QCOMPARE(meta.superClass(), &QMainWindow::staticMetaObject);
+    QCOMPARE(meta.methodCount() - meta.methodOffset(), 30);
+    QCOMPARE(meta.propertyCount() - meta.propertyOffset(), 0);
+}
+
+void TestShell::helpHasNoSlots()
+{
+    const QMetaObject &meta = help::staticMetaObject;
+    QCOMPARE(meta.className(), "help");
+    QCOMPARE(meta.superClass(), &QMainWindow::staticMetaObject);
+    QCOMPARE(meta.methodCount() - meta.methodOffset(), 0);
+}
+
+void TestShell::startUpState()
+{
+    Searial window;
+    QCOMPARE(window.windowTitle(), QString("Searial"));
+    QCOMPARE(child<QStackedWidget>(&window, "stackedWidget")->currentIndex(), 2);
+    QVERIFY(responseTimer);
+    QCOMPARE(responseTimer->parent(), &window);
+    QVERIFY(!responseTimer->isActive());
+    QVERIFY(portClosed);
+    QVERIFY(portNameList.isEmpty());
+    QCOMPARE(activeCommand, quint8(0));
+    QCOMPARE(pendingSetting, quint8(0));
+    QVERIFY(distanceDisplay);
+}
+
+void TestShell::pageButtons_data()
+{
+    QTest::addColumn<QByteArray>("button");
+    QTest::addColumn<int>("startPage");
+    QTest::addColumn<int>("page");
+    const QList<QPair<QByteArray, int>> buttons = {
+        {"btn_query", 0}, {"btn_setting", 1}, {"btn_display", 2}};
+    for (const auto &button : buttons)
+        for (int start = 0; start < 3; ++start)
+            QTest::addRow("%s from page %d", button.first.constData(), start)
+                << button.first << start << button.second;
+}
+
+void TestShell::pageButtons()
+{
+    QFETCH(QByteArray, button);
+    QFETCH(int, startPage);
+    QFETCH(int, page);
+    Searial window;
+    auto *stack = child<QStackedWidget>(&window, "stackedWidget");
+    stack->setCurrentIndex(startPage);
+    click(&window, button.constData());
+    QCOMPARE(stack->currentIndex(), page);
+    const char *const names[] = {"page_3", "page", "page_2"};
+    QCOMPARE(stack->currentWidget()->objectName(), QString(names[page]));
+}
+
+void TestShell::versionBox()
+{
+    Searial window;
+    ModalBoxes boxes;
+    child<QAction>(&window, "action_version")->trigger();
+    QCOMPARE(boxes.seen.size(), 1);
+    const SeenBox box = boxes.seen.first();
+    QCOMPARE(box.title, QString("Version number"));
+    QCOMPARE(box.text, QString("ORVANTE_USART_v1.0."));
+    QCOMPARE(box.icon, int(QMessageBox::Information));
+    QCOMPARE(box.buttons, QStringList{"OK"});
+    QVERIFY(box.hasParent);
+}
+
+void TestShell::helpWindows()
+{
+    auto *window = new Searial;
+    auto *action = child<QAction>(window, "action_help");
+    for (int i = 0; i < 3; ++i)
+        action->trigger();
+    const QList<help *> windows = window->findChildren<help *>(QString(), Qt::FindDirectChildrenOnly);
+    QCOMPARE(windows.size(), 3);
+    QList<QPointer<help>> alive;
+    for (help *helpWindow : windows) {
+        QCOMPARE(helpWindow->windowTitle(), QString("HELP"));
+        QCOMPARE(helpWindow->size(), QSize(499, 252));
+        QVERIFY(helpWindow->isVisible());
+        QVERIFY(helpWindow->isWindow());
+        QCOMPARE(helpWindow->findChild<QPlainTextEdit *>("plainTextEdit")->toPlainText(),
+                 QString::fromUtf8(kHelpText));
+        QCOMPARE(helpWindow->findChild<QGroupBox *>("groupBox")->title(), QString());
+        QVERIFY(helpWindow->menuBar()->actions().isEmpty());
+        QVERIFY(helpWindow->statusBar()->currentMessage().isEmpty());
+        alive << helpWindow;
+    }
+    // Closing only hides a help window.
+    windows.first()->close();
+    QVERIFY(alive.first());
+    delete window;
+    for (const QPointer<help> &helpWindow : alive)
+        QVERIFY(helpWindow.isNull());
+}
+
+void TestShell::helpTextIsPerWindow()
+{
+    Searial window;
+    auto *action = child<QAction>(&window, "action_help");
+    action->trigger();
+    auto *first = window.findChildren<help *>().first();
+    first->findChild<QPlainTextEdit *>("plainTextEdit")->setPlainText("edited");
+    action->trigger();
+    help *second = nullptr;
+    for (help *candidate : window.findChildren<help *>())
+        if (candidate != first)
+            second = candidate;
+    QVERIFY(second);
+    QCOMPARE(second->findChild<QPlainTextEdit *>("plainTextEdit")->toPlainText(),
+             QString::fromUtf8(kHelpText));
+}
+
+void TestShell::missingIconShowsNoMessage()
+{
+    const QIcon before = QApplication::windowIcon();
+    QApplication::setWindowIcon(QIcon(QDir::tempPath() + "/no-such-folder/img/ORV_DD.png"));
+    {
+        Searial window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCoreApplication::processEvents();
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(window.windowIcon().availableSizes().isEmpty());
+    }
+    QApplication::setWindowIcon(before);
+}
+
+void TestShell::endsWithStatusZero_data()
+{
+    QTest::addColumn<QByteArray>("mode");
+    QTest::addColumn<bool>("destroyed");
+    // Exit ends the process at once: the window is never destroyed.
+    QTest::newRow("menu Exit") << QByteArray("exit") << false;
+    QTest::newRow("window closed") << QByteArray("close") << true;
+}
+
+void TestShell::endsWithStatusZero()
+{
+    QFETCH(QByteArray, mode);
+    QFETCH(bool, destroyed);
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ORV_SHELL_CHILD", QString::fromLatin1(mode));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(env);
+    process.start(QCoreApplication::applicationFilePath(), QStringList());
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardOutput().contains("destroyed"), destroyed);
+}
+
+void TestShell::sleepProcessesEventsOnce()
+{
+    Searial window;
+    bool posted = false;
+    QTimer::singleShot(0, &window, [&posted] { posted = true; });
+    QVERIFY(QMetaObject::invokeMethod(&window, "sleep", Q_ARG(unsigned int, 0)));
+    QVERIFY(posted);
+
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(QMetaObject::invokeMethod(&window, "sleep", Q_ARG(unsigned int, 30)));
+    QVERIFY(clock.elapsed() >= 29);
+}
+
+int main(int argc, char **argv)
+{
+    const QByteArray mode = qgetenv("ORV_SHELL_CHILD");
+    if (!mode.isEmpty())
+        return runChild(argc, argv, mode);
+    QApplication app(argc, argv);
+    TestShell test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_shell.moc"

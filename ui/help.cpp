@@ -1,0 +1,13 @@
+#include "ui/help.h"
+
+#include "ui_help.h"
+
+help::help(QWidget *parent) : QMainWindow(parent), ui(new Ui_help)
+{
+    ui->setupUi(this);
+}
+
+help::~help()
+{
+    delete ui;
+}
