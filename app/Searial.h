@@ -65,6 +65,10 @@ private slots:
 private:
     void initConnections();
 
+    // One write to the port, traced on the orvante.tx category. The result is
+    // not examined: a closed or vanished port simply loses the bytes.
+    void transmit(const QByteArray &bytes);
+
     // Shared by the query and setting slots: true when a command is in flight.
     // With `warn` the operator is told so in the busy box.
     bool refusedAsBusy(bool warn);

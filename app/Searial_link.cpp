@@ -84,10 +84,16 @@ void Searial::handlePortError(QSerialPort::SerialPortError error)
         Qt::QueuedConnection);
 }
 
+void Searial::transmit(const QByteArray &bytes)
+{
+    qCDebug(lcTx, "%s", bytes.toHex().constData());
+    serial.write(bytes);
+}
+
 void Searial::btn_send_data(bool)
 {
     const QByteArray bytes = serial::freeTextBytes(ui->lint_send_data->toPlainText());
-    serial.write(bytes);
+    transmit(bytes);
     qCDebug(lcLink) << bytes;
 }
 

@@ -40,33 +40,33 @@ void Searial::btn_open_LD_port(bool)
 {
     distanceDisplay = false;
     activeCommand = Idle;
-    serial.write(kLaserOn);
+    transmit(kLaserOn);
 }
 
 void Searial::btn_td_port(bool)
 {
     activeCommand = SingleMeasurement;
-    serial.write(kSingleMeasurement);
+    transmit(kSingleMeasurement);
 }
 
 void Searial::btn_tk_port(bool)
 {
     activeCommand = ContinuousMeasurement;
-    serial.write(kContinuousMeasurement);
+    transmit(kContinuousMeasurement);
 }
 
 void Searial::btn_close_LD_port(bool)
 {
     distanceDisplay = false;
     activeCommand = Idle;
-    serial.write(kLaserOff);
+    transmit(kLaserOff);
 }
 
 void Searial::btn_c_port(bool)
 {
     distanceDisplay = false;
     activeCommand = Idle;
-    serial.write(kStop);
+    transmit(kStop);
 }
 
 void Searial::showDistanceFrame(const QByteArray &chunk)
@@ -88,7 +88,7 @@ void Searial::startQuery(quint8 command, const QByteArray &bytes)
     activeCommand = command;
     rxBuffer.clear();
     responseTimer->start(kResponseWindowMs);
-    serial.write(bytes);
+    transmit(bytes);
 }
 
 void Searial::btn_R_ID_port(bool)
@@ -169,7 +169,7 @@ void Searial::btn_set_baud_rate_port(bool)
     pendingSetting = LineSpeedSetting;
     const QByteArray command = lineSpeedCommand(ui->cmb_set_baud_rate->currentIndex());
     if (!command.isEmpty())
-        serial.write(command);
+        transmit(command);
     rxBuffer.clear();
     responseTimer->start(kResponseWindowMs);
 }
@@ -181,7 +181,7 @@ void Searial::btn_set_Auto_M_port(bool)
     pendingSetting = AutoMeasureSetting;
     const QByteArray command = autoMeasureCommand(ui->com_set_Auto_M->currentIndex());
     if (!command.isEmpty())
-        serial.write(command);
+        transmit(command);
 }
 
 void Searial::btn_set_AD_port(bool)
@@ -199,7 +199,7 @@ void Searial::btn_set_AD_port(bool)
     qCDebug(lcProtocol) << index;
     const QByteArray command = analogCurrentCommand(index);
     if (!command.isEmpty())
-        serial.write(command);
+        transmit(command);
 }
 
 void Searial::btn_set_DA_port(bool)
@@ -223,7 +223,7 @@ void Searial::btn_set_DA_port(bool)
                          lineEdit_conversion(stop2));
     rxBuffer.clear();
     responseTimer->start(kResponseWindowMs);
-    serial.write(first);
+    transmit(first);
 }
 
 void Searial::confirmTimedSettings()
@@ -252,8 +252,8 @@ void Searial::confirmTimedSettings()
             pendingSetting = NoSetting;
         } else if (ack == Ack::Ok) {
             responseTimer->start(kResponseWindowMs);
-            serial.write(daCommandTemplate);
-            serial.write(kLineEnd);
+            transmit(daCommandTemplate);
+            transmit(kLineEnd);
             pendingSetting = SwitchingSecondSetting;
         }
     }
@@ -271,7 +271,7 @@ void Searial::confirmChunkSettings(const QByteArray &chunk)
             showFailureBox(this);
         } else {
             for (const QByteArray &part : analogRangeWrites(min, max))
-                serial.write(part);
+                transmit(part);
             qCDebug(lcProtocol) << numberField(max);
             showSuccessBox(this);
         }

@@ -1,5 +1,5 @@
 #include "app/Searial.h"
-#include "serial/ports.h"
+#include "app/options.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -12,17 +12,9 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion("1.0");
 
     QCommandLineParser parser;
-    parser.setApplicationDescription("Configure and watch a laser distance sensor on a serial line.");
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption portOption(
-        "port",
-        "Offer device PATH in Scan as well (a pseudo-terminal, a network-serial bridge, the "
-        "simulator); listed only if it opens. Repeatable.",
-        "PATH");
-    parser.addOption(portOption);
+    addProgramOptions(parser);
     parser.process(app);
-    serial::setExtraPortPaths(parser.values(portOption));
+    applyProgramOptions(parser);
 
     // A missing icon file just leaves the window without an icon.
     QApplication::setWindowIcon(QIcon(QCoreApplication::applicationDirPath() + "/img/ORV_DD.png"));

@@ -5,7 +5,6 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPointer>
 
 ModalBoxes::ModalBoxes()
 {
@@ -16,9 +15,6 @@ ModalBoxes::ModalBoxes()
 
 void ModalBoxes::record(QMessageBox *box)
 {
-    if (m_recorded.contains(box))
-        return;
-    m_recorded.append(box);
     SeenBox seenBox;
     seenBox.title = box->windowTitle();
     seenBox.text = box->text();
@@ -27,6 +23,8 @@ void ModalBoxes::record(QMessageBox *box)
         seenBox.buttons << button->text();
     seenBox.hasParent = box->parentWidget() != nullptr;
     seen.append(seenBox);
+    if (onBox)
+        onBox();
 }
 
 void ModalBoxes::poll()
@@ -36,10 +34,7 @@ void ModalBoxes::poll()
         return;
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
         record(box);
-        if (!m_hold) {
-            m_recorded.removeAll(box);
-            box->buttons().first()->click();
-        }
+        box->buttons().first()->click();
         return;
     }
     if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
@@ -57,26 +52,6 @@ void ModalBoxes::poll()
                 dialog->selectFile(path);
             QMetaObject::invokeMethod(dialog, "accept");
         }
-    }
-}
-
-int ModalBoxes::openBoxes() const
-{
-    int open = 0;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        if (qobject_cast<QMessageBox *>(widget) && widget->isVisible())
-            ++open;
-    return open;
-}
-
-void ModalBoxes::release()
-{
-    m_hold = false;
-    // Boxes opened from nested loops close innermost first, as an operator would.
-    while (!m_recorded.isEmpty()) {
-        const QPointer<QMessageBox> box = m_recorded.takeLast();
-        if (box && !box->buttons().isEmpty())
-            box->buttons().first()->click();
     }
 }
 

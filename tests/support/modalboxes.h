@@ -7,9 +7,10 @@
 
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
 #include <QTimer>
+
+#include <functional>
 
 class QMessageBox;
 
@@ -35,11 +36,9 @@ public:
     // The next file dialog picks this path; an empty path cancels it.
     void answerFileDialog(const QString &path) { m_filePath = path; }
 
-    // While held, message boxes are recorded but left open, so a test can look
-    // at the state a slot has while its box is up; release() closes them.
-    void hold(bool on) { m_hold = on; }
-    int openBoxes() const;
-    void release();
+    // Runs while each message box is up, before it is answered: a slot's state
+    // at that moment shows whether it changed state before or after its box.
+    std::function<void()> onBox;
 
     // "title|text" of every box seen, for compact comparisons.
     QStringList summary() const;
@@ -51,6 +50,4 @@ private:
 
     QTimer m_timer;
     QString m_filePath;
-    bool m_hold = false;
-    QList<QPointer<QMessageBox>> m_recorded;
 };
