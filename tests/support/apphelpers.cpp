@@ -38,10 +38,15 @@ bool invoke(QObject *window, const char *slot)
 
 bool openPort(Searial &window, const PtyPeer &peer, int preset)
 {
-    portNameList = QStringList{peer.path()};
+    return openPortAt(window, peer.path(), preset);
+}
+
+bool openPortAt(Searial &window, const QString &path, int preset)
+{
+    portNameList = QStringList{path};
     auto *names = child<QComboBox>(&window, "cmb_port_name");
     names->clear();
-    names->addItem(peer.path());
+    names->addItem(path);
     child<QComboBox>(&window, "cmb_baud_rate")->setCurrentIndex(preset);
     click(&window, "btn_open");
     return !portClosed;

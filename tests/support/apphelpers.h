@@ -27,3 +27,4 @@ bool invoke(QObject *window, const char *slot);
 // Puts the pseudo-terminal into the port list and presses Open with `preset`
 // selected. True when the program shows the open state.
 bool openPort(Searial &window, const PtyPeer &peer, int preset = 0);
+bool openPortAt(Searial &window, const QString &path, int preset = 0);
