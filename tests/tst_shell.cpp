@@ -71,6 +71,7 @@ private slots:
     void versionBox();
     void helpWindows();
     void helpTextIsPerWindow();
+    void iconBesideExecutable();
     void missingIconShowsNoMessage();
     void endsWithStatusZero_data();
     void endsWithStatusZero();
@@ -249,6 +250,13 @@ void TestShell::helpTextIsPerWindow()
     QVERIFY(second);
     QCOMPARE(second->findChild<QPlainTextEdit *>("plainTextEdit")->toPlainText(),
              QString::fromUtf8(kHelpText));
+}
+
+void TestShell::iconBesideExecutable()
+{
+    // The build puts img/ next to every executable it makes, tests included.
+    const QIcon icon(QCoreApplication::applicationDirPath() + "/img/ORV_DD.png");
+    QVERIFY(!icon.availableSizes().isEmpty());
 }
 
 void TestShell::missingIconShowsNoMessage()
