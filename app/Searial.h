@@ -73,6 +73,7 @@ private:
     // With `warn` the operator is told so in the busy box.
     bool refusedAsBusy(bool warn);
     void startQuery(quint8 command, const QByteArray &bytes);
+    void endExchange(const QByteArray &command);
 
     void closePort();
     void handlePortError(QSerialPort::SerialPortError error);

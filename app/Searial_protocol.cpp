@@ -36,11 +36,18 @@ bool Searial::refusedAsBusy(bool warn)
 
 // --- Laser and measurements: never refused, no answer awaited. ---
 
-void Searial::btn_open_LD_port(bool)
+void Searial::endExchange(const QByteArray &command)
 {
+    // Laser on, laser off and Stop end whatever is in flight, and with it the
+    // display of unrequested frames.
     distanceDisplay = false;
     activeCommand = Idle;
-    transmit(kLaserOn);
+    transmit(command);
+}
+
+void Searial::btn_open_LD_port(bool)
+{
+    endExchange(kLaserOn);
 }
 
 void Searial::btn_td_port(bool)
@@ -57,16 +64,12 @@ void Searial::btn_tk_port(bool)
 
 void Searial::btn_close_LD_port(bool)
 {
-    distanceDisplay = false;
-    activeCommand = Idle;
-    transmit(kLaserOff);
+    endExchange(kLaserOff);
 }
 
 void Searial::btn_c_port(bool)
 {
-    distanceDisplay = false;
-    activeCommand = Idle;
-    transmit(kStop);
+    endExchange(kStop);
 }
 
 void Searial::showDistanceFrame(const QByteArray &chunk)

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QTest>
 
 void resetExchangeState()
 {
@@ -50,4 +51,11 @@ bool openPortAt(Searial &window, const QString &path, int preset)
     child<QComboBox>(&window, "cmb_baud_rate")->setCurrentIndex(preset);
     click(&window, "btn_open");
     return !portClosed;
+}
+
+bool deliver(PtyPeer &peer, const QByteArray &bytes)
+{
+    const int before = rxByteCount;
+    return peer.write(bytes) &&
+           QTest::qWaitFor([&] { return rxByteCount == before + bytes.size(); }, 5000);
 }

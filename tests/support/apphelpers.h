@@ -4,6 +4,7 @@
 // name, slots through the meta-object, and the exchange state reset between
 // test functions (it is file-scope and outlives each window).
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -23,6 +24,10 @@ void click(QObject *window, const char *button);
 
 // Runs a slot by name (most have no signal of their own in tests).
 bool invoke(QObject *window, const char *slot);
+
+// Writes one chunk as the sensor and waits until the program has taken it in
+// (so that the next write arrives as a chunk of its own).
+bool deliver(PtyPeer &peer, const QByteArray &bytes);
 
 // Puts the pseudo-terminal into the port list and presses Open with `preset`
 // selected. True when the program shows the open state.
