@@ -24,8 +24,7 @@ done
 
 # Fonts so that the window's texts (some of them Chinese) render off screen too.
 ensure_packages "${BUILD_PACKAGES[@]}" fonts-wqy-microhei
-build_project build
-cmake --build build --target orvante-usart sensor-sim orvante-shot -j"$(nproc)" >/dev/null
+build_project build orvante-usart sensor-sim orvante-shot >/dev/null
 
 if [ -n "$screenshot" ]; then
     case "$screenshot" in /*) ;; *) screenshot="$PWD/$screenshot" ;; esac

@@ -5,7 +5,7 @@ cd "$(dirname "$0")"
 . tools/deps.sh
 
 ensure_packages "${BUILD_PACKAGES[@]}"
-build_project build -DBUILD_TESTING=ON
+build_project build
 
 cd build
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2

@@ -5,8 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/deps.sh
 ensure_packages "${BUILD_PACKAGES[@]}" fonts-wqy-microhei xvfb xauth
-build_project build
-cmake --build build --target orvante-shot sensor-sim >/dev/null
+build_project build orvante-shot sensor-sim >/dev/null
 
 workdir=$(mktemp -d)
 build/sensor-sim --link "$workdir/sensor" --profile fixed --distance 12345 >/dev/null &

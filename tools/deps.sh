@@ -28,9 +28,15 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev
                 fontconfig fonts-dejavu-core)
 
+# build_project DIR [TARGET...]: configures and builds (everything when no
+# target is named).
 build_project() {
     local dir=$1
     shift
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$dir" -j"$(nproc)"
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    if [ $# -eq 0 ]; then
+        cmake --build "$dir" -j"$(nproc)"
+    else
+        cmake --build "$dir" -j"$(nproc)" --target "$@"
+    fi
 }
