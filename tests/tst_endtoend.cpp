@@ -1,0 +1,441 @@
+// The program against the simulated sensor, driven through its buttons as an
+// operator would: connect, measure, query, set, and the line's faults (late,
+// split and dropped answers).
+
+#include "app/Searial.h"
+#include "app/state.h"
+#include "serial/ports.h"
+#include "support/apphelpers.h"
+#include "support/modalboxes.h"
+#include "support/wiretap.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+const QString kSuccess = "Message|Your operation was successful";
+const QString kFailure = "Warning|Your operation failed. Please check your output parameters";
+
+QString display(Searial &window)
+{
+    return child<QPlainTextEdit>(&window, "plainTextEdit")->toPlainText();
+}
+
+QStringList texts(Searial &window, const QStringList &lineEdits)
+{
+    QStringList values;
+    for (const QString &name : lineEdits)
+        values << child<QLineEdit>(&window, qPrintable(name))->text();
+    return values;
+}
+
+// "name=value": a combo box gets the index, a line edit the text.
+void setInput(Searial &window, const QString &assignment)
+{
+    const QString name = assignment.section('=', 0, 0), value = assignment.section('=', 1);
+    if (auto *combo = child<QComboBox>(&window, qPrintable(name)))
+        combo->setCurrentIndex(value.toInt());
+    else
+        child<QLineEdit>(&window, qPrintable(name))->setText(value);
+}
+
+// Distance frames the sensor sent after `marker`, as the display area shows them.
+int framesAfter(const QString &shown, const QString &marker)
+{
+    const int at = shown.indexOf(marker);
+    return at < 0 ? -1 : shown.mid(at).count("DT:");
+}
+
+bool wrote(const QByteArrayList &writes, const QByteArray &prefix)
+{
+    return std::any_of(writes.begin(), writes.end(),
+                       [&](const QByteArray &w) { return w.startsWith(prefix); });
+}
+
+const QStringList kIdentity{"lineEdit_R_list", "lineEdit_R_version_number", "lineEdit_R_data"};
+const QStringList kAnalog{"lineEdit_R_AD_I", "lineEdit_R_AD_D_min", "lineEdit_R_AD_D_max"};
+const QStringList kSwitching{"lineEdit_R_DA1_on", "lineEdit_R_DA1_off", "lineEdit_R_DA2_on",
+                             "lineEdit_R_DA2_off"};
+
+} // namespace
+
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Searial> window;
+    std::unique_ptr<ModalBoxes> boxes;
+    std::unique_ptr<WireTap> tap;
+    std::unique_ptr<QProcess> sim;
+    QString simPath;
+
+    static QString simulatorPath()
+    {
+        return QCoreApplication::applicationDirPath() + "/sensor-sim";
+    }
+    QString distance() { return child<QLineEdit>(window.get(), "lineEdit_D")->text(); }
+
+    // Starts a simulator, lets Scan find its device, picks it and presses Open.
+    bool connectSimulator(const QStringList &arguments)
+    {
+        sim = std::make_unique<QProcess>();
+        sim->start(simulatorPath(), arguments);
+        while (sim->waitForStarted(5000) && !sim->canReadLine()) {
+            if (!sim->waitForReadyRead(5000))
+                return false;
+        }
+        simPath = QString::fromLocal8Bit(sim->readLine()).trimmed();
+        serial::setExtraPortPaths({simPath});
+        click(window.get(), "btn_usart_number");
+        // Offered after the enumerated ports.
+        auto *names = child<QComboBox>(window.get(), "cmb_port_name");
+        if (simPath.isEmpty() || !portNameList.endsWith(simPath) ||
+            names->itemText(names->count() - 1) != simPath)
+            return false;
+        names->setCurrentIndex(names->count() - 1);
+        click(window.get(), "btn_open");
+        return child<QLabel>(window.get(), "lab_status")->text() == "Connected" &&
+               child<QPushButton>(window.get(), "btn_open")->text() == "Close" && !portClosed;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QFileInfo(simulatorPath()).isExecutable(), qPrintable(simulatorPath()));
+    }
+
+    void init()
+    {
+        resetExchangeState();
+        window = std::make_unique<Searial>();
+        boxes = std::make_unique<ModalBoxes>();
+        tap = std::make_unique<WireTap>();
+    }
+
+    void cleanup()
+    {
+        window.reset();
+        tap.reset();
+        boxes.reset();
+        serial::setExtraPortPaths({});
+        if (!sim)
+            return;
+        // The simulator ends cleanly on SIGTERM.
+        if (sim->state() != QProcess::NotRunning) {
+            sim->terminate();
+            sim->waitForFinished(5000);
+        }
+        const bool clean = sim->state() == QProcess::NotRunning && sim->exitCode() == 0;
+        sim.reset(); // kills it if it is still there
+        QVERIFY(clean);
+    }
+
+    void singleMeasurement_data()
+    {
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("leading zeros dropped") << QStringList{"--distance", "4711"} << "4711";
+        QTest::newRow("inner and trailing zeros kept")
+            << QStringList{"--distance", "10200"} << "10200";
+        QTest::newRow("eight digits") << QStringList{"--distance", "99999999"} << "99999999";
+        QTest::newRow("zero: empty field") << QStringList{"--distance", "0"} << "";
+        // Frames are recognised per chunk: one that arrives in pieces is no distance.
+        QTest::newRow("frame in 5-byte pieces")
+            << QStringList{"--distance", "4711", "--chunk-size", "5", "--chunk-gap", "40"}
+            << "stale";
+    }
+
+    void singleMeasurement()
+    {
+        QFETCH(QStringList, simArgs);
+        QFETCH(QString, shown);
+
+        QVERIFY(connectSimulator(simArgs));
+        child<QLineEdit>(window.get(), "lineEdit_D")->setText("stale");
+        QSignalSpy chunks(child<QPlainTextEdit>(window.get(), "plainTextEdit"),
+                          &QPlainTextEdit::textChanged);
+        click(window.get(), "btn_td");
+        QCOMPARE(tap->writes(), QByteArrayList{"td\r\n"});
+        QTRY_VERIFY_WITH_TIMEOUT(rxByteCount >= 13, 3000);
+        QCOMPARE(distance(), shown);
+        QVERIFY2(chunks.count() >= (simArgs.contains("--chunk-size") ? 2 : 1), "not in pieces");
+        // Still in flight until Stop or a laser command.
+        QCOMPARE(activeCommand, quint8(3));
+    }
+
+    void continuousMeasurement_data()
+    {
+        QTest::addColumn<QString>("profile");
+        QTest::addColumn<int>("lowest");
+        QTest::addColumn<int>("highest");
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<QString>("ack");
+        QTest::addColumn<bool>("framesGoOn");
+        QTest::newRow("ramp, Stop") << "ramp" << 20000 << 22999 << "btn_c"
+                                    << "C:ACK" << false;
+        QTest::newRow("sine, laser off") << "sine" << 17000 << 23000 << "btn_close_LD"
+                                         << "SO:ACK" << false;
+        // The sensor goes on measuring; the program must stop showing it.
+        QTest::newRow("ramp, laser on") << "ramp" << 20000 << 22999 << "btn_open_LD"
+                                        << "SL:ACK" << true;
+    }
+
+    void continuousMeasurement()
+    {
+        QFETCH(QString, profile);
+        QFETCH(int, lowest);
+        QFETCH(int, highest);
+        QFETCH(QString, end);
+        QFETCH(QString, ack);
+        QFETCH(bool, framesGoOn);
+
+        QVERIFY(connectSimulator({"--profile", profile, "--distance", "20000", "--amplitude",
+                                  "3000", "--period", "1000", "--rate", "20"}));
+        QStringList seen;
+        connect(child<QLineEdit>(window.get(), "lineEdit_D"), &QLineEdit::textChanged,
+                [&seen](const QString &t) {
+                    seen.removeAll(t);
+                    seen << t;
+                });
+        click(window.get(), "btn_tk");
+        QTRY_VERIFY_WITH_TIMEOUT(seen.size() >= 5, 3000);
+        for (const QString &value : seen) {
+            bool ok = false;
+            const int d = value.toInt(&ok);
+            QVERIFY2(ok && d >= lowest && d <= highest, qPrintable(value));
+        }
+
+        click(window.get(), qPrintable(end));
+        const QString last = distance();
+        QCOMPARE(activeCommand, quint8(0));
+        QVERIFY(!distanceDisplay);
+        // The sensor's acknowledgement shows that the command reached it.
+        QTRY_VERIFY_WITH_TIMEOUT(display(*window).contains(ack), 3000);
+        if (framesGoOn) {
+            QTRY_VERIFY_WITH_TIMEOUT(framesAfter(display(*window), ack) >= 5, 3000);
+        } else {
+            // Idle, so a query goes out; in its window no frame comes.
+            click(window.get(), "btn_R_ID");
+            QTRY_COMPARE_WITH_TIMEOUT(texts(*window, {"lineEdit_R_list"}), QStringList{"A17"},
+                                      3000);
+            QCOMPARE(framesAfter(display(*window), ack), 0);
+        }
+        QCOMPARE(distance(), last);
+        QVERIFY(boxes->seen.isEmpty());
+    }
+
+    void queries_data()
+    {
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QString>("answerEnd");
+
+        const QStringList id{"--serial-number",   "Q42",       "--sensor-version", "07",
+                             "--production-date", "2027-11-03"};
+        const QStringList idValues{"Q42", "07", "2027-11-03"};
+        const QStringList analogValues{"4~20", "0", "100000"};
+        const QStringList switchingValues{"1500", "1400", "3000", "2900"};
+        // Pieces that all arrive within the response window.
+        const QStringList pieces{"--chunk-size", "5", "--chunk-gap", "40"};
+
+        QTest::newRow("identity") << id << "btn_R_ID" << kIdentity << idValues << "Q42";
+        QTest::newRow("identity in pieces")
+            << id + pieces << "btn_R_ID" << kIdentity << idValues << "Q42";
+        QTest::newRow("analog") << QStringList() << "btn_R_AD" << kAnalog << analogValues
+                                << "100000+";
+        QTest::newRow("analog in pieces")
+            << pieces << "btn_R_AD" << kAnalog << analogValues << "100000+";
+        QTest::newRow("switching")
+            << QStringList() << "btn_R_DA" << kSwitching << switchingValues << "auto:0";
+        QTest::newRow("switching in pieces")
+            << QStringList{"--chunk-size", "7", "--chunk-gap", "40"} << "btn_R_DA" << kSwitching
+            << switchingValues << "auto:0";
+        // The window closes on nothing and clears the fields; what comes later
+        // is never parsed.
+        QTest::newRow("identity after the window")
+            << id + QStringList{"--delay", "1500"} << "btn_R_ID" << kIdentity
+            << QStringList{"", "", ""} << "Q42";
+    }
+
+    void queries()
+    {
+        QFETCH(QStringList, simArgs);
+        QFETCH(QString, button);
+        QFETCH(QStringList, fields);
+        QFETCH(QStringList, values);
+        QFETCH(QString, answerEnd);
+
+        QVERIFY(connectSimulator(simArgs));
+        for (const QString &field : fields)
+            setInput(*window, field + "=stale");
+        QSignalSpy chunks(child<QPlainTextEdit>(window.get(), "plainTextEdit"),
+                          &QPlainTextEdit::textChanged);
+        QElapsedTimer clock;
+        clock.start();
+        click(window.get(), qPrintable(button));
+        QTRY_COMPARE_WITH_TIMEOUT(texts(*window, fields), values, 3000);
+        // Filled when the window closes, not when the answer arrives.
+        QVERIFY2(clock.elapsed() >= 950, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(activeCommand, quint8(0));
+
+        QTRY_VERIFY_WITH_TIMEOUT(display(*window).contains(answerEnd), 3000);
+        QCOMPARE(texts(*window, fields), values);
+        QVERIFY2(chunks.count() >= (simArgs.contains("--chunk-size") ? 3 : 1), "not in pieces");
+        QVERIFY(boxes->seen.isEmpty());
+    }
+
+    void settings_data()
+    {
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("lastAnswer");
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QString>("echo"); // in the query's answer, if no field shows it
+
+        QTest::newRow("line preset")
+            << QStringList{"cmb_set_baud_rate=4"} << "btn_set_baud_rate"
+            << "Set:4"
+            << "btn_R_DA" << QStringList() << QStringList() << "baud:38400";
+        QTest::newRow("analog range")
+            << QStringList{"cmb_set_AD_I=0", "lineEdit_W_AD_D_min=150", "lineEdit_W_AD_D_max=90000"}
+            << "btn_set_AD"
+            << "DS:ACK"
+            << "btn_R_AD" << kAnalog << QStringList{"0~20", "150", "90000"} << "";
+        QTest::newRow("switching outputs")
+            << QStringList{"cmb_set_DA_mode=1", "lineEdit_W_DA_start=2500",
+                           "lineEdit_W_DA_stop=2400", "lineEdit_W_DA_start2=3500",
+                           "lineEdit_W_DA_stop2=3300"}
+            << "btn_set_DA"
+            << "ok"
+            << "btn_R_DA" << kSwitching << QStringList{"2500", "2400", "3500", "3300"} << "mode:2";
+        QTest::newRow("automatic measurement")
+            << QStringList{"com_set_Auto_M=0"} << "btn_set_Auto_M"
+            << "Auto:1"
+            << "btn_R_DA" << QStringList() << QStringList() << "auto:1";
+    }
+
+    void settings()
+    {
+        QFETCH(QStringList, inputs);
+        QFETCH(QString, button);
+        QFETCH(QString, lastAnswer);
+        QFETCH(QString, query);
+        QFETCH(QStringList, fields);
+        QFETCH(QStringList, values);
+        QFETCH(QString, echo);
+
+        QVERIFY(connectSimulator({}));
+        for (const QString &input : inputs)
+            setInput(*window, input);
+        click(window.get(), qPrintable(button));
+        QTRY_COMPARE_WITH_TIMEOUT(boxes->summary(), QStringList{kSuccess}, 3000);
+        QCOMPARE(pendingSetting, quint8(0));
+        // The range command is answered after the box; that answer must not
+        // lead the query's.
+        QTRY_VERIFY_WITH_TIMEOUT(display(*window).contains(lastAnswer), 3000);
+
+        // Read back what the sensor now holds.
+        click(window.get(), qPrintable(query));
+        QVERIFY(activeCommand != 0);
+        QTRY_COMPARE_WITH_TIMEOUT(activeCommand, quint8(0), 3000);
+        QCOMPARE(texts(*window, fields), values);
+        if (!echo.isEmpty())
+            QVERIFY2(display(*window).contains(echo), qPrintable(display(*window)));
+        QCOMPARE(boxes->seen.size(), 1);
+    }
+
+    void rejectedSettings_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<int>("pendingAfter");
+        QTest::newRow("line preset") << "btn_set_baud_rate"
+                                     << "Set:E" << QStringList{kFailure} << 0;
+        QTest::newRow("switching outputs") << "btn_set_DA"
+                                           << "Ezz" << QStringList{kFailure} << 0;
+        QTest::newRow("automatic measurement") << "btn_set_Auto_M"
+                                               << "SA:NAK" << QStringList{kFailure} << 0;
+        // Only a 'DAC' answer ends this setting; anything else is waited past.
+        QTest::newRow("analog range") << "btn_set_AD"
+                                      << "DT:NAK" << QStringList() << 2;
+    }
+
+    void rejectedSettings()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, answer);
+        QFETCH(QStringList, shown);
+        QFETCH(int, pendingAfter);
+
+        QVERIFY(connectSimulator({"--reject-settings"}));
+        click(window.get(), qPrintable(button));
+        QTRY_VERIFY_WITH_TIMEOUT(display(*window).contains(answer), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(boxes->summary(), shown, 3000);
+        QCOMPARE(int(pendingSetting), pendingAfter);
+        // No follow-up command goes out after a refusal.
+        QVERIFY(!wrote(tap->writes(), "op2") && !wrote(tap->writes(), "ds+"));
+    }
+
+    void splitAnalogAnswer_data()
+    {
+        QTest::addColumn<int>("chunkSize");
+        QTest::addColumn<bool>("recognised");
+        QTest::newRow("'DAC' whole in the first piece") << 3 << true;
+        QTest::newRow("split after 'DA'") << 2 << false;
+        QTest::newRow("split after 'D'") << 1 << false;
+    }
+
+    // 'DAC' counts only at the start of one chunk, never across chunks.
+    void splitAnalogAnswer()
+    {
+        QFETCH(int, chunkSize);
+        QFETCH(bool, recognised);
+
+        QVERIFY(
+            connectSimulator({"--chunk-size", QString::number(chunkSize), "--chunk-gap", "40"}));
+        click(window.get(), "btn_set_AD");
+        QCOMPARE(tap->writes(), QByteArrayList{"dt+0\r\n"});
+        QTRY_VERIFY_WITH_TIMEOUT(rxByteCount >= int(sizeof "DAC:0\r\n") - 1, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(boxes->summary(),
+                                  recognised ? QStringList{kSuccess} : QStringList(), 3000);
+        QCOMPARE(wrote(tap->writes(), "ds+"), recognised);
+        QCOMPARE(int(pendingSetting), recognised ? 0 : 2);
+    }
+
+    void lineDropDuringMeasurement()
+    {
+        QVERIFY(connectSimulator({"--profile", "ramp", "--drop-after", "1.5"}));
+        click(window.get(), "btn_tk");
+        QTRY_VERIFY_WITH_TIMEOUT(!distance().isEmpty(), 3000);
+
+        QTRY_VERIFY_WITH_TIMEOUT(portClosed, 3000);
+        QCOMPARE(child<QLabel>(window.get(), "lab_status")->text(), QString(" Disconnected"));
+        QCOMPARE(child<QPushButton>(window.get(), "btn_open")->text(), QString("Open"));
+        QVERIFY(boxes->seen.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(sim->state(), QProcess::NotRunning, 5000);
+        QCOMPARE(sim->exitCode(), 0);
+
+        // Still usable: a new sensor connects and measures.
+        QVERIFY(connectSimulator({"--distance", "4242"}));
+        click(window.get(), "btn_td");
+        QTRY_COMPARE_WITH_TIMEOUT(distance(), QString("4242"), 3000);
+        QVERIFY(boxes->seen.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
