@@ -107,8 +107,8 @@ void Searial::btn_save_port(bool)
     const QString path =
         QFileDialog::getSaveFileName(nullptr, tr("Select"), QString(), tr("txt(*.txt)"));
     if (path.isEmpty()) {
-        QMessageBox box(QMessageBox::Information, tr("Warning"), tr("Failed to select file, no path"),
-                        QMessageBox::NoButton, this);
+        QMessageBox box(QMessageBox::Information, tr("Warning"),
+                        tr("Failed to select file, no path"), QMessageBox::NoButton, this);
         box.addButton(tr("OK"), QMessageBox::AcceptRole);
         box.exec();
         return;

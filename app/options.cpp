@@ -18,7 +18,8 @@ const QCommandLineOption &portOption()
 
 void addProgramOptions(QCommandLineParser &parser)
 {
-    parser.setApplicationDescription("Configure and watch a laser distance sensor on a serial line.");
+    parser.setApplicationDescription(
+        "Configure and watch a laser distance sensor on a serial line.");
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(portOption());

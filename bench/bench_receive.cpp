@@ -78,7 +78,8 @@ int main(int argc, char **argv)
         wall.start();
         const double cpu0 = cpuMs();
         for (int i = 0; i < batch && done < frames; ++i, ++done) {
-            const QByteArray frame = "DT:" + QByteArray::number(10000000 + done % 1000000).right(8) + "\r\n";
+            const QByteArray frame =
+                "DT:" + QByteArray::number(10000000 + done % 1000000).right(8) + "\r\n";
             const int before = rxByteCount;
             if (write(master, frame.constData(), frame.size()) != frame.size())
                 return 1;

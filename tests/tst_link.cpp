@@ -258,7 +258,10 @@ void TestLink::receiveDisplay_data()
     QTest::newRow("text") << false << QByteArrayList{"AB\r\n", "C"} << QString("AB\nC");
     QTest::newRow("hex, next chunk on the same line")
         << true << QByteArrayList{"AB\r\n", "C"} << QString("41420d0a43");
-    QTest::newRow("utf-8 text") << false << QByteArrayList{"\xc2\xb0" "C"} << QString("°C");
+    QTest::newRow("utf-8 text") << false
+                                << QByteArrayList{"\xc2\xb0"
+                                                  "C"}
+                                << QString("°C");
 }
 
 void TestLink::receiveDisplay()
@@ -290,7 +293,8 @@ void TestLink::zeroByteChunk()
     child<QCheckBox>(window.get(), "checkBox")->setChecked(true);
     child<QPlainTextEdit>(window.get(), "plainTextEdit")->clear();
     deliver(chunk);
-    QCOMPARE(display(*window), QString("6162006364" "0d0a"));
+    QCOMPARE(display(*window), QString("6162006364"
+                                       "0d0a"));
     QCOMPARE(rxByteCount, 14);
 }
 
@@ -408,10 +412,12 @@ void TestLink::failedSaveKeepsLogging_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("icon");
     QTest::addColumn<bool>("hasParent");
-    QTest::newRow("cancelled") << true << "Warning" << "Failed to select file, no path"
-                               << int(QMessageBox::Information) << true;
-    QTest::newRow("cannot create") << false << "Warning" << "Unable to create file"
-                                   << int(QMessageBox::Critical) << false;
+    QTest::newRow("cancelled") << true << "Warning"
+                               << "Failed to select file, no path" << int(QMessageBox::Information)
+                               << true;
+    QTest::newRow("cannot create")
+        << false << "Warning"
+        << "Unable to create file" << int(QMessageBox::Critical) << false;
 }
 
 void TestLink::failedSaveKeepsLogging()

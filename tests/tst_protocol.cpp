@@ -30,10 +30,9 @@ const QByteArray kSecondCommand = "op2+00002005+00001995";
 const QByteArrayList kDefaultRange = {"ds+", "00000000", "+", "00100000", "\r\n"};
 
 const char *const kQueryFields[] = {
-    "lineEdit_R_list",   "lineEdit_R_version_number", "lineEdit_R_data",
-    "lineEdit_R_AD_I",   "lineEdit_R_AD_D_min",       "lineEdit_R_AD_D_max",
-    "lineEdit_R_DA1_on", "lineEdit_R_DA1_off",        "lineEdit_R_DA2_on",
-    "lineEdit_R_DA2_off"};
+    "lineEdit_R_list",     "lineEdit_R_version_number", "lineEdit_R_data",   "lineEdit_R_AD_I",
+    "lineEdit_R_AD_D_min", "lineEdit_R_AD_D_max",       "lineEdit_R_DA1_on", "lineEdit_R_DA1_off",
+    "lineEdit_R_DA2_on",   "lineEdit_R_DA2_off"};
 
 } // namespace
 
@@ -127,7 +126,8 @@ void TestProtocol::commandBytes_data()
     QTest::addColumn<QByteArrayList>("writes");
     QTest::newRow("laser on") << QByteArray("btn_open_LD") << QByteArray() << 0
                               << QByteArrayList{"sl\r\n"};
-    QTest::newRow("single") << QByteArray("btn_td") << QByteArray() << 0 << QByteArrayList{"td\r\n"};
+    QTest::newRow("single") << QByteArray("btn_td") << QByteArray() << 0
+                            << QByteArrayList{"td\r\n"};
     QTest::newRow("continuous") << QByteArray("btn_tk") << QByteArray() << 0
                                 << QByteArrayList{"tk\r\n"};
     QTest::newRow("laser off") << QByteArray("btn_close_LD") << QByteArray() << 0
@@ -137,8 +137,8 @@ void TestProtocol::commandBytes_data()
                               << QByteArrayList{"IDR+F\r\n"};
     QTest::newRow("analog query") << QByteArray("btn_R_AD") << QByteArray() << 0
                                   << QByteArrayList{"RD+v\r\n"};
-    QTest::newRow("switching query") << QByteArray("btn_R_DA") << QByteArray() << 0
-                                     << QByteArrayList{"PARAMETER\r\n"};
+    QTest::newRow("switching query")
+        << QByteArray("btn_R_DA") << QByteArray() << 0 << QByteArrayList{"PARAMETER\r\n"};
     for (int preset = 0; preset < 8; ++preset)
         QTest::addRow("line preset %d", preset)
             << QByteArray("btn_set_baud_rate") << QByteArray("cmb_set_baud_rate") << preset
@@ -290,21 +290,22 @@ void TestProtocol::queries_data()
             fields[value.first] = value.second;
         return fields;
     };
-    QTest::newRow("identity")
-        << QByteArray("btn_R_ID") << QByteArrayList{"DEVICE-ID: 5031211789\r\n"}
-        << with({{0, "789"}, {1, "11"}, {2, "2025-03-12"}});
+    QTest::newRow("identity") << QByteArray("btn_R_ID")
+                              << QByteArrayList{"DEVICE-ID: 5031211789\r\n"}
+                              << with({{0, "789"}, {1, "11"}, {2, "2025-03-12"}});
     QTest::newRow("identity in two chunks")
         << QByteArray("btn_R_ID") << QByteArrayList{"DEVICE-ID: 503", "1211789\r\n"}
         << with({{0, "789"}, {1, "11"}, {2, "2025-03-12"}});
     QTest::newRow("identity cut short: serial number missing")
         << QByteArray("btn_R_ID") << QByteArrayList{"DEVICE-ID: 50312117"}
         << with({{0, ""}, {1, "11"}, {2, "2025-03-12"}});
-    QTest::newRow("identity: nothing") << QByteArray("btn_R_ID") << QByteArrayList{}
-                                       << with({{0, ""}, {1, ""}, {2, ""}});
+    QTest::newRow("identity: nothing")
+        << QByteArray("btn_R_ID") << QByteArrayList{} << with({{0, ""}, {1, ""}, {2, ""}});
     QTest::newRow("analog 4~20, 0, 100000")
         << QByteArray("btn_R_AD") << QByteArrayList{"AOUT=1,0+100000+\r\n"}
         << with({{3, "4~20"}, {4, "0"}, {5, "100000"}});
-    QTest::newRow("analog 150") << QByteArray("btn_R_AD") << QByteArrayList{"AOUT=1,150+100000+\r\n"}
+    QTest::newRow("analog 150") << QByteArray("btn_R_AD")
+                                << QByteArrayList{"AOUT=1,150+100000+\r\n"}
                                 << with({{3, "4~20"}, {4, "150"}, {5, "100000"}});
     QTest::newRow("analog 0~20, + at 7")
         << QByteArray("btn_R_AD") << QByteArrayList{"AOUT=0,+100000+\r\n"}
@@ -315,8 +316,9 @@ void TestProtocol::queries_data()
     QTest::newRow("analog cut short: no second +")
         << QByteArray("btn_R_AD") << QByteArrayList{"AOUT=1,150+1000"}
         << with({{3, "4~20"}, {4, "150"}, {5, ""}});
-    QTest::newRow("analog cut short: no +") << QByteArray("btn_R_AD") << QByteArrayList{"AOUT=1,150"}
-                                           << with({{3, "4~20"}, {4, ""}, {5, ""}});
+    QTest::newRow("analog cut short: no +")
+        << QByteArray("btn_R_AD") << QByteArrayList{"AOUT=1,150"}
+        << with({{3, "4~20"}, {4, ""}, {5, ""}});
     QTest::newRow("analog cut short: no range code")
         << QByteArray("btn_R_AD") << QByteArrayList{"AOUT"} << with({{3, ""}, {4, ""}, {5, ""}});
     QTest::newRow("switching keys in any order")
@@ -397,27 +399,27 @@ void TestProtocol::settings_data()
         << da << QStringList{"rx:ok\\r\\n", "timeout", "rx:ok\\r\\n", "timeout"} << second
         << QStringList{kSuccess} << 0;
     QTest::newRow("switching: Ezz at the first stage")
-        << da << QStringList{"rx:Ezz\\r\\n", "timeout"} << QByteArrayList{}
-        << QStringList{kFailure} << 0;
+        << da << QStringList{"rx:Ezz\\r\\n", "timeout"} << QByteArrayList{} << QStringList{kFailure}
+        << 0;
     QTest::newRow("switching: Ezz at the second stage")
         << da << QStringList{"rx:ok\\r\\n", "timeout", "rx:Ezz\\r\\n", "timeout"} << second
         << QStringList{kFailure} << 0;
-    QTest::newRow("switching: neither") << da << QStringList{"rx:?\\r\\n", "timeout"}
-                                        << QByteArrayList{} << QStringList{} << 3;
+    QTest::newRow("switching: neither")
+        << da << QStringList{"rx:?\\r\\n", "timeout"} << QByteArrayList{} << QStringList{} << 3;
     QTest::newRow("switching: no answer at all")
         << da << QStringList{"timeout"} << QByteArrayList{} << QStringList{} << 3;
-    QTest::newRow("switching: ok twice") << da << QStringList{"rx:ok ok\\r\\n", "timeout"} << second
-                                         << QStringList{} << 4;
-    QTest::newRow("switching: ok then Ezz") << da << QStringList{"rx:ok\\r\\nEzz\\r\\n", "timeout"}
-                                            << second << QStringList{} << 4;
-    QTest::newRow("switching: Ezz then ok")
-        << da << QStringList{"rx:Ezz ok\\r\\n", "timeout"} << QByteArrayList{}
-        << QStringList{kFailure} << 0;
+    QTest::newRow("switching: ok twice")
+        << da << QStringList{"rx:ok ok\\r\\n", "timeout"} << second << QStringList{} << 4;
+    QTest::newRow("switching: ok then Ezz")
+        << da << QStringList{"rx:ok\\r\\nEzz\\r\\n", "timeout"} << second << QStringList{} << 4;
+    QTest::newRow("switching: Ezz then ok") << da << QStringList{"rx:Ezz ok\\r\\n", "timeout"}
+                                            << QByteArrayList{} << QStringList{kFailure} << 0;
     QTest::newRow("switching: second answer ok twice")
         << da << QStringList{"rx:ok\\r\\n", "timeout", "rx:ok\\r\\nok\\r\\n", "timeout"} << second
         << QStringList{kSuccess} << 0;
     QTest::newRow("switching: completed by a later query")
-        << da << QStringList{"rx:?\\r\\n", "timeout", "click:btn_R_DA", "rx:mode:ok\\r\\n", "timeout"}
+        << da
+        << QStringList{"rx:?\\r\\n", "timeout", "click:btn_R_DA", "rx:mode:ok\\r\\n", "timeout"}
         << QByteArrayList{"PARAMETER\r\n", kSecondCommand, "\r\n"} << QStringList{} << 4;
     const QByteArray ut("btn_set_baud_rate");
     QTest::newRow("line speed: accepted") << ut << QStringList{"rx:Set:3\\r\\n", "timeout"}
@@ -446,8 +448,8 @@ void TestProtocol::settings_data()
         << ad << QStringList{"click:btn_R_ID", "timeout"} << QByteArrayList{"IDR+F\r\n"}
         << QStringList{} << 2;
     const QByteArray sa("btn_set_Auto_M");
-    QTest::newRow("automatic: Aut") << sa << QStringList{"rx:Auto:1\\r\\n"} << QByteArrayList{}
-                                    << QStringList{kSuccess} << 0;
+    QTest::newRow("automatic: Aut")
+        << sa << QStringList{"rx:Auto:1\\r\\n"} << QByteArrayList{} << QStringList{kSuccess} << 0;
     QTest::newRow("automatic: a frame first") << sa << QStringList{"rx:DT:00001234\\r\\n"}
                                               << QByteArrayList{} << QStringList{kFailure} << 0;
     QTest::newRow("automatic: short chunk") << sa << QStringList{"rx:Au", "rx:t\\r\\n"}
@@ -490,8 +492,8 @@ void TestProtocol::boxAndStateOrder_data()
     QTest::newRow("switching, first stage rejected")
         << QByteArray("btn_set_DA") << QStringList{"rx:Ezz\\r\\n", "timeout"} << 3 << 0;
     QTest::newRow("switching, second stage")
-        << QByteArray("btn_set_DA") << QStringList{"rx:ok\\r\\n", "timeout", "rx:ok\\r\\n", "timeout"}
-        << 4 << 2;
+        << QByteArray("btn_set_DA")
+        << QStringList{"rx:ok\\r\\n", "timeout", "rx:ok\\r\\n", "timeout"} << 4 << 2;
     // The receive-path steps resolve first, and the analog one writes first.
     QTest::newRow("automatic measurement")
         << QByteArray("btn_set_Auto_M") << QStringList{"rx:Auto\\r\\n"} << 0 << 0;
@@ -526,9 +528,9 @@ void TestProtocol::busyRule_data()
     QTest::addColumn<QByteArray>("button");
     QTest::addColumn<bool>("warns");
     const QList<QPair<QByteArray, bool>> refused = {
-        {"btn_R_ID", false},          {"btn_R_AD", false},   {"btn_R_DA", false},
-        {"btn_set_Auto_M", false},    {"btn_set_baud_rate", true},
-        {"btn_set_AD", true},         {"btn_set_DA", true}};
+        {"btn_R_ID", false},       {"btn_R_AD", false},         {"btn_R_DA", false},
+        {"btn_set_Auto_M", false}, {"btn_set_baud_rate", true}, {"btn_set_AD", true},
+        {"btn_set_DA", true}};
     for (const QByteArray &inFlight : {QByteArray("btn_R_AD"), QByteArray("btn_td")})
         for (const auto &slot : refused)
             QTest::addRow("%s during %s", slot.first.constData(), inFlight.constData())
@@ -573,8 +575,10 @@ void TestProtocol::distancesLongerThanAField_data()
     QTest::newRow("analog max") << QByteArray("btn_set_AD") << QByteArray("lineEdit_W_AD_D_max");
     QTest::newRow("output 1 open") << QByteArray("btn_set_DA") << QByteArray("lineEdit_W_DA_start");
     QTest::newRow("output 1 close") << QByteArray("btn_set_DA") << QByteArray("lineEdit_W_DA_stop");
-    QTest::newRow("output 2 open") << QByteArray("btn_set_DA") << QByteArray("lineEdit_W_DA_start2");
-    QTest::newRow("output 2 close") << QByteArray("btn_set_DA") << QByteArray("lineEdit_W_DA_stop2");
+    QTest::newRow("output 2 open")
+        << QByteArray("btn_set_DA") << QByteArray("lineEdit_W_DA_start2");
+    QTest::newRow("output 2 close")
+        << QByteArray("btn_set_DA") << QByteArray("lineEdit_W_DA_stop2");
 }
 
 void TestProtocol::distancesLongerThanAField()

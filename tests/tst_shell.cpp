@@ -212,7 +212,8 @@ void TestShell::helpWindows()
     auto *action = child<QAction>(window, "action_help");
     for (int i = 0; i < 3; ++i)
         action->trigger();
-    const QList<help *> windows = window->findChildren<help *>(QString(), Qt::FindDirectChildrenOnly);
+    const QList<help *> windows =
+        window->findChildren<help *>(QString(), Qt::FindDirectChildrenOnly);
     QCOMPARE(windows.size(), 3);
     QList<QPointer<help>> alive;
     for (help *helpWindow : windows) {

@@ -31,132 +31,132 @@ struct Node
 
 const Node kTree[] = {
     // name                          class             parent                      text
-    {"action_exit",                  "QAction",        "Searial",                  "Exit"},
-    {"action_version",               "QAction",        "Searial",                  "Versions"},
-    {"action_help",                  "QAction",        "Searial",                  "Help"},
-    {"centralWidget",                "QWidget",        "Searial",                  nullptr},
-    {"scrollArea",                   "QScrollArea",    "centralWidget",            nullptr},
-    {"scrollAreaWidgetContents",     "QWidget",        "scrollArea",               nullptr},
-    {"stackedWidget",                "QStackedWidget", "scrollAreaWidgetContents", nullptr},
+    {"action_exit", "QAction", "Searial", "Exit"},
+    {"action_version", "QAction", "Searial", "Versions"},
+    {"action_help", "QAction", "Searial", "Help"},
+    {"centralWidget", "QWidget", "Searial", nullptr},
+    {"scrollArea", "QScrollArea", "centralWidget", nullptr},
+    {"scrollAreaWidgetContents", "QWidget", "scrollArea", nullptr},
+    {"stackedWidget", "QStackedWidget", "scrollAreaWidgetContents", nullptr},
 
     // Query page (index 0)
-    {"page_3",                       "QWidget",        "stackedWidget",            nullptr},
-    {"groupBox_4",                   "QGroupBox",      "page_3",                   "Equipment Information"},
-    {"label_11",                     "QLabel",         "groupBox_4",               "Serial Number"},
-    {"label_12",                     "QLabel",         "groupBox_4",               "Versions"},
-    {"label_15",                     "QLabel",         "groupBox_4",               "Date Of Production"},
-    {"lineEdit_R_list",              "QLineEdit",      "groupBox_4",               ""},
-    {"lineEdit_R_version_number",    "QLineEdit",      "groupBox_4",               ""},
-    {"lineEdit_R_data",              "QLineEdit",      "groupBox_4",               ""},
-    {"btn_R_ID",                     "QPushButton",    "groupBox_4",               "Search"},
-    {"groupBox_9",                   "QGroupBox",      "page_3",                   "Switching Quantity Query"},
-    {"label_18",                     "QLabel",         "groupBox_9",               "Open"},
-    {"label_19",                     "QLabel",         "groupBox_9",               "Close"},
-    {"label_13",                     "QLabel",         "groupBox_9",               "Output 1"},
-    {"lineEdit_R_DA1_on",            "QLineEdit",      "groupBox_9",               ""},
-    {"lineEdit_R_DA1_off",           "QLineEdit",      "groupBox_9",               ""},
-    {"label_16",                     "QLabel",         "groupBox_9",               "0.1mm"},
-    {"label_14",                     "QLabel",         "groupBox_9",               "Output 2"},
-    {"lineEdit_R_DA2_on",            "QLineEdit",      "groupBox_9",               ""},
-    {"lineEdit_R_DA2_off",           "QLineEdit",      "groupBox_9",               ""},
-    {"label_17",                     "QLabel",         "groupBox_9",               "0.1mm"},
-    {"btn_R_DA",                     "QPushButton",    "groupBox_9",               "Search"},
-    {"groupBox_10",                  "QGroupBox",      "page_3",                   "Analog Quantity Query"},
-    {"label_4",                      "QLabel",         "groupBox_10",              "I"},
-    {"label_5",                      "QLabel",         "groupBox_10",              "Min"},
-    {"label_6",                      "QLabel",         "groupBox_10",              "Max"},
-    {"lineEdit_R_AD_I",              "QLineEdit",      "groupBox_10",              ""},
-    {"lineEdit_R_AD_D_min",          "QLineEdit",      "groupBox_10",              ""},
-    {"lineEdit_R_AD_D_max",          "QLineEdit",      "groupBox_10",              ""},
-    {"label_7",                      "QLabel",         "groupBox_10",              "mA"},
-    {"label_8",                      "QLabel",         "groupBox_10",              "0.1mm(0 Or 4mA)"},
-    {"label_9",                      "QLabel",         "groupBox_10",              "0.1mm(20mA)"},
-    {"btn_R_AD",                     "QPushButton",    "groupBox_10",              "Search"},
+    {"page_3", "QWidget", "stackedWidget", nullptr},
+    {"groupBox_4", "QGroupBox", "page_3", "Equipment Information"},
+    {"label_11", "QLabel", "groupBox_4", "Serial Number"},
+    {"label_12", "QLabel", "groupBox_4", "Versions"},
+    {"label_15", "QLabel", "groupBox_4", "Date Of Production"},
+    {"lineEdit_R_list", "QLineEdit", "groupBox_4", ""},
+    {"lineEdit_R_version_number", "QLineEdit", "groupBox_4", ""},
+    {"lineEdit_R_data", "QLineEdit", "groupBox_4", ""},
+    {"btn_R_ID", "QPushButton", "groupBox_4", "Search"},
+    {"groupBox_9", "QGroupBox", "page_3", "Switching Quantity Query"},
+    {"label_18", "QLabel", "groupBox_9", "Open"},
+    {"label_19", "QLabel", "groupBox_9", "Close"},
+    {"label_13", "QLabel", "groupBox_9", "Output 1"},
+    {"lineEdit_R_DA1_on", "QLineEdit", "groupBox_9", ""},
+    {"lineEdit_R_DA1_off", "QLineEdit", "groupBox_9", ""},
+    {"label_16", "QLabel", "groupBox_9", "0.1mm"},
+    {"label_14", "QLabel", "groupBox_9", "Output 2"},
+    {"lineEdit_R_DA2_on", "QLineEdit", "groupBox_9", ""},
+    {"lineEdit_R_DA2_off", "QLineEdit", "groupBox_9", ""},
+    {"label_17", "QLabel", "groupBox_9", "0.1mm"},
+    {"btn_R_DA", "QPushButton", "groupBox_9", "Search"},
+    {"groupBox_10", "QGroupBox", "page_3", "Analog Quantity Query"},
+    {"label_4", "QLabel", "groupBox_10", "I"},
+    {"label_5", "QLabel", "groupBox_10", "Min"},
+    {"label_6", "QLabel", "groupBox_10", "Max"},
+    {"lineEdit_R_AD_I", "QLineEdit", "groupBox_10", ""},
+    {"lineEdit_R_AD_D_min", "QLineEdit", "groupBox_10", ""},
+    {"lineEdit_R_AD_D_max", "QLineEdit", "groupBox_10", ""},
+    {"label_7", "QLabel", "groupBox_10", "mA"},
+    {"label_8", "QLabel", "groupBox_10", "0.1mm(0 Or 4mA)"},
+    {"label_9", "QLabel", "groupBox_10", "0.1mm(20mA)"},
+    {"btn_R_AD", "QPushButton", "groupBox_10", "Search"},
 
     // Settings page (index 1)
-    {"page",                         "QWidget",        "stackedWidget",            nullptr},
-    {"groupBox_5",                   "QGroupBox",      "page",                     "Communication Parameter Setting"},
-    {"label_23",                     "QLabel",         "groupBox_5",               "parameter"},
-    {"cmb_set_baud_rate",            "QComboBox",      "groupBox_5",               nullptr},
-    {"btn_set_baud_rate",            "QPushButton",    "groupBox_5",               "Setting"},
-    {"groupBox_6",                   "QGroupBox",      "page",                     "Automatic Measurement Setting"},
-    {"label_25",                     "QLabel",         "groupBox_6",               "Automatic Range"},
-    {"com_set_Auto_M",               "QComboBox",      "groupBox_6",               nullptr},
-    {"btn_set_Auto_M",               "QPushButton",    "groupBox_6",               "Setting"},
-    {"groupBox_7",                   "QGroupBox",      "page",                     "Analog Quantity Setting"},
-    {"label_26",                     "QLabel",         "groupBox_7",               "I"},
-    {"label_27",                     "QLabel",         "groupBox_7",               "Min"},
-    {"label_28",                     "QLabel",         "groupBox_7",               "max"},
-    {"cmb_set_AD_I",                 "QComboBox",      "groupBox_7",               nullptr},
-    {"lineEdit_W_AD_D_min",          "QLineEdit",      "groupBox_7",               "0"},
-    {"label_29",                     "QLabel",         "groupBox_7",               "mm(0 Or 4mA)"},
-    {"lineEdit_W_AD_D_max",          "QLineEdit",      "groupBox_7",               "100000"},
-    {"label_30",                     "QLabel",         "groupBox_7",               "mm(20mA)"},
-    {"btn_set_AD",                   "QPushButton",    "groupBox_7",               "Setting"},
-    {"groupBox_8",                   "QGroupBox",      "page",                     "Switching Quantity Setting"},
-    {"cmb_set_DA_mode",              "QComboBox",      "groupBox_8",               nullptr},
-    {"label_33",                     "QLabel",         "groupBox_8",               "Open"},
-    {"label_34",                     "QLabel",         "groupBox_8",               "Close"},
-    {"label_31",                     "QLabel",         "groupBox_8",               "Output 1"},
-    {"lineEdit_W_DA_start",          "QLineEdit",      "groupBox_8",               "2005"},
-    {"label_35",                     "QLabel",         "groupBox_8",               "mm"},
-    {"lineEdit_W_DA_stop",           "QLineEdit",      "groupBox_8",               "1995"},
-    {"label_37",                     "QLabel",         "groupBox_8",               "mm"},
-    {"label_32",                     "QLabel",         "groupBox_8",               "Output 2"},
-    {"lineEdit_W_DA_start2",         "QLineEdit",      "groupBox_8",               "2005"},
-    {"label_36",                     "QLabel",         "groupBox_8",               "mm"},
-    {"lineEdit_W_DA_stop2",          "QLineEdit",      "groupBox_8",               "1995"},
-    {"label_38",                     "QLabel",         "groupBox_8",               "mm"},
-    {"btn_set_DA",                   "QPushButton",    "groupBox_8",               "Setting"},
+    {"page", "QWidget", "stackedWidget", nullptr},
+    {"groupBox_5", "QGroupBox", "page", "Communication Parameter Setting"},
+    {"label_23", "QLabel", "groupBox_5", "parameter"},
+    {"cmb_set_baud_rate", "QComboBox", "groupBox_5", nullptr},
+    {"btn_set_baud_rate", "QPushButton", "groupBox_5", "Setting"},
+    {"groupBox_6", "QGroupBox", "page", "Automatic Measurement Setting"},
+    {"label_25", "QLabel", "groupBox_6", "Automatic Range"},
+    {"com_set_Auto_M", "QComboBox", "groupBox_6", nullptr},
+    {"btn_set_Auto_M", "QPushButton", "groupBox_6", "Setting"},
+    {"groupBox_7", "QGroupBox", "page", "Analog Quantity Setting"},
+    {"label_26", "QLabel", "groupBox_7", "I"},
+    {"label_27", "QLabel", "groupBox_7", "Min"},
+    {"label_28", "QLabel", "groupBox_7", "max"},
+    {"cmb_set_AD_I", "QComboBox", "groupBox_7", nullptr},
+    {"lineEdit_W_AD_D_min", "QLineEdit", "groupBox_7", "0"},
+    {"label_29", "QLabel", "groupBox_7", "mm(0 Or 4mA)"},
+    {"lineEdit_W_AD_D_max", "QLineEdit", "groupBox_7", "100000"},
+    {"label_30", "QLabel", "groupBox_7", "mm(20mA)"},
+    {"btn_set_AD", "QPushButton", "groupBox_7", "Setting"},
+    {"groupBox_8", "QGroupBox", "page", "Switching Quantity Setting"},
+    {"cmb_set_DA_mode", "QComboBox", "groupBox_8", nullptr},
+    {"label_33", "QLabel", "groupBox_8", "Open"},
+    {"label_34", "QLabel", "groupBox_8", "Close"},
+    {"label_31", "QLabel", "groupBox_8", "Output 1"},
+    {"lineEdit_W_DA_start", "QLineEdit", "groupBox_8", "2005"},
+    {"label_35", "QLabel", "groupBox_8", "mm"},
+    {"lineEdit_W_DA_stop", "QLineEdit", "groupBox_8", "1995"},
+    {"label_37", "QLabel", "groupBox_8", "mm"},
+    {"label_32", "QLabel", "groupBox_8", "Output 2"},
+    {"lineEdit_W_DA_start2", "QLineEdit", "groupBox_8", "2005"},
+    {"label_36", "QLabel", "groupBox_8", "mm"},
+    {"lineEdit_W_DA_stop2", "QLineEdit", "groupBox_8", "1995"},
+    {"label_38", "QLabel", "groupBox_8", "mm"},
+    {"btn_set_DA", "QPushButton", "groupBox_8", "Setting"},
 
     // Display page (index 2)
-    {"page_2",                       "QWidget",        "stackedWidget",            nullptr},
-    {"groupBox",                     "QGroupBox",      "page_2",                   "Display Area"},
-    {"plainTextEdit",                "QPlainTextEdit", "groupBox",                 ""},
-    {"layoutWidget",                 "QWidget",        "groupBox",                 nullptr},
-    {"label_10",                     "QLabel",         "layoutWidget",             "Distance"},
-    {"lineEdit_D",                   "QLineEdit",      "layoutWidget",             ""},
-    {"label_21",                     "QLabel",         "layoutWidget",             "0.1mm"},
-    {"btn_c",                        "QPushButton",    "layoutWidget",             "Stop"},
-    {"btn_save",                     "QPushButton",    "layoutWidget",             "Save"},
-    {"btn_clear",                    "QPushButton",    "layoutWidget",             "Clear"},
-    {"lint_send_data",               "QTextEdit",      "groupBox",                 ""},
-    {"btn_send",                     "QPushButton",    "groupBox",                 "Send"},
-    {"layoutWidget1",                "QWidget",        "page_2",                   nullptr},
-    {"groupBox_2",                   "QGroupBox",      "layoutWidget1",            "Communication Parameter"},
-    {"lab_status",                   "QLabel",         "groupBox_2",               " Disconnected"},
-    {"label",                        "QLabel",         "groupBox_2",               "Port"},
-    {"label_2",                      "QLabel",         "groupBox_2",               "Parameter"},
-    {"cmb_port_name",                "QComboBox",      "groupBox_2",               nullptr},
-    {"btn_usart_number",             "QPushButton",    "groupBox_2",               "Scan"},
-    {"cmb_baud_rate",                "QComboBox",      "groupBox_2",               nullptr},
-    {"checkBox",                     "QCheckBox",      "groupBox_2",               "hex"},
-    {"btn_open",                     "QPushButton",    "groupBox_2",               "Open"},
-    {"groupBox_3",                   "QGroupBox",      "layoutWidget1",            "Measuring"},
-    {"btn_open_LD",                  "QPushButton",    "groupBox_3",               "Open LD"},
-    {"btn_td",                       "QPushButton",    "groupBox_3",               "Single Measurement"},
-    {"btn_tk",                       "QPushButton",    "groupBox_3",               "Continuous Measurement"},
-    {"btn_close_LD",                 "QPushButton",    "groupBox_3",               "Close LD"},
+    {"page_2", "QWidget", "stackedWidget", nullptr},
+    {"groupBox", "QGroupBox", "page_2", "Display Area"},
+    {"plainTextEdit", "QPlainTextEdit", "groupBox", ""},
+    {"layoutWidget", "QWidget", "groupBox", nullptr},
+    {"label_10", "QLabel", "layoutWidget", "Distance"},
+    {"lineEdit_D", "QLineEdit", "layoutWidget", ""},
+    {"label_21", "QLabel", "layoutWidget", "0.1mm"},
+    {"btn_c", "QPushButton", "layoutWidget", "Stop"},
+    {"btn_save", "QPushButton", "layoutWidget", "Save"},
+    {"btn_clear", "QPushButton", "layoutWidget", "Clear"},
+    {"lint_send_data", "QTextEdit", "groupBox", ""},
+    {"btn_send", "QPushButton", "groupBox", "Send"},
+    {"layoutWidget1", "QWidget", "page_2", nullptr},
+    {"groupBox_2", "QGroupBox", "layoutWidget1", "Communication Parameter"},
+    {"lab_status", "QLabel", "groupBox_2", " Disconnected"},
+    {"label", "QLabel", "groupBox_2", "Port"},
+    {"label_2", "QLabel", "groupBox_2", "Parameter"},
+    {"cmb_port_name", "QComboBox", "groupBox_2", nullptr},
+    {"btn_usart_number", "QPushButton", "groupBox_2", "Scan"},
+    {"cmb_baud_rate", "QComboBox", "groupBox_2", nullptr},
+    {"checkBox", "QCheckBox", "groupBox_2", "hex"},
+    {"btn_open", "QPushButton", "groupBox_2", "Open"},
+    {"groupBox_3", "QGroupBox", "layoutWidget1", "Measuring"},
+    {"btn_open_LD", "QPushButton", "groupBox_3", "Open LD"},
+    {"btn_td", "QPushButton", "groupBox_3", "Single Measurement"},
+    {"btn_tk", "QPushButton", "groupBox_3", "Continuous Measurement"},
+    {"btn_close_LD", "QPushButton", "groupBox_3", "Close LD"},
 
     // Page bar
-    {"layoutWidget2",                "QWidget",        "centralWidget",            nullptr},
-    {"btn_display",                  "QPushButton",    "layoutWidget2",            "Main"},
-    {"btn_setting",                  "QPushButton",    "layoutWidget2",            "Setting"},
-    {"btn_query",                    "QPushButton",    "layoutWidget2",            "Search"},
-    {"label_22",                     "QLabel",         "layoutWidget2",            "ORVANTE"},
+    {"layoutWidget2", "QWidget", "centralWidget", nullptr},
+    {"btn_display", "QPushButton", "layoutWidget2", "Main"},
+    {"btn_setting", "QPushButton", "layoutWidget2", "Setting"},
+    {"btn_query", "QPushButton", "layoutWidget2", "Search"},
+    {"label_22", "QLabel", "layoutWidget2", "ORVANTE"},
 
     // Menus, tool bar and status bar
-    {"menuBar",                      "QMenuBar",       "Searial",                  nullptr},
-    {"menu",                         "QMenu",          "menuBar",                  "file"},
-    {"menu_2",                       "QMenu",          "menuBar",                  "About"},
-    {"mainToolBar",                  "QToolBar",       "Searial",                  nullptr},
-    {"statusBar",                    "QStatusBar",     "Searial",                  nullptr},
+    {"menuBar", "QMenuBar", "Searial", nullptr},
+    {"menu", "QMenu", "menuBar", "file"},
+    {"menu_2", "QMenu", "menuBar", "About"},
+    {"mainToolBar", "QToolBar", "Searial", nullptr},
+    {"statusBar", "QStatusBar", "Searial", nullptr},
 };
 
 // The eight line presets; the separator is the ideographic comma U+3001.
 const QStringList kPresets = {
-    "9600、8、None",   "9600、7、Even",   "19200、8、None",  "19200、7、Even",
-    "38400、8、None",  "38400、7、Even",  "115200、8、None", "115200、7、Even",
+    "9600、8、None",  "9600、7、Even",  "19200、8、None",  "19200、7、Even",
+    "38400、8、None", "38400、7、Even", "115200、8、None", "115200、7、Even",
 };
 
 struct Combo
@@ -167,12 +167,12 @@ struct Combo
 };
 
 const Combo kCombos[] = {
-    {"cmb_set_baud_rate", kPresets,                   0},
-    {"com_set_Auto_M",    {"开启", "关闭"},           0},
-    {"cmb_set_AD_I",      {"0~20mA", "4~20mA"},       0},
-    {"cmb_set_DA_mode",   {"Mode 1", "Mode 2"},       0},
-    {"cmb_port_name",     {},                         -1},
-    {"cmb_baud_rate",     kPresets,                   0},
+    {"cmb_set_baud_rate", kPresets, 0},
+    {"com_set_Auto_M", {"开启", "关闭"}, 0},
+    {"cmb_set_AD_I", {"0~20mA", "4~20mA"}, 0},
+    {"cmb_set_DA_mode", {"Mode 1", "Mode 2"}, 0},
+    {"cmb_port_name", {}, -1},
+    {"cmb_baud_rate", kPresets, 0},
 };
 
 // Geometries (x, y, width, height) relative to the parent widget.
@@ -183,23 +183,23 @@ struct Geometry
 };
 
 const Geometry kGeometries[] = {
-    {"scrollArea",               QRect(10, 50, 801, 451)},
+    {"scrollArea", QRect(10, 50, 801, 451)},
     {"scrollAreaWidgetContents", QRect(0, 0, 778, 429)},
-    {"stackedWidget",            QRect(0, 0, 771, 501)},
-    {"layoutWidget2",            QRect(12, 0, 801, 44)},
-    {"groupBox_4",               QRect(239, 39, 301, 157)},
-    {"groupBox_9",               QRect(390, 200, 301, 157)},
-    {"groupBox_10",              QRect(106, 200, 281, 155)},
-    {"groupBox_5",               QRect(220, 0, 340, 103)},
-    {"groupBox_6",               QRect(110, 100, 253, 151)},
-    {"groupBox_7",               QRect(400, 100, 271, 151)},
-    {"groupBox_8",               QRect(130, 250, 521, 181)},
-    {"groupBox",                 QRect(280, 10, 478, 401)},
-    {"plainTextEdit",            QRect(12, 18, 461, 281)},
-    {"layoutWidget",             QRect(10, 300, 461, 30)},
-    {"lint_send_data",           QRect(10, 340, 350, 59)},
-    {"btn_send",                 QRect(370, 350, 93, 42)},
-    {"layoutWidget1",            QRect(13, 13, 271, 401)},
+    {"stackedWidget", QRect(0, 0, 771, 501)},
+    {"layoutWidget2", QRect(12, 0, 801, 44)},
+    {"groupBox_4", QRect(239, 39, 301, 157)},
+    {"groupBox_9", QRect(390, 200, 301, 157)},
+    {"groupBox_10", QRect(106, 200, 281, 155)},
+    {"groupBox_5", QRect(220, 0, 340, 103)},
+    {"groupBox_6", QRect(110, 100, 253, 151)},
+    {"groupBox_7", QRect(400, 100, 271, 151)},
+    {"groupBox_8", QRect(130, 250, 521, 181)},
+    {"groupBox", QRect(280, 10, 478, 401)},
+    {"plainTextEdit", QRect(12, 18, 461, 281)},
+    {"layoutWidget", QRect(10, 300, 461, 30)},
+    {"lint_send_data", QRect(10, 340, 350, 59)},
+    {"btn_send", QRect(370, 350, 93, 42)},
+    {"layoutWidget1", QRect(13, 13, 271, 401)},
 };
 
 // Minimum and maximum sizes set by the form; every other named widget keeps
@@ -213,13 +213,13 @@ struct Limits
 };
 
 const Limits kLimits[] = {
-    {"btn_display",    QSize(101, 41), QSize(101, 41)},
-    {"btn_setting",    QSize(101, 41), QSize(101, 41)},
-    {"btn_query",      QSize(101, 41), QSize(101, 41)},
+    {"btn_display", QSize(101, 41), QSize(101, 41)},
+    {"btn_setting", QSize(101, 41), QSize(101, 41)},
+    {"btn_query", QSize(101, 41), QSize(101, 41)},
     {"lint_send_data", QSize(350, 59), QSize(350, 59)},
-    {"groupBox",       QSize(0, 0),    QSize(478, 491)},
-    {"plainTextEdit",  QSize(0, 0),    QSize(kMax, 500)},
-    {"lab_status",     QSize(110, 0),  QSize(kMax, kMax)},
+    {"groupBox", QSize(0, 0), QSize(478, 491)},
+    {"plainTextEdit", QSize(0, 0), QSize(kMax, 500)},
+    {"lab_status", QSize(110, 0), QSize(kMax, kMax)},
 };
 
 // The box layouts, written V[...] / H[...] with their items in order; "~" is
@@ -231,45 +231,34 @@ struct Structure
 };
 
 const Structure kLayouts[] = {
-    {"groupBox_4",
-     "V[V[H[V[label_11 label_12 label_15] "
-     "V[lineEdit_R_list lineEdit_R_version_number lineEdit_R_data]] btn_R_ID]]"},
-    {"groupBox_9",
-     "V[V[V[H[label_18 label_19] "
-     "H[label_13 lineEdit_R_DA1_on lineEdit_R_DA1_off label_16] "
-     "H[label_14 lineEdit_R_DA2_on lineEdit_R_DA2_off label_17]] btn_R_DA]]"},
-    {"groupBox_10",
-     "V[V[H[V[label_4 label_5 label_6] "
-     "V[lineEdit_R_AD_I lineEdit_R_AD_D_min lineEdit_R_AD_D_max] "
-     "V[label_7 label_8 label_9]] btn_R_AD]]"},
-    {"groupBox_5",
-     "V[V[H[~ H[label_23 cmb_set_baud_rate] ~] "
-     "H[~ btn_set_baud_rate ~]]]"},
-    {"groupBox_6",
-     "V[V[H[label_25 com_set_Auto_M] "
-     "H[~ btn_set_Auto_M ~]]]"},
+    {"groupBox_4", "V[V[H[V[label_11 label_12 label_15] "
+                   "V[lineEdit_R_list lineEdit_R_version_number lineEdit_R_data]] btn_R_ID]]"},
+    {"groupBox_9", "V[V[V[H[label_18 label_19] "
+                   "H[label_13 lineEdit_R_DA1_on lineEdit_R_DA1_off label_16] "
+                   "H[label_14 lineEdit_R_DA2_on lineEdit_R_DA2_off label_17]] btn_R_DA]]"},
+    {"groupBox_10", "V[V[H[V[label_4 label_5 label_6] "
+                    "V[lineEdit_R_AD_I lineEdit_R_AD_D_min lineEdit_R_AD_D_max] "
+                    "V[label_7 label_8 label_9]] btn_R_AD]]"},
+    {"groupBox_5", "V[V[H[~ H[label_23 cmb_set_baud_rate] ~] "
+                   "H[~ btn_set_baud_rate ~]]]"},
+    {"groupBox_6", "V[V[H[label_25 com_set_Auto_M] "
+                   "H[~ btn_set_Auto_M ~]]]"},
     {"groupBox_7",
      "V[V[H[V[label_26 label_27 label_28] "
      "V[cmb_set_AD_I H[lineEdit_W_AD_D_min label_29] H[lineEdit_W_AD_D_max label_30]]] "
      "H[~ btn_set_AD ~]]]"},
-    {"groupBox_8",
-     "V[V[H[~ cmb_set_DA_mode ~] "
-     "V[H[label_33 label_34] "
-     "H[H[label_31 lineEdit_W_DA_start label_35] H[lineEdit_W_DA_stop label_37]] "
-     "H[H[label_32 lineEdit_W_DA_start2 label_36] H[lineEdit_W_DA_stop2 label_38]]] "
-     "H[~ btn_set_DA ~]]]"},
-    {"layoutWidget",
-     "H[label_10 lineEdit_D label_21 btn_c btn_save btn_clear]"},
-    {"layoutWidget1",
-     "V[groupBox_2 groupBox_3]"},
-    {"groupBox_2",
-     "V[V[lab_status "
-     "H[V[label label_2] V[H[cmb_port_name btn_usart_number] cmb_baud_rate]] "
-     "checkBox btn_open]]"},
-    {"groupBox_3",
-     "V[V[btn_open_LD btn_td btn_tk btn_close_LD]]"},
-    {"layoutWidget2",
-     "H[btn_display btn_setting btn_query ~ label_22]"},
+    {"groupBox_8", "V[V[H[~ cmb_set_DA_mode ~] "
+                   "V[H[label_33 label_34] "
+                   "H[H[label_31 lineEdit_W_DA_start label_35] H[lineEdit_W_DA_stop label_37]] "
+                   "H[H[label_32 lineEdit_W_DA_start2 label_36] H[lineEdit_W_DA_stop2 label_38]]] "
+                   "H[~ btn_set_DA ~]]]"},
+    {"layoutWidget", "H[label_10 lineEdit_D label_21 btn_c btn_save btn_clear]"},
+    {"layoutWidget1", "V[groupBox_2 groupBox_3]"},
+    {"groupBox_2", "V[V[lab_status "
+                   "H[V[label label_2] V[H[cmb_port_name btn_usart_number] cmb_baud_rate]] "
+                   "checkBox btn_open]]"},
+    {"groupBox_3", "V[V[btn_open_LD btn_td btn_tk btn_close_LD]]"},
+    {"layoutWidget2", "H[btn_display btn_setting btn_query ~ label_22]"},
 };
 
 // Objects per class (exact class name), counted over the window.
@@ -280,14 +269,14 @@ struct Count
 };
 
 const Count kCounts[] = {
-    {"QAction", 3},     {"QWidget", 8},        {"QScrollArea", 1},    {"QStackedWidget", 1},
-    {"QGroupBox", 10},  {"QLabel", 36},        {"QLineEdit", 17},     {"QPushButton", 20},
-    {"QComboBox", 6},   {"QCheckBox", 1},      {"QPlainTextEdit", 1}, {"QTextEdit", 1},
-    {"QMenuBar", 1},    {"QMenu", 2},          {"QToolBar", 1},       {"QStatusBar", 1},
+    {"QAction", 3},    {"QWidget", 8},   {"QScrollArea", 1},    {"QStackedWidget", 1},
+    {"QGroupBox", 10}, {"QLabel", 36},   {"QLineEdit", 17},     {"QPushButton", 20},
+    {"QComboBox", 6},  {"QCheckBox", 1}, {"QPlainTextEdit", 1}, {"QTextEdit", 1},
+    {"QMenuBar", 1},   {"QMenu", 2},     {"QToolBar", 1},       {"QStatusBar", 1},
 };
 
-const char *const kCentredLabels[] = {"lab_status", "label", "label_18", "label_19",
-                                      "label_33", "label_34"};
+const char *const kCentredLabels[] = {"lab_status", "label",    "label_18",
+                                      "label_19",   "label_33", "label_34"};
 
 const QString kHelpText = QStringLiteral(
     "1、Please power up the sensor and connect it to the computer through the transmission "
@@ -441,8 +430,7 @@ private slots:
     void helpTexts();
 
 private:
-    template<typename T = QWidget>
-    T *widget(const char *name) const
+    template <typename T = QWidget> T *widget(const char *name) const
     {
         return mainWindow->findChild<T *>(QString::fromLatin1(name));
     }
@@ -472,9 +460,9 @@ QList<QLayout *> TestWidgetTree::holderLayouts() const
     QList<QLayout *> layouts;
     for (const Node &node : kTree) {
         QWidget *host = widget(node.name);
-        if (host && host->layout() && !qobject_cast<QStackedWidget *>(host)
-            && !qobject_cast<QMenuBar *>(host) && !qobject_cast<QToolBar *>(host)
-            && !qobject_cast<QStatusBar *>(host))
+        if (host && host->layout() && !qobject_cast<QStackedWidget *>(host) &&
+            !qobject_cast<QMenuBar *>(host) && !qobject_cast<QToolBar *>(host) &&
+            !qobject_cast<QStatusBar *>(host))
             collectLayouts(host->layout(), layouts);
     }
     return layouts;
@@ -535,7 +523,8 @@ void TestWidgetTree::objects()
         QCOMPARE(actualParent, static_cast<QObject *>(mainWindow));
     else
         QCOMPARE(actualParent->objectName(), parent);
-    if (object->isWidgetType() && object != mainWindow->findChild<QWidget *>("scrollAreaWidgetContents"))
+    if (object->isWidgetType() &&
+        object != mainWindow->findChild<QWidget *>("scrollAreaWidgetContents"))
         QCOMPARE(static_cast<QObject *>(static_cast<QWidget *>(object)->parentWidget()),
                  actualParent);
 }
@@ -562,9 +551,8 @@ void TestWidgetTree::siblingOrder()
     QFETCH(QString, parent);
     QFETCH(QStringList, expected);
 
-    QObject *owner = parent == QLatin1String("Searial")
-        ? static_cast<QObject *>(mainWindow)
-        : mainWindow->findChild<QObject *>(parent);
+    QObject *owner = parent == QLatin1String("Searial") ? static_cast<QObject *>(mainWindow)
+                                                        : mainWindow->findChild<QObject *>(parent);
     QVERIFY(owner);
     if (auto *area = qobject_cast<QScrollArea *>(owner))
         owner = area->viewport();
@@ -733,8 +721,8 @@ void TestWidgetTree::sizeLimits()
 void TestWidgetTree::visibleArea()
 {
     QCOMPARE(widget("scrollAreaWidgetContents")->height(), 429);
-    for (const char *name : {"groupBox_4", "groupBox_9", "groupBox_10", "groupBox_5",
-                             "groupBox_6", "groupBox_7", "groupBox", "layoutWidget1"}) {
+    for (const char *name : {"groupBox_4", "groupBox_9", "groupBox_10", "groupBox_5", "groupBox_6",
+                             "groupBox_7", "groupBox", "layoutWidget1"}) {
         const QRect r = widget(name)->geometry();
         QVERIFY2(r.y() + r.height() <= 429, name);
     }
@@ -781,8 +769,8 @@ void TestWidgetTree::alignments()
         centred << name;
     for (QLabel *label : mainWindow->findChildren<QLabel *>()) {
         const Qt::Alignment expected = centred.contains(label->objectName())
-            ? Qt::Alignment(Qt::AlignCenter)
-            : Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter);
+                                           ? Qt::Alignment(Qt::AlignCenter)
+                                           : Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter);
         QVERIFY2(label->alignment() == expected, qPrintable(label->objectName()));
     }
 }
@@ -892,10 +880,15 @@ void TestWidgetTree::layoutSettings()
             QVERIFY2(layout->spacing() == 6, qPrintable(layout->objectName()));
     }
 
-    struct Host { const char *name; const char *cls; int spacing; };
-    for (const Host &host : {Host{"layoutWidget", "QHBoxLayout", 6},
-                             Host{"layoutWidget1", "QVBoxLayout", 6},
-                             Host{"layoutWidget2", "QHBoxLayout", 0}}) {
+    struct Host
+    {
+        const char *name;
+        const char *cls;
+        int spacing;
+    };
+    for (const Host &host :
+         {Host{"layoutWidget", "QHBoxLayout", 6}, Host{"layoutWidget1", "QVBoxLayout", 6},
+          Host{"layoutWidget2", "QHBoxLayout", 0}}) {
         QLayout *layout = widget(host.name)->layout();
         QVERIFY2(layout, host.name);
         QCOMPARE(layout->metaObject()->className(), host.cls);
@@ -911,10 +904,9 @@ void TestWidgetTree::spacers()
     QList<QSpacerItem *> all;
     for (const Node &node : kTree) {
         QWidget *host = widget(node.name);
-        if (host && host->layout() && (qobject_cast<QGroupBox *>(host)
-                                       || node.name == QByteArray("layoutWidget")
-                                       || node.name == QByteArray("layoutWidget1")
-                                       || node.name == QByteArray("layoutWidget2")))
+        if (host && host->layout() &&
+            (qobject_cast<QGroupBox *>(host) || node.name == QByteArray("layoutWidget") ||
+             node.name == QByteArray("layoutWidget1") || node.name == QByteArray("layoutWidget2")))
             collectSpacers(host->layout(), all);
     }
     QCOMPARE(all.size(), 13);
@@ -975,8 +967,8 @@ void TestWidgetTree::initialState()
             continue;
         QVERIFY2(w->isEnabled(), node.name);
         QWidget *page = w;
-        while (page->parentWidget() && !qobject_cast<QStackedWidget *>(page->parentWidget())
-               && page->parentWidget() != mainWindow)
+        while (page->parentWidget() && !qobject_cast<QStackedWidget *>(page->parentWidget()) &&
+               page->parentWidget() != mainWindow)
             page = page->parentWidget();
         QWidget *root = page->parentWidget() == mainWindow ? mainWindow : page;
         if (w != root)
@@ -1001,13 +993,18 @@ void TestWidgetTree::helpTree()
     QCOMPARE(window.minimumSize(), QSize(0, 0)); // resizable
     QCOMPARE(window.maximumSize(), QSize(kMax, kMax));
 
-    struct HelpNode { const char *name; const char *className; const char *parent; };
+    struct HelpNode
+    {
+        const char *name;
+        const char *className;
+        const char *parent;
+    };
     const HelpNode nodes[] = {
-        {"centralwidget", "QWidget",        "help"},
-        {"groupBox",      "QGroupBox",      "centralwidget"},
+        {"centralwidget", "QWidget", "help"},
+        {"groupBox", "QGroupBox", "centralwidget"},
         {"plainTextEdit", "QPlainTextEdit", "groupBox"},
-        {"menubar",       "QMenuBar",       "help"},
-        {"statusbar",     "QStatusBar",     "help"},
+        {"menubar", "QMenuBar", "help"},
+        {"statusbar", "QStatusBar", "help"},
     };
     for (const HelpNode &node : nodes) {
         QWidget *w = window.findChild<QWidget *>(node.name);

@@ -42,7 +42,11 @@ public:
 
     // "title|text" of every box seen, for compact comparisons.
     QStringList summary() const;
-    void clear() { seen.clear(); fileDialogs = 0; }
+    void clear()
+    {
+        seen.clear();
+        fileDialogs = 0;
+    }
 
 private:
     void poll();
