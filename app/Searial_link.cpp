@@ -152,4 +152,9 @@ void Searial::receive_data()
 
     showDistanceFrame(chunk);
     confirmChunkSettings(chunk);
+
+    // While a box opened above was up, the port buffered what arrived but did
+    // not announce it again; take it in now rather than at the next byte.
+    if (serial.bytesAvailable() > 0)
+        QMetaObject::invokeMethod(this, &Searial::receive_data, Qt::QueuedConnection);
 }

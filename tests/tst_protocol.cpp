@@ -68,6 +68,7 @@ private slots:
     void distancesLongerThanAField_data();
     void distancesLongerThanAField();
     void analogTextGrownBeforeAnswer();
+    void chunkArrivingDuringBoxIsTakenIn();
 
     void realTimerSwitchingOutputs();
     void realTimerLateAnswerNotShown();
@@ -613,6 +614,20 @@ void TestProtocol::analogTextGrownBeforeAnswer()
     QCOMPARE(tap->writes(), QByteArrayList{});
     QCOMPARE(boxes->summary(), QStringList{kFailure});
     QCOMPARE(pendingSetting, quint8(0));
+}
+
+void TestProtocol::chunkArrivingDuringBoxIsTakenIn()
+{
+    // The port does not announce data again while a box opened from its own
+    // notification is up; what came meanwhile must not wait for the next byte.
+    boxes->onBox = [this] {
+        peer->write("late\r\n");
+        QTest::qWait(100);
+    };
+    click(window.get(), "btn_set_Auto_M");
+    deliver("Auto:1\r\n");
+    QCOMPARE(boxes->summary(), QStringList{kSuccess});
+    QTRY_VERIFY(rxBuffer.endsWith("late\r\n"));
 }
 
 void TestProtocol::realTimerSwitchingOutputs()
