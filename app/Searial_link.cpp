@@ -87,7 +87,10 @@ void Searial::handlePortError(QSerialPort::SerialPortError error)
 void Searial::transmit(const QByteArray &bytes)
 {
     qCDebug(lcTx, "%s", bytes.toHex().constData());
-    serial.write(bytes);
+    // A closed port would refuse the bytes anyway, with a warning on stderr for
+    // every button press.
+    if (serial.isOpen())
+        serial.write(bytes);
 }
 
 void Searial::btn_send_data(bool)
