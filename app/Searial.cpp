@@ -2,6 +2,7 @@
 
 #include "app/messages.h"
 #include "app/state.h"
+#include "serial/trafficdisplay.h"
 #include "ui/help.h"
 #include "ui_Searial.h"
 
@@ -16,11 +17,18 @@ Searial::Searial(QWidget *parent) : QMainWindow(parent), ui(new Ui_Searial)
 {
     responseTimer = new QTimer(this);
     ui->setupUi(this);
+    // Built for a stream left running for hours: bounded scroll-back, no undo
+    // history, and repaints at the screen's pace rather than the line's.
+    trafficDisplay =
+        new serial::TrafficDisplay(ui->plainTextEdit, serial::scrollbackLines(), this);
     initConnections();
 }
 
 Searial::~Searial()
 {
+    // The log goes with the window that writes it.
+    trafficLog.close();
+    saveActive = false;
     delete ui;
 }
 

@@ -75,6 +75,10 @@ private:
     void startQuery(quint8 command, const QByteArray &bytes);
     void endExchange(const QByteArray &command);
 
+    // Appends a chunk to the traffic log; a failure stops logging and tells
+    // the operator.
+    void logChunk(const QByteArray &chunk);
+
     void closePort();
     void handlePortError(QSerialPort::SerialPortError error);
 

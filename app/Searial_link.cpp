@@ -3,16 +3,20 @@
 #include "app/Searial.h"
 
 #include "app/logging.h"
+#include "app/messages.h"
 #include "app/state.h"
 #include "protocol/answers.h"
+#include "protocol/exchange.h"
 #include "serial/linepresets.h"
 #include "serial/ports.h"
 #include "serial/traffic.h"
+#include "serial/trafficdisplay.h"
 #include "ui_Searial.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include <limits>
 
@@ -117,7 +121,7 @@ void Searial::btn_save_port(bool)
         return;
     }
     QString error;
-    if (!serial::startTrafficLog(path, ui->plainTextEdit->toPlainText(), &error)) {
+    if (!trafficLog.start(path, ui->plainTextEdit->toPlainText(), &error)) {
         qCDebug(lcLink) << error;
         QMessageBox::critical(nullptr, tr("Warning"), tr("Unable to create file"), QMessageBox::Ok);
         return;
@@ -129,31 +133,43 @@ void Searial::btn_save_port(bool)
     saveActive = true;
 }
 
+void Searial::logChunk(const QByteArray &chunk)
+{
+    QString error;
+    if (trafficLog.append(chunk, &error))
+        return;
+    qCDebug(lcLink) << error;
+    // Stop at once, so the box is shown once, and show it once this chunk has
+    // been handled: the display and the protocol do not wait for the operator.
+    saveActive = false;
+    QTimer::singleShot(0, this, [this, path = saveFilePath, error] {
+        showLogFailedBox(this, path, error);
+    });
+}
+
 void Searial::receive_data()
 {
     const QByteArray chunk = serial.readAll();
     qCDebug(lcLink) << chunk;
     qCDebug(lcLink) << chunk.size();
 
-    if (!chunk.isEmpty()) {
-        const bool hex = ui->checkBox->checkState() == Qt::Checked;
-        ui->plainTextEdit->insertPlainText(hex ? QString::fromLatin1(chunk.toHex())
-                                               : protocol::chunkText(chunk));
-    }
-    ui->plainTextEdit->moveCursor(QTextCursor::End);
+    // Shown at once, painted with the display's next frame.
+    trafficDisplay->showChunk(chunk, ui->checkBox->checkState() == Qt::Checked);
 
     rxBuffer.append(protocol::chunkText(chunk).toUtf8());
+    if (!responseTimer->isActive())
+        protocol::trimIdleBuffer(rxBuffer);
     rxByteCount = rxByteCount > std::numeric_limits<int>::max() - chunk.size()
                       ? std::numeric_limits<int>::max()
                       : rxByteCount + chunk.size();
 
-    if (saveActive && !chunk.isEmpty()) {
-        QString error;
-        if (!serial::appendTrafficLog(saveFilePath, chunk, &error))
-            qCDebug(lcLink) << error;
-    }
+    if (saveActive && !chunk.isEmpty())
+        logChunk(chunk);
 
     showDistanceFrame(chunk);
+    // Before the boxes below: what this chunk showed is on screen while the
+    // operator reads them.
+    trafficDisplay->present();
     confirmChunkSettings(chunk);
 
     // While a box opened above was up, the port buffered what arrived but did

@@ -9,6 +9,7 @@
 #include "protocol/answers.h"
 #include "protocol/commands.h"
 #include "protocol/exchange.h"
+#include "serial/trafficdisplay.h"
 #include "ui_Searial.h"
 
 #include <QTimer>
@@ -75,8 +76,16 @@ void Searial::btn_c_port(bool)
 void Searial::showDistanceFrame(const QByteArray &chunk)
 {
     QByteArray distance;
-    if (showsDistance(activeCommand, distanceDisplay) && frameDistance(chunk, &distance))
-        ui->lineEdit_D->setText(chunkText(distance));
+    if (!showsDistance(activeCommand, distanceDisplay) || !frameDistance(chunk, &distance))
+        return;
+    // A target at rest sends the same distance frame after frame; setting it
+    // again would only lay the same text out again.
+    const QString text = chunkText(distance);
+    if (ui->lineEdit_D->text() == text)
+        return;
+    // Painted with the display's next frame.
+    trafficDisplay->hold(ui->lineEdit_D);
+    ui->lineEdit_D->setText(text);
 }
 
 // --- Queries: answered within the response window. ---

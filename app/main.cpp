@@ -5,6 +5,8 @@
 #include <QCommandLineParser>
 #include <QIcon>
 
+#include <cstdio>
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -14,7 +16,12 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     addProgramOptions(parser);
     parser.process(app);
-    applyProgramOptions(parser);
+    QString error;
+    if (!applyProgramOptions(parser, &error)) {
+        // As the parser reports a bad option: one line on stderr, status 1.
+        fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
 
     // A missing icon file just leaves the window without an icon.
     QApplication::setWindowIcon(QIcon(QCoreApplication::applicationDirPath() + "/img/ORV_DD.png"));

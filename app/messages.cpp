@@ -42,3 +42,12 @@ void showFieldTooLongBox(QWidget *parent)
 {
     inform(parent, "Warning", "Distances may have at most 8 characters");
 }
+
+void showLogFailedBox(QWidget *parent, const QString &path, const QString &reason)
+{
+    QMessageBox::warning(parent, tr("Warning"),
+                         tr("The traffic log %1 could not be written: %2.\n"
+                            "Logging has stopped; press Save to start a new log.")
+                             .arg(path, reason),
+                         QMessageBox::Ok);
+}

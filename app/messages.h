@@ -1,5 +1,6 @@
 #pragma once
 
+class QString;
 class QWidget;
 
 // The standard boxes that report the outcome of an exchange. Each blocks in a
@@ -8,3 +9,5 @@ void showBusyWarning(QWidget *parent);
 void showSuccessBox(QWidget *parent);
 void showFailureBox(QWidget *parent);
 void showFieldTooLongBox(QWidget *parent);
+// The traffic log could not be written: names the file and the reason.
+void showLogFailedBox(QWidget *parent, const QString &path, const QString &reason);

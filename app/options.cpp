@@ -1,6 +1,7 @@
 #include "app/options.h"
 
 #include "serial/ports.h"
+#include "serial/trafficdisplay.h"
 
 #include <QCommandLineParser>
 
@@ -14,6 +15,17 @@ const QCommandLineOption &portOption()
         "PATH");
     return option;
 }
+
+const QCommandLineOption &scrollbackOption()
+{
+    static const QCommandLineOption option(
+        "scrollback",
+        QString("Keep the last N lines in the display (default %1; 0: no limit). The traffic "
+                "log keeps everything.")
+            .arg(serial::kDefaultScrollbackLines),
+        "N");
+    return option;
+}
 } // namespace
 
 void addProgramOptions(QCommandLineParser &parser)
@@ -23,9 +35,22 @@ void addProgramOptions(QCommandLineParser &parser)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(portOption());
+    parser.addOption(scrollbackOption());
 }
 
-void applyProgramOptions(const QCommandLineParser &parser)
+bool applyProgramOptions(const QCommandLineParser &parser, QString *error)
 {
     serial::setExtraPortPaths(parser.values(portOption()));
+    if (parser.isSet(scrollbackOption())) {
+        bool ok = false;
+        const int lines = parser.value(scrollbackOption()).toInt(&ok);
+        if (!ok || lines < 0) {
+            *error = QString("--scrollback needs a whole number of lines, 0 or more (0: no "
+                             "limit), not \"%1\".")
+                         .arg(parser.value(scrollbackOption()));
+            return false;
+        }
+        serial::setScrollbackLines(lines);
+    }
+    return true;
 }

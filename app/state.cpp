@@ -4,11 +4,13 @@
 #include "protocol/exchange.h"
 
 QTimer *responseTimer = nullptr;
+serial::TrafficDisplay *trafficDisplay = nullptr;
 int rxByteCount = 0;
 QByteArray rxBuffer;
 QByteArray daCommandTemplate = protocol::kSwitchingSecondTemplate;
 QString saveFilePath;
 bool saveActive = false;
+serial::TrafficLog trafficLog;
 quint8 pendingSetting = protocol::NoSetting;
 quint8 activeCommand = protocol::Idle;
 bool distanceDisplay = true;

@@ -9,19 +9,29 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include "serial/trafficlog.h"
+
 class QTimer;
+namespace serial {
+class TrafficDisplay;
+}
 
 // Response window of the timed exchanges; created by the main window.
 extern QTimer *responseTimer;
+// The traffic display, painted at the screen's pace with the distance field;
+// created by the main window.
+extern serial::TrafficDisplay *trafficDisplay;
 // Bytes received since the last switching-output query (saturates at INT_MAX).
 extern int rxByteCount;
 // Text received since the last clear; what the response window parses.
 extern QByteArray rxBuffer;
 // Second switching-output command, prepared when the first one is sent.
 extern QByteArray daCommandTemplate;
-// Traffic log file and whether received chunks go to it.
+// Traffic log file and whether received chunks go to it. Logging stops when
+// the file fails; the next Save starts a new one.
 extern QString saveFilePath;
 extern bool saveActive;
+extern serial::TrafficLog trafficLog;
 // Setting write awaiting its answer (protocol::Setting).
 extern quint8 pendingSetting;
 // Command in flight (protocol::Command).

@@ -1,28 +1,46 @@
-// How the receive path holds up under a long continuous measurement: frames
-// are written to a pseudo-terminal as fast as the program takes them in, and
-// the time per frame and the memory growth are printed in batches, so a
-// slowdown as the display and the receive buffer grow shows up as a trend.
+// The receive path under a sensor's full line rate, off screen: the real main
+// window on a pseudo-terminal, fed as a sensor feeds it. Prints one table:
 //
-//   build/bench_receive [frames] [batch]     (default 40000 frames, 10000 a batch)
+//   - CPU per chunk at 886 frames/s (115200 baud 8N1, one 13-byte frame per
+//     chunk), text and hex display, with the display already holding 10^3 and
+//     10^5 lines: the cost must not depend on what is already shown;
+//   - a single 1 MiB chunk into the display, text and hex, and 1 MiB through
+//     the port as the line delivers it;
+//   - resident memory per 10^5 frames, and after a long run at the default
+//     scroll-back.
+//
+//   build/bench_receive [--seconds S] [--long-frames N]
+//
+// Figures are CPU time of the GUI thread (the writer runs in a thread of its
+// own), so a busy machine stretches them less than wall-clock time would.
 
 #include "app/Searial.h"
 #include "app/state.h"
 #include "serial/ports.h"
+#include "serial/trafficdisplay.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 
+#include <atomic>
 #include <cstdio>
-#include <fcntl.h>
+#include <memory>
 #include <pty.h>
+#include <termios.h>
+#include <thread>
 #include <time.h>
 #include <unistd.h>
 
 namespace {
+
+constexpr double kLineRate = 115200.0 / 10 / 13; // 8N1: 10 bits a byte, 13 bytes a frame
 
 long rssKb()
 {
@@ -35,11 +53,180 @@ long rssKb()
     return -1;
 }
 
-double cpuMs()
+double threadCpuMs()
 {
     timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+// Frames as a sensor sends them, or (a wrong line preset, a binary stream)
+// the same number of bytes without line ends: the worst case for the length
+// of a display line.
+bool g_unbroken = false;
+
+QByteArray frame(int i)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, g_unbroken ? "DIS%08d--" : "DIS%08d\r\n", i % 100000000);
+    return QByteArray(text, 13);
+}
+
+QString cpuModel()
+{
+    QFile info("/proc/cpuinfo");
+    if (info.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : info.readAll().split('\n'))
+            if (line.startsWith("model name"))
+                return QString::fromUtf8(line.mid(line.indexOf(':') + 1).trimmed());
+    return "unknown";
+}
+
+// A pseudo-terminal the window opens as its serial port.
+struct Line
+{
+    int master = -1, slave = -1;
+    QString path;
+    Line()
+    {
+        char name[256] = {};
+        if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
+            return;
+        termios raw;
+        tcgetattr(slave, &raw);
+        cfmakeraw(&raw);
+        tcsetattr(slave, TCSANOW, &raw);
+        path = QString::fromLocal8Bit(name);
+    }
+    ~Line()
+    {
+        ::close(master);
+        ::close(slave);
+    }
+};
+
+struct Session
+{
+    Line line;
+    std::unique_ptr<Searial> window;
+
+    explicit Session(bool hex)
+    {
+        // The exchange state outlives each window; start from the program's
+        // own initial state.
+        portClosed = true;
+        activeCommand = 0;
+        rxBuffer.clear();
+        window = std::make_unique<Searial>();
+        window->show();
+        serial::setExtraPortPaths({line.path});
+        window->findChild<QPushButton *>("btn_usart_number")->click();
+        auto *names = window->findChild<QComboBox *>("cmb_port_name");
+        names->setCurrentIndex(names->findText(line.path));
+        window->findChild<QPushButton *>("btn_open")->click();
+        window->findChild<QCheckBox *>("checkBox")->setChecked(hex);
+        // A continuous measurement: every frame is read as a distance.
+        window->findChild<QPushButton *>("btn_tk")->click();
+    }
+    bool ok() const { return !portClosed; }
+    QPlainTextEdit *display() const { return window->findChild<QPlainTextEdit *>("plainTextEdit"); }
+
+    // Runs the event loop until the window has taken in `bytes` more.
+    bool waitFor(qint64 before, qint64 bytes, int timeoutMs = 30000)
+    {
+        // Blocks in the event loop as the program does; the timer only makes
+        // sure the time-out is noticed when nothing arrives.
+        QTimer wake;
+        wake.start(100);
+        QElapsedTimer clock;
+        clock.start();
+        while (qint64(rxByteCount) - before < bytes && clock.elapsed() < timeoutMs)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        return qint64(rxByteCount) - before >= bytes;
+    }
+
+    // One frame per chunk, each written once the last one is in: as fast as
+    // the program takes them, with nothing coalesced by the line.
+    bool feedOneByOne(int frames, int gapMs = 0)
+    {
+        for (int i = 0; i < frames; ++i) {
+            const QByteArray f = frame(i);
+            const int before = rxByteCount;
+            if (::write(line.master, f.constData(), f.size()) != f.size() ||
+                !waitFor(before, f.size()))
+                return false;
+            if (gapMs > 0) {
+                // A slow sensor: every frame gets a display frame of its own.
+                QElapsedTimer gap;
+                gap.start();
+                QTimer wake;
+                wake.start(5);
+                while (gap.elapsed() < gapMs)
+                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            }
+        }
+        return true;
+    }
+};
+
+// The display as a long run leaves it: `lines` lines of what the mode shows.
+void prefill(QPlainTextEdit *display, int lines, bool hex)
+{
+    QString text;
+    const QString line = hex ? QString(64, QLatin1Char('d')) : QString("DIS00012345");
+    text.reserve(lines * (line.size() + 1));
+    for (int i = 0; i < lines; ++i)
+        text += line + QLatin1Char('\n');
+    display->setPlainText(text);
+    display->moveCursor(QTextCursor::End);
+}
+
+struct RateResult
+{
+    double cpuUsPerChunk;
+    double cpuPercent;
+    int frames;
+};
+
+// Frames at the line rate for `seconds`, written by a thread with absolute
+// deadlines; CPU of the GUI thread per chunk.
+RateResult atRate(Session &session, double seconds, double rate = kLineRate)
+{
+    const int frames = int(rate * seconds);
+    std::atomic<bool> done{false};
+    const int master = session.line.master;
+    const int before = rxByteCount;
+    const double cpu0 = threadCpuMs();
+    QElapsedTimer wall;
+    wall.start();
+    std::thread writer([&] {
+        timespec next;
+        clock_gettime(CLOCK_MONOTONIC, &next);
+        const long stepNs = long(1e9 / rate);
+        for (int i = 0; i < frames; ++i) {
+            const QByteArray f = frame(i);
+            if (::write(master, f.constData(), f.size()) != f.size())
+                break;
+            next.tv_nsec += stepNs;
+            while (next.tv_nsec >= 1000000000) {
+                next.tv_nsec -= 1000000000;
+                ++next.tv_sec;
+            }
+            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
+        }
+        done = true;
+    });
+    session.waitFor(before, qint64(frames) * 13, int(seconds * 1000) + 10000);
+    writer.join();
+    // Let the last frame be painted.
+    QElapsedTimer settle;
+    settle.start();
+    QTimer wake;
+    wake.start(5);
+    while (settle.elapsed() < 2 * serial::TrafficDisplay::kFrameIntervalMs)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const double cpu = threadCpuMs() - cpu0;
+    return {cpu * 1000 / frames, 100.0 * cpu / wall.elapsed(), frames};
 }
 
 } // namespace
@@ -48,49 +235,115 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int frames = argc > 1 ? atoi(argv[1]) : 40000;
-    const int batch = argc > 2 ? atoi(argv[2]) : 10000;
+    QCommandLineParser parser;
+    parser.setApplicationDescription("The receive path at a sensor's full line rate.");
+    parser.addHelpOption();
+    const QCommandLineOption secondsOption("seconds", "Seconds per line-rate case.", "S", "10");
+    const QCommandLineOption longOption("long-frames",
+                                        "Frames of the long run at the default scroll-back.",
+                                        "N", "1000000");
+    const QCommandLineOption onlyOption(
+        "only", "Run one case only, for a profiler: MODE (text, hex, unbroken):LINES at the line rate, or "
+        "MODE:LINES:FRAMES[:GAP_MS] with the frames fed one by one.",
+        "MODE:LINES[:FRAMES[:GAP_MS]]");
+    const QCommandLineOption rateOption("rate", "Frames a second in the --only case.", "HZ",
+                                        QString::number(kLineRate));
+    parser.addOptions({secondsOption, longOption, onlyOption, rateOption});
+    parser.process(app);
+    const double seconds = parser.value(secondsOption).toDouble();
+    const int longFrames = parser.value(longOption).toInt();
 
-    int master = -1, slave = -1;
-    char name[256] = {};
-    if (openpty(&master, &slave, name, nullptr, nullptr) != 0)
-        return 1;
-    termios raw;
-    tcgetattr(slave, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(slave, TCSANOW, &raw);
-
-    Searial window;
-    window.show();
-    serial::setExtraPortPaths({QString::fromLocal8Bit(name)});
-    window.findChild<QPushButton *>("btn_usart_number")->click();
-    auto *names = window.findChild<QComboBox *>("cmb_port_name");
-    names->setCurrentIndex(names->findText(QString::fromLocal8Bit(name)));
-    window.findChild<QPushButton *>("btn_open")->click();
-    if (portClosed)
-        return 1;
-    window.findChild<QPushButton *>("btn_tk")->click();
-    auto *distance = window.findChild<QLineEdit *>("lineEdit_D");
-
-    std::printf("frames  ms/frame(wall)  ms/frame(cpu)  rss(MB)  rxBuffer(KB)\n");
-    QElapsedTimer wall;
-    for (int done = 0; done < frames;) {
-        wall.start();
-        const double cpu0 = cpuMs();
-        for (int i = 0; i < batch && done < frames; ++i, ++done) {
-            const QByteArray frame =
-                "DT:" + QByteArray::number(10000000 + done % 1000000).right(8) + "\r\n";
-            const int before = rxByteCount;
-            if (write(master, frame.constData(), frame.size()) != frame.size())
-                return 1;
-            // One frame per chunk, as from a real sensor at its frame rate.
-            while (rxByteCount != before + frame.size())
-                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (parser.isSet(onlyOption)) {
+        const QStringList only = parser.value(onlyOption).split(':');
+        const bool hex = only.value(0) == "hex";
+        g_unbroken = only.value(0) == "unbroken";
+        Session session(hex);
+        if (!session.ok())
+            return 1;
+        prefill(session.display(), only.value(1).toInt(), hex);
+        if (only.size() > 2) {
+            // Frames one by one, for an instruction-counting profiler.
+            return session.feedOneByOne(only.value(2).toInt(), only.value(3).toInt()) ? 0 : 1;
         }
-        std::printf("%6d  %14.4f  %13.4f  %7.1f  %12.1f\n", done, double(wall.elapsed()) / batch,
-                    (cpuMs() - cpu0) / batch, rssKb() / 1024.0, rxBuffer.size() / 1024.0);
+        const RateResult r = atRate(session, seconds, parser.value(rateOption).toDouble());
+        std::printf("%.1f us per chunk, %.1f %%\n", r.cpuUsPerChunk, r.cpuPercent);
+        return 0;
+    }
+
+    std::printf("CPU: %s (%ld cores); Qt %s; offscreen\n\n", qPrintable(cpuModel()),
+                sysconf(_SC_NPROCESSORS_ONLN), qVersion());
+    std::printf("| case | display holds | CPU per chunk | CPU at %.0f frames/s |\n", kLineRate);
+    std::printf("|---|---|---|---|\n");
+    const char *modes[] = {"text", "hex", "text without line ends"};
+    for (int mode = 0; mode < 3; ++mode) {
+        const bool hex = mode == 1;
+        g_unbroken = mode == 2;
+        for (int lines : {1000, 100000}) {
+            Session session(hex);
+            if (!session.ok())
+                return 1;
+            prefill(session.display(), lines, hex);
+            const RateResult r = atRate(session, seconds);
+            std::printf("| %s, %d frames | 10^%d lines | %.1f us | %.1f %% |\n", modes[mode],
+                        r.frames, lines == 1000 ? 3 : 5, r.cpuUsPerChunk, r.cpuPercent);
+            std::fflush(stdout);
+        }
+    }
+    g_unbroken = false;
+
+    std::printf("\n| 1 MiB | one chunk into the display | through the port |\n|---|---|---|\n");
+    for (bool hex : {false, true}) {
+        Session session(hex);
+        if (!session.ok())
+            return 1;
+        // No line ends: the worst case for line lengths.
+        const QByteArray mib(1 << 20, 'A');
+        QElapsedTimer clock;
+        clock.start();
+        trafficDisplay->showChunk(mib, hex);
+        session.display()->viewport()->repaint();
+        const double oneChunkMs = clock.nsecsElapsed() / 1e6;
+
+        const int before = rxByteCount;
+        clock.start();
+        qint64 written = 0;
+        while (written < mib.size()) {
+            const ssize_t n = ::write(session.line.master, mib.constData() + written,
+                                      size_t(qMin<qint64>(4096, mib.size() - written)));
+            if (n < 0)
+                return 1;
+            written += n;
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+        }
+        session.waitFor(before, mib.size());
+        std::printf("| %s | %.0f ms | %.0f ms |\n", hex ? "hex" : "text", oneChunkMs,
+                    clock.nsecsElapsed() / 1e6);
         std::fflush(stdout);
     }
-    std::printf("last distance shown: %s\n", qPrintable(distance->text()));
+
+    std::printf("\n| memory | RSS before | RSS after | growth |\n|---|---|---|---|\n");
+    {
+        serial::setScrollbackLines(0);
+        Session session(false);
+        const long before = rssKb();
+        if (!session.ok() || !session.feedOneByOne(100000))
+            return 1;
+        const long after = rssKb();
+        std::printf("| 10^5 frames, no scroll-back limit | %.1f MB | %.1f MB | %.0f bytes a frame "
+                    "|\n",
+                    before / 1024.0, after / 1024.0, (after - before) * 1024.0 / 100000);
+        std::fflush(stdout);
+    }
+    if (longFrames > 0) {
+        serial::setScrollbackLines(serial::kDefaultScrollbackLines);
+        Session session(false);
+        const long before = rssKb();
+        if (!session.ok() || !session.feedOneByOne(longFrames))
+            return 1;
+        std::printf("| %d frames, default scroll-back (%d lines) | %.1f MB | %.1f MB | display "
+                    "holds %d lines |\n",
+                    longFrames, serial::kDefaultScrollbackLines, before / 1024.0,
+                    rssKb() / 1024.0, session.display()->blockCount());
+    }
     return 0;
 }

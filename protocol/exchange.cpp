@@ -13,4 +13,10 @@ bool showsDistance(quint8 activeCommand, bool distanceDisplay)
            distanceDisplay;
 }
 
+void trimIdleBuffer(QByteArray &buffer)
+{
+    if (buffer.size() > kIdleBufferLimit)
+        buffer.remove(0, buffer.size() - kIdleBufferLimit);
+}
+
 } // namespace protocol

@@ -4,6 +4,7 @@
 // main window's slots, the tests and the simulator, so they live here without
 // any widget dependency.
 
+#include <QByteArray>
 #include <QtGlobal>
 
 namespace protocol {
@@ -36,5 +37,11 @@ bool showsDistance(quint8 activeCommand, bool distanceDisplay);
 
 // Response window of the timed exchanges, in milliseconds.
 constexpr int kResponseWindowMs = 1000;
+
+// Outside a response window nothing reads the receive buffer, and every
+// window starts by clearing it; meanwhile it keeps only its newest bytes, so
+// a measurement left running for hours does not fill the memory with them.
+constexpr int kIdleBufferLimit = 64 * 1024;
+void trimIdleBuffer(QByteArray &buffer);
 
 } // namespace protocol

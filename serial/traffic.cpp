@@ -1,7 +1,5 @@
 #include "serial/traffic.h"
 
-#include <QFile>
-#include <QTextStream>
 
 namespace serial {
 
@@ -13,33 +11,6 @@ QByteArray freeTextBytes(const QString &text)
         bytes.append("\r\n");
     }
     return bytes;
-}
-
-bool startTrafficLog(const QString &path, const QString &displayText, QString *error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        *error = file.errorString();
-        return false;
-    }
-    QTextStream stream(&file);
-    stream << displayText;
-    stream.flush();
-    file.close();
-    return true;
-}
-
-bool appendTrafficLog(const QString &path, const QByteArray &chunk, QString *error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::Append)) {
-        *error = file.errorString();
-        return false;
-    }
-    // Raw bytes: a text stream would re-encode anything that is not UTF-8.
-    file.write(chunk);
-    file.close();
-    return true;
 }
 
 } // namespace serial

@@ -92,7 +92,8 @@ private slots:
         addProgramOptions(parser);
         QVERIFY2(parser.parse(QStringList{"orvante-usart"} + arguments),
                  qPrintable(parser.errorText()));
-        applyProgramOptions(parser);
+        QString error;
+        QVERIFY(applyProgramOptions(parser, &error));
 
         Searial window;
         click(&window, "btn_usart_number");

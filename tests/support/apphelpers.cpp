@@ -19,6 +19,7 @@ void resetExchangeState()
     daCommandTemplate = protocol::kSwitchingSecondTemplate;
     saveFilePath.clear();
     saveActive = false;
+    trafficLog.close();
     pendingSetting = 0;
     activeCommand = 0;
     distanceDisplay = true;

@@ -1,0 +1,243 @@
+#include "serial/trafficdisplay.h"
+
+#include "serial/displaylines.h"
+#include "serial/plainbackground.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
+
+namespace serial {
+
+namespace {
+int &scrollback()
+{
+    static int lines = kDefaultScrollbackLines;
+    return lines;
+}
+} // namespace
+
+void setScrollbackLines(int lines)
+{
+    scrollback() = qMax(0, lines);
+}
+
+int scrollbackLines()
+{
+    return scrollback();
+}
+
+int TrafficDisplay::trimBatch(int scrollbackLines)
+{
+    return qMax(1, scrollbackLines / 100);
+}
+
+TrafficDisplay::TrafficDisplay(QPlainTextEdit *display, int scrollbackLines, QObject *parent)
+    : QObject(parent), m_display(display), m_scrollback(scrollbackLines)
+{
+    // The undo history would keep a second copy of everything received.
+    display->setUndoRedoEnabled(false);
+
+    m_frame.setSingleShot(true);
+    connect(&m_frame, &QTimer::timeout, this, [this] { release(); });
+
+    // The scroll bar changes with every frame while the display fills. A
+    // widget that paints only part of itself has everything under it painted
+    // first (here the editor's frame and the group box); the style paints the
+    // whole bar, so a background of the window's colour, which it covers,
+    // spares those paints without changing a pixel. An overlay scroll bar
+    // paints only its handle and must stay as it is.
+    QScrollBar *bar = display->verticalScrollBar();
+    if (!bar->style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, bar)) {
+        bar->setBackgroundRole(QPalette::Window);
+        bar->setAutoFillBackground(true);
+    }
+}
+
+void TrafficDisplay::showChunk(const QByteArray &chunk, bool hex)
+{
+    m_pending = true;
+    if (!chunk.isEmpty()) {
+        QTextDocument *document = m_display->document();
+        const QTextCursor cursor = m_display->textCursor();
+        const int line = cursor.blockNumber();
+        m_changedFrom = m_changedFrom < 0 ? line : qMin(m_changedFrom, line);
+        // Quietly: the layout would have the editor measure its last lines for
+        // the scroll bars and repaint after every insertion; release() does
+        // both once a frame.
+        const QSignalBlocker quiet(document->documentLayout());
+        // Inside an edit block the cursor does not lay its line out to learn
+        // its x position, which nothing here needs.
+        QTextCursor edit(document);
+        edit.beginEditBlock();
+        m_display->insertPlainText(displayLines(chunk, hex, cursor.positionInBlock()));
+        edit.endEditBlock();
+        trimScrollback();
+    }
+    // After an insertion at the end the cursor already stands there. Moving it
+    // through the editor anyway would scroll the view with every chunk, so
+    // only a cursor the operator has put elsewhere is moved (the view with it).
+    const QTextCursor cursor = m_display->textCursor();
+    if (cursor.hasSelection() || !cursor.atEnd())
+        m_display->moveCursor(QTextCursor::End);
+}
+
+void TrafficDisplay::trimScrollback()
+{
+    QTextDocument *document = m_display->document();
+    const int excess = document->blockCount() - m_scrollback;
+    if (m_scrollback <= 0 || excess < trimBatch(m_scrollback))
+        return;
+    // Every line moves up: the view cannot be scrolled by what it shows now,
+    // so this frame repaints the whole of it.
+    hold(m_display->viewport());
+    // The editor's own block limit moves a cursor over the oldest lines,
+    // laying them out first (lines no one will see); selecting by position
+    // inside an edit block lays nothing out.
+    QTextCursor oldest(document);
+    oldest.beginEditBlock();
+    oldest.setPosition(document->findBlockByNumber(excess).position(), QTextCursor::KeepAnchor);
+    oldest.removeSelectedText();
+    oldest.endEditBlock();
+    m_changedFrom = qMax(0, m_changedFrom - excess);
+    m_glyphsFrom = qMax(0, m_glyphsFrom - excess);
+}
+
+void TrafficDisplay::keepGlyphsOfLastLines(int rows)
+{
+    // A line's layout normally drops its glyphs once it is laid out, so each
+    // frame shapes every line it paints twice: to lay it out, and again to
+    // draw it. The last lines, the ones a frame paints, keep them; a line
+    // that scrolls away gives them back.
+    QTextDocument *document = m_display->document();
+    const int first = qMax(0, document->blockCount() - rows);
+    if (m_glyphsFrom >= 0 && m_glyphsFrom < first) {
+        QTextBlock block = document->findBlockByNumber(m_glyphsFrom);
+        for (int n = m_glyphsFrom; n < first && block.isValid(); ++n, block = block.next()) {
+            QTextLayout *layout = block.layout();
+            if (!layout->cacheEnabled())
+                continue;
+            layout->setCacheEnabled(false);
+            // An empty layout frees the glyphs; the line is laid out again
+            // should it ever be painted again.
+            layout->beginLayout();
+            layout->endLayout();
+        }
+    }
+    for (QTextBlock block = document->findBlockByNumber(first); block.isValid();
+         block = block.next()) {
+        QTextLayout *layout = block.layout();
+        if (layout->cacheEnabled())
+            continue;
+        layout->setCacheEnabled(true);
+        // Laid out without its glyphs: lay it out again, keeping them.
+        if (layout->lineCount() > 0)
+            block.clearLayout();
+    }
+    m_glyphsFrom = first;
+}
+
+void TrafficDisplay::hold(QWidget *widget)
+{
+    m_pending = true;
+    for (const QPointer<QWidget> &held : qAsConst(m_held))
+        if (held == widget)
+            return;
+    if (!m_plainBackgrounds && widget->isVisible())
+        m_plainBackgrounds = PlainBackground::install(widget) || true;
+    widget->setUpdatesEnabled(false);
+    m_held.append(widget);
+}
+
+void TrafficDisplay::present()
+{
+    if (!m_pending || m_frame.isActive())
+        return;
+    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : kFrameIntervalMs;
+    if (since >= kFrameIntervalMs)
+        release();
+    else
+        m_frame.start(int(kFrameIntervalMs - since));
+}
+
+void TrafficDisplay::follow()
+{
+    // What the quiet insertions left out: the scroll bars' range, then the
+    // view scrolled to the cursor at the end.
+    QTextDocument *document = m_display->document();
+    QWidget *viewport = m_display->viewport();
+    const int rows = visibleRows();
+    // More new lines than the view shows (a fast sensor): none of what is on
+    // screen stays, so the view jumps to the end and is painted anew. Placing
+    // it by line numbers spares laying out the lines it jumps over, which
+    // scrolling to the cursor would measure one by one.
+    const bool jump = isHeld(viewport) ||
+                      (m_changedFrom >= 0 && document->blockCount() - m_changedFrom > rows);
+    if (jump)
+        hold(viewport);
+    keepGlyphsOfLastLines(rows);
+    QAbstractTextDocumentLayout *layout = document->documentLayout();
+    emit layout->documentSizeChanged(layout->documentSize());
+    if (jump) {
+        QScrollBar *bar = m_display->verticalScrollBar();
+        bar->setValue(bar->maximum());
+    }
+    m_display->ensureCursorVisible();
+    // Otherwise scrolling moved what was already painted, and only the lines
+    // that changed since the last frame are painted again.
+    if (!jump && m_changedFrom >= 0) {
+        const QTextBlock changed = document->findBlockByNumber(m_changedFrom);
+        if (changed.isValid()) {
+            const int top = m_display->cursorRect(QTextCursor(changed)).top();
+            viewport->update(0, qMax(0, top), viewport->width(), viewport->height());
+        } else {
+            viewport->update();
+        }
+    }
+    m_changedFrom = -1;
+}
+
+int TrafficDisplay::visibleRows() const
+{
+    return m_display->viewport()->height() / qMax(1, m_display->fontMetrics().lineSpacing()) + 1;
+}
+
+bool TrafficDisplay::isHeld(QWidget *widget) const
+{
+    for (const QPointer<QWidget> &held : m_held)
+        if (held == widget)
+            return true;
+    return false;
+}
+
+void TrafficDisplay::release()
+{
+    m_frame.stop();
+    m_pending = false;
+    m_sinceFrame.start();
+    if (m_display)
+        follow();
+
+    QWidget *shown = nullptr;
+    for (const QPointer<QWidget> &widget : qAsConst(m_held)) {
+        if (!widget)
+            continue;
+        widget->setUpdatesEnabled(true);
+        if (!shown && widget->isVisible())
+            shown = widget;
+    }
+    m_held.clear();
+    // Paint now rather than when the request posted above comes round: by
+    // then the next chunk may have held the widgets again, and the paint
+    // would pass them over.
+    if (shown)
+        shown->repaint();
+}
+
+} // namespace serial

@@ -1,0 +1,87 @@
+#pragma once
+
+// The traffic display as a stream left running for hours needs it. Each chunk
+// is still inserted at the display's cursor the moment it arrives, and the
+// cursor moved to the end, so everything that reads the widgets sees what it
+// always saw; what is paced is what reaches the screen. At full line rate a
+// sensor sends nearly 900 frames a second, and painting each one (and
+// scrolling to it) cost far more than taking it in: now the display is
+// scrolled and repainted once per frame interval, and only where it changed,
+// and so are other widgets that change with every chunk (the distance field).
+//
+// Lines are kept short (displaylines.h), the scroll-back is bounded and there
+// is no undo history, so neither the time per chunk nor the memory grows with
+// the length of the run.
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+class QPlainTextEdit;
+class QWidget;
+
+namespace serial {
+
+// Lines the display keeps by default; the oldest go first. A serial
+// terminal's usual scroll-back: nearly two minutes of frames at full line
+// rate. The traffic log keeps everything.
+constexpr int kDefaultScrollbackLines = 100000;
+
+// Scroll-back for displays made from now on (0: no limit).
+void setScrollbackLines(int lines);
+int scrollbackLines();
+
+class TrafficDisplay : public QObject
+{
+public:
+    // 30 frames a second: smooth to the eye, and the cost of painting stays
+    // well below the cost of taking the data in.
+    static constexpr int kFrameIntervalMs = 33;
+
+    TrafficDisplay(QPlainTextEdit *display, int scrollbackLines, QObject *parent = nullptr);
+
+    // Inserts a chunk at the display's cursor (its hex digits or its text,
+    // lines broken as displaylines.h says) and leaves the cursor at the end.
+    // The view follows with the next frame.
+    void showChunk(const QByteArray &chunk, bool hex);
+
+    // Call before changing a widget that changes with every chunk: its
+    // repaint waits for the display's next frame.
+    void hold(QWidget *widget);
+
+    // Call once a chunk has been handled. A chunk that comes after a quiet
+    // spell is painted at once (a slow sensor's frames appear without delay
+    // and cost one wake-up each); chunks that follow within the frame
+    // interval wait for the next frame.
+    void present();
+
+    // The lines above the scroll-back limit are removed in batches of this
+    // many: 1 % of the limit, so the display holds at most 1 % more lines than
+    // the limit, and a line received costs no removal of its own.
+    static int trimBatch(int scrollbackLines);
+
+private:
+    void trimScrollback();
+    int visibleRows() const;
+    bool isHeld(QWidget *widget) const;
+    void keepGlyphsOfLastLines(int rows);
+    void follow();
+    void release();
+
+    QPointer<QPlainTextEdit> m_display;
+    int m_scrollback;
+    QList<QPointer<QWidget>> m_held;
+    QTimer m_frame;
+    QElapsedTimer m_sinceFrame;
+    bool m_pending = false;
+    // First line changed since the last frame (-1: none).
+    int m_changedFrom = -1;
+    // First of the last lines, whose glyphs are kept between frames (-1: none).
+    int m_glyphsFrom = -1;
+    bool m_plainBackgrounds = false;
+};
+
+} // namespace serial

@@ -1,0 +1,49 @@
+#pragma once
+
+// The traffic log: what the display held when Save was pressed, then every
+// received chunk exactly as it arrived. The file is opened once, by Save, and
+// kept open; each chunk is written and flushed at once, so the file on disk is
+// always complete up to the last chunk. Keeping it open also means a path
+// that is replaced after Save (by a symbolic link, another file, a folder)
+// can never divert the traffic elsewhere.
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QString>
+
+#include <memory>
+
+class QFile;
+
+namespace serial {
+
+class TrafficLog
+{
+public:
+    TrafficLog();
+    ~TrafficLog();
+    TrafficLog(const TrafficLog &) = delete;
+    TrafficLog &operator=(const TrafficLog &) = delete;
+
+    // Creates (truncates) `path` and writes the display text in text mode.
+    // On success the new file takes over from the one before (which is
+    // closed); on failure the log goes on as it was, and `error` says why.
+    bool start(const QString &path, const QString &displayText, QString *error);
+
+    // Appends a chunk's raw bytes and flushes them. False, with the system's
+    // reason in `error`, when the bytes did not reach the file or the file is
+    // no longer where the operator will look for it (deleted, replaced);
+    // the log is closed then.
+    bool append(const QByteArray &chunk, QString *error);
+
+    void close();
+    bool isOpen() const;
+    QString path() const;
+
+private:
+    std::unique_ptr<QFile> m_file;
+    // When the file was last checked for still having its name.
+    QElapsedTimer m_checked;
+};
+
+} // namespace serial
