@@ -2,19 +2,16 @@
 #include "app/options.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QIcon>
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("orvante-usart");
-    QApplication::setApplicationVersion("1.0");
+    QCoreApplication::setApplicationName("orvante-usart");
+    QCoreApplication::setApplicationVersion("1.0");
+    // Ends the process for --help, --version and mistakes, display or not.
+    takeCommandLine(argc, argv);
 
-    QCommandLineParser parser;
-    addProgramOptions(parser);
-    parser.process(app);
-    applyProgramOptions(parser);
+    QApplication app(argc, argv);
 
     // A missing icon file just leaves the window without an icon.
     QApplication::setWindowIcon(QIcon(QCoreApplication::applicationDirPath() + "/img/ORV_DD.png"));

@@ -1,8 +1,20 @@
 #pragma once
 
+#include <QStringList>
+
 class QCommandLineParser;
 
 // The program's command-line options: --help, --version and the repeatable
-// --port PATH, whose devices Scan offers after the enumerated ones.
+// --port PATH, whose devices Scan offers before the enumerated ones.
 void addProgramOptions(QCommandLineParser &parser);
-void applyProgramOptions(const QCommandLineParser &parser);
+// Returns what the operator should be told about the options, one line each;
+// none of it stops the program.
+QStringList applyProgramOptions(const QCommandLineParser &parser);
+
+// Reads the command line before QApplication exists, because QApplication
+// cannot start without a display: --help, --version and a faulty command line
+// are answered by QCommandLineParser (its texts, its exit status) and end the
+// process; otherwise the options are applied and their complaints go to stderr.
+// The switches QApplication takes for itself (-platform, -style, ...) are left
+// to it.
+void takeCommandLine(int argc, char **argv);
