@@ -9,10 +9,12 @@
 #include "support/apphelpers.h"
 #include "support/ptypeer.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCommandLineParser>
 #include <QProcess>
 #include <QSerialPortInfo>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -129,6 +131,19 @@ private slots:
         QCOMPARE(names->count(), portNameList.size());
         if (!added.isEmpty())
             QCOMPARE(names->currentText(), added.first());
+
+        // The combo cuts long paths; each item's tooltip and the popup do not.
+        // (The Windows style's popup is otherwise only as wide as the combo.)
+        names->setStyle(QStyleFactory::create("Windows"));
+        window.show();
+        const QSize size = names->size();
+        names->showPopup();
+        for (int i = 0; i < names->count(); ++i) {
+            QCOMPARE(names->itemData(i, Qt::ToolTipRole).toString(), portNameList.at(i));
+            QVERIFY(names->view()->width() >
+                    names->fontMetrics().horizontalAdvance(portNameList.at(i)));
+        }
+        QCOMPARE(names->size(), size);
     }
 
     void executable_data()
