@@ -7,4 +7,5 @@ class QWidget;
 void showBusyWarning(QWidget *parent);
 void showSuccessBox(QWidget *parent);
 void showFailureBox(QWidget *parent);
-void showFieldTooLongBox(QWidget *parent);
+// A distance that is not 0 to 8 digits.
+void showBadDistanceBox(QWidget *parent);

@@ -204,20 +204,27 @@ void TestCommands::fitsField_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<bool>("fits");
+    QTest::addColumn<bool>("distance"); // what the Setting buttons accept
 
-    QTest::newRow("empty") << QByteArray() << true;
-    QTest::newRow("1 character") << QByteArray("7") << true;
-    QTest::newRow("8 characters") << QByteArray("12345678") << true;
-    QTest::newRow("9 characters") << QByteArray("123456789") << false;
-    QTest::newRow("20 characters") << QByteArray("12345678901234567890") << false;
+    QTest::newRow("empty") << QByteArray() << true << true;
+    QTest::newRow("1 character") << QByteArray("7") << true << true;
+    QTest::newRow("8 characters") << QByteArray("12345678") << true << true;
+    QTest::newRow("9 characters") << QByteArray("123456789") << false << false;
+    QTest::newRow("20 characters") << QByteArray("12345678901234567890") << false << false;
+    QTest::newRow("digits around a blank") << QByteArray("12 4") << true << false;
+    QTest::newRow("digit after /") << QByteArray("/0") << true << false;
+    QTest::newRow("digit before :") << QByteArray("9:") << true << false;
+    QTest::newRow("non-Latin-1 digit, as sent") << QString("\u0663").toLatin1() << true << false;
 }
 
 void TestCommands::fitsField()
 {
     QFETCH(QByteArray, text);
     QFETCH(bool, fits);
+    QFETCH(bool, distance);
 
     QCOMPARE(protocol::fitsField(text), fits);
+    QCOMPARE(protocol::isDistanceText(text), distance);
     QCOMPARE(protocol::kFieldWidth, 8);
 }
 
