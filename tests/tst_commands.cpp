@@ -173,7 +173,7 @@ void TestCommands::numberField_data()
     QTest::newRow("not converted: letters and signs")
         << QByteArray("-1.5e") << QByteArray("000-1.5e");
     QTest::newRow("not converted: spaces") << QByteArray(" 12 ") << QByteArray("0000 12 ");
-    // Longer texts: the in-place walk (documented in commands.h).
+    // Longer texts: the in-place walk (see numberField in commands.h).
     QTest::newRow("9 characters") << QByteArray("123456789") << QByteArray("999999999");
     QTest::newRow("10 characters") << QByteArray("1234567890") << QByteArray("9090909090");
     QTest::newRow("11 characters") << QByteArray("ABCDEFGHIJK") << QByteArray("JKIJKIJKIJK");
