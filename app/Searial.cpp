@@ -94,6 +94,10 @@ void Searial::btn_query_port(bool)
 
 void Searial::action_exit_port()
 {
+    // The process ends here and the window is never destroyed, so the port
+    // would not be closed and its lock file under /run/lock would stay behind.
+    if (serial.isOpen())
+        serial.close();
     std::exit(0);
 }
 

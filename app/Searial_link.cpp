@@ -13,12 +13,40 @@
 #include "serial/trafficdisplay.h"
 #include "ui_Searial.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTimer>
 
 #include <limits>
+
+namespace {
+
+// Widens the combo's popup list to its longest item (the way QComboBox sizes
+// itself to its contents); the combo keeps the size the layout gave it. Not
+// every style does this on its own.
+void fitPopupToItems(QComboBox *combo)
+{
+    int text = 0;
+    for (int i = 0; i < combo->count(); ++i)
+        text = qMax(text, combo->fontMetrics().horizontalAdvance(combo->itemText(i)));
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    const int width = combo->style()
+                          ->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(text, 0), combo)
+                          .width();
+    const int scrollBar =
+        combo->count() > combo->maxVisibleItems()
+            ? combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, combo)
+            : 0;
+    combo->view()->setMinimumWidth(width + scrollBar);
+}
+
+} // namespace
 
 QStringList Searial::GetEnableCommPort()
 {
@@ -40,8 +68,11 @@ void Searial::btn_usart_number_port(bool)
     for (int i = 0; i < portNameList.size(); ++i) {
         portIndex = static_cast<qint8>(qMin(i, maxIndex));
         ui->cmb_port_name->addItem(portNameList.at(i));
+        // The combo is narrow and cuts long paths; the tooltip has them whole.
+        ui->cmb_port_name->setItemData(i, portNameList.at(i), Qt::ToolTipRole);
     }
     portIndex = static_cast<qint8>(qMin(portNameList.size(), maxIndex));
+    fitPopupToItems(ui->cmb_port_name);
 }
 
 void Searial::btn_open_port(bool)

@@ -200,10 +200,11 @@ void Searial::btn_set_AD_port(bool)
 {
     if (refusedAsBusy(true))
         return;
-    // A longer distance would break the range command's layout.
-    if (!fitsField(ui->lineEdit_W_AD_D_min->text().toLatin1()) ||
-        !fitsField(ui->lineEdit_W_AD_D_max->text().toLatin1())) {
-        showFieldTooLongBox(this);
+    // The distances follow with the sensor's answer; refuse now what could not
+    // be sent then.
+    if (!isDistanceText(ui->lineEdit_W_AD_D_min->text().toLatin1()) ||
+        !isDistanceText(ui->lineEdit_W_AD_D_max->text().toLatin1())) {
+        showBadDistanceBox(this);
         return;
     }
     pendingSetting = AnalogSetting;
@@ -222,8 +223,9 @@ void Searial::btn_set_DA_port(bool)
     const QByteArray stop = ui->lineEdit_W_DA_stop->text().toLatin1();
     const QByteArray start2 = ui->lineEdit_W_DA_start2->text().toLatin1();
     const QByteArray stop2 = ui->lineEdit_W_DA_stop2->text().toLatin1();
-    if (!fitsField(start) || !fitsField(stop) || !fitsField(start2) || !fitsField(stop2)) {
-        showFieldTooLongBox(this);
+    if (!isDistanceText(start) || !isDistanceText(stop) || !isDistanceText(start2) ||
+        !isDistanceText(stop2)) {
+        showBadDistanceBox(this);
         return;
     }
     QByteArray first = kSwitchingFirstTemplate;
@@ -278,8 +280,8 @@ void Searial::confirmChunkSettings(const QByteArray &chunk)
         const QByteArray min = ui->lineEdit_W_AD_D_min->text().toLatin1();
         const QByteArray max = ui->lineEdit_W_AD_D_max->text().toLatin1();
         qCDebug(lcProtocol) << min;
-        // The texts may have grown since the click; never send a broken layout.
-        if (!fitsField(min) || !fitsField(max)) {
+        // The texts may have changed since the click; send only distances.
+        if (!isDistanceText(min) || !isDistanceText(max)) {
             showFailureBox(this);
         } else {
             for (const QByteArray &part : analogRangeWrites(min, max))

@@ -2,26 +2,16 @@
 #include "app/options.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QIcon>
-
-#include <cstdio>
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("orvante-usart");
-    QApplication::setApplicationVersion("1.0");
+    QCoreApplication::setApplicationName("orvante-usart");
+    QCoreApplication::setApplicationVersion("1.0");
+    // Ends the process for --help, --version and mistakes, display or not.
+    takeCommandLine(argc, argv);
 
-    QCommandLineParser parser;
-    addProgramOptions(parser);
-    parser.process(app);
-    QString error;
-    if (!applyProgramOptions(parser, &error)) {
-        // As the parser reports a bad option: one line on stderr, status 1.
-        fprintf(stderr, "%s\n", qPrintable(error));
-        return 1;
-    }
+    QApplication app(argc, argv);
 
     // A missing icon file just leaves the window without an icon.
     QApplication::setWindowIcon(QIcon(QCoreApplication::applicationDirPath() + "/img/ORV_DD.png"));

@@ -38,9 +38,9 @@ void showFailureBox(QWidget *parent)
     inform(parent, "Warning", "Your operation failed. Please check your output parameters");
 }
 
-void showFieldTooLongBox(QWidget *parent)
+void showBadDistanceBox(QWidget *parent)
 {
-    inform(parent, "Warning", "Distances may have at most 8 characters");
+    inform(parent, "Warning", "Distances may have at most 8 digits, 0-9 only");
 }
 
 void showLogFailedBox(QWidget *parent, const QString &path, const QString &reason)

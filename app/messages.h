@@ -8,6 +8,7 @@ class QWidget;
 void showBusyWarning(QWidget *parent);
 void showSuccessBox(QWidget *parent);
 void showFailureBox(QWidget *parent);
-void showFieldTooLongBox(QWidget *parent);
+// A distance that is not 0 to 8 digits.
+void showBadDistanceBox(QWidget *parent);
 // The traffic log could not be written: names the file and the reason.
 void showLogFailedBox(QWidget *parent, const QString &path, const QString &reason);

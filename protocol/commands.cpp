@@ -94,4 +94,15 @@ bool fitsField(const QByteArray &text)
     return text.size() <= kFieldWidth;
 }
 
+bool isDistanceText(const QByteArray &text)
+{
+    if (!fitsField(text))
+        return false;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
 } // namespace protocol

@@ -1,4 +1,5 @@
-// Parsing of the sensor's answers (Parts 2.2, 3.2, 3.3, 3.4).
+// Parsing of the sensor's answers: distance frames, the three query answers,
+// the setting confirmations and the text of a received chunk.
 
 #include "protocol/answers.h"
 
@@ -137,8 +138,8 @@ void TestAnswers::identity_data()
     QTest::addColumn<QByteArray>("date");
 
     const QByteArray full = identityAnswer("5031211789\r\n");
-    QTest::newRow("documented example")
-        << full << QByteArray("789") << QByteArray("11") << QByteArray("2025-03-12");
+    QTest::newRow("full answer") << full << QByteArray("789") << QByteArray("11")
+                                 << QByteArray("2025-03-12");
     QTest::newRow("exactly 21 bytes")
         << full.left(21) << QByteArray("789") << QByteArray("11") << QByteArray("2025-03-12");
     QTest::newRow("bytes after 20 not examined")

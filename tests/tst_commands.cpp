@@ -173,7 +173,7 @@ void TestCommands::numberField_data()
     QTest::newRow("not converted: letters and signs")
         << QByteArray("-1.5e") << QByteArray("000-1.5e");
     QTest::newRow("not converted: spaces") << QByteArray(" 12 ") << QByteArray("0000 12 ");
-    // Longer texts: the in-place walk (documented in commands.h).
+    // Longer texts: the in-place walk (see numberField in commands.h).
     QTest::newRow("9 characters") << QByteArray("123456789") << QByteArray("999999999");
     QTest::newRow("10 characters") << QByteArray("1234567890") << QByteArray("9090909090");
     QTest::newRow("11 characters") << QByteArray("ABCDEFGHIJK") << QByteArray("JKIJKIJKIJK");
@@ -204,20 +204,27 @@ void TestCommands::fitsField_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<bool>("fits");
+    QTest::addColumn<bool>("distance"); // what the Setting buttons accept
 
-    QTest::newRow("empty") << QByteArray() << true;
-    QTest::newRow("1 character") << QByteArray("7") << true;
-    QTest::newRow("8 characters") << QByteArray("12345678") << true;
-    QTest::newRow("9 characters") << QByteArray("123456789") << false;
-    QTest::newRow("20 characters") << QByteArray("12345678901234567890") << false;
+    QTest::newRow("empty") << QByteArray() << true << true;
+    QTest::newRow("1 character") << QByteArray("7") << true << true;
+    QTest::newRow("8 characters") << QByteArray("12345678") << true << true;
+    QTest::newRow("9 characters") << QByteArray("123456789") << false << false;
+    QTest::newRow("20 characters") << QByteArray("12345678901234567890") << false << false;
+    QTest::newRow("digits around a blank") << QByteArray("12 4") << true << false;
+    QTest::newRow("digit after /") << QByteArray("/0") << true << false;
+    QTest::newRow("digit before :") << QByteArray("9:") << true << false;
+    QTest::newRow("non-Latin-1 digit, as sent") << QString("\u0663").toLatin1() << true << false;
 }
 
 void TestCommands::fitsField()
 {
     QFETCH(QByteArray, text);
     QFETCH(bool, fits);
+    QFETCH(bool, distance);
 
     QCOMPARE(protocol::fitsField(text), fits);
+    QCOMPARE(protocol::isDistanceText(text), distance);
     QCOMPARE(protocol::kFieldWidth, 8);
 }
 

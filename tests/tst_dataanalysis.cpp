@@ -25,7 +25,8 @@ void TestDataAnalysis::dataAnalysis_data()
     const QByteArray answer =
         QByteArrayLiteral("on1:2005\r\noff1:1995\r\non2:3005\r\noff2:2995\r\n");
 
-    // The documented examples.
+    // The ordinary cases: a 3- and a 4-byte key, one separator byte skipped,
+    // the value up to CR.
     QTest::newRow("Set example, len 1") << set42 << QByteArray("Set") << 1 << QByteArray("42");
     QTest::newRow("Set example, len = size")
         << set42 << QByteArray("Set") << set42.size() << QByteArray("42");

@@ -96,12 +96,11 @@ class TestEndToEnd : public QObject
         simPath = QString::fromLocal8Bit(sim->readLine()).trimmed();
         serial::setExtraPortPaths({simPath});
         click(window.get(), "btn_usart_number");
-        // Offered after the enumerated ports.
+        // Offered first and preselected, before the enumerated ports.
         auto *names = child<QComboBox>(window.get(), "cmb_port_name");
-        if (simPath.isEmpty() || !portNameList.endsWith(simPath) ||
-            names->itemText(names->count() - 1) != simPath)
+        if (simPath.isEmpty() || portNameList.value(0) != simPath ||
+            names->currentText() != simPath)
             return false;
-        names->setCurrentIndex(names->count() - 1);
         click(window.get(), "btn_open");
         return child<QLabel>(window.get(), "lab_status")->text() == "Connected" &&
                child<QPushButton>(window.get(), "btn_open")->text() == "Close" && !portClosed;

@@ -124,11 +124,10 @@ void TestLink::scanListsOpenablePortsOnly()
     QCOMPARE(names->count(), 0);
 
     click(window.get(), "btn_usart_number");
-    QVERIFY(portNameList.endsWith(second.path()));
-    QCOMPARE(portNameList.mid(portNameList.size() - 2), (QStringList{peer->path(), second.path()}));
+    QCOMPARE(portNameList.mid(0, 2), (QStringList{peer->path(), second.path()}));
     QVERIFY(!portNameList.contains(missing));
     QCOMPARE(comboItems(names), portNameList);
-    QCOMPARE(names->currentIndex(), 0);
+    QCOMPARE(names->currentText(), peer->path());
 
     // A second scan replaces the list rather than adding to it.
     const int count = names->count();
@@ -160,7 +159,7 @@ void TestLink::scanPastOneHundredTwentySeven()
     serial::setExtraPortPaths(paths);
     click(window.get(), "btn_usart_number");
     auto *names = child<QComboBox>(window.get(), "cmb_port_name");
-    QCOMPARE(portNameList.mid(portNameList.size() - 130), paths);
+    QCOMPARE(portNameList.mid(0, 130), paths);
     QCOMPARE(comboItems(names), portNameList);
 }
 

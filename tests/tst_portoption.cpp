@@ -1,5 +1,6 @@
-// The command line: --port adds devices to Scan, and the real executable
-// answers --help and --version without opening a window.
+// The command line: --port adds devices to Scan (first, and complains about
+// those that do not open), and the real executable answers --help, --version
+// and mistakes without opening a window, with no display at all.
 
 #include "app/Searial.h"
 #include "app/options.h"
@@ -8,12 +9,17 @@
 #include "support/apphelpers.h"
 #include "support/ptypeer.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCommandLineParser>
 #include <QProcess>
 #include <QSerialPortInfo>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
 
 class TestPortOption : public QObject
 {
@@ -56,31 +62,47 @@ private slots:
     void scanOffersGivenPorts_data()
     {
         // $pty1, $pty2: pseudo-terminals; $sim: the simulator's device;
-        // $missing: no such file; $file: a regular file.
+        // $missing: no such file; $file: a regular file; $late: appears after
+        // start-up (a link to $pty1).
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QStringList>("added");
-        QTest::newRow("no option") << QStringList() << QStringList();
-        QTest::newRow("pseudo-terminal") << QStringList{"--port", "$pty1"} << QStringList{"$pty1"};
-        QTest::newRow("simulator") << QStringList{"--port", "$sim"} << QStringList{"$sim"};
-        QTest::newRow("--port=PATH") << QStringList{"--port=$pty2"} << QStringList{"$pty2"};
-        QTest::newRow("no such path") << QStringList{"--port", "$missing"} << QStringList();
-        QTest::newRow("regular file") << QStringList{"--port", "$file"} << QStringList();
+        QTest::addColumn<QStringList>("complaints");
+        auto complaint = [](const char *path, int error) {
+            return QStringList{QString("cannot open %1: %2 (Scan tries it again)")
+                                   .arg(path, QString::fromLocal8Bit(std::strerror(error)))};
+        };
+        QTest::newRow("no option") << QStringList() << QStringList() << QStringList();
+        QTest::newRow("pseudo-terminal")
+            << QStringList{"--port", "$pty1"} << QStringList{"$pty1"} << QStringList();
+        QTest::newRow("simulator")
+            << QStringList{"--port", "$sim"} << QStringList{"$sim"} << QStringList();
+        QTest::newRow("--port=PATH")
+            << QStringList{"--port=$pty2"} << QStringList{"$pty2"} << QStringList();
+        QTest::newRow("no such path")
+            << QStringList{"--port", "$missing"} << QStringList() << complaint("$missing", ENOENT);
+        QTest::newRow("regular file")
+            << QStringList{"--port", "$file"} << QStringList() << complaint("$file", ENOTTY);
+        QTest::newRow("appears after start-up")
+            << QStringList{"--port", "$late"} << QStringList{"$late"} << complaint("$late", ENOENT);
         QTest::newRow("repeated, order kept")
-            << QStringList{"--port", "$sim",   "--port", "$missing", "--port",
-                           "$pty2",  "--port", "$file",  "--port",   "$pty1"}
-            << QStringList{"$sim", "$pty2", "$pty1"};
+            << QStringList{"--port", "$sim",  "--port", "$missing",
+                           "--port", "$pty2", "--port", "$pty1"}
+            << QStringList{"$sim", "$pty2", "$pty1"} << complaint("$missing", ENOENT);
     }
 
     void scanOffersGivenPorts()
     {
         QFETCH(QStringList, arguments);
         QFETCH(QStringList, added);
-        for (QStringList *list : {&arguments, &added}) {
+        QFETCH(QStringList, complaints);
+        const QString late = dir.filePath("late");
+        for (QStringList *list : {&arguments, &added, &complaints}) {
             list->replaceInStrings("$pty1", first.path());
             list->replaceInStrings("$pty2", second.path());
             list->replaceInStrings("$sim", simPath);
             list->replaceInStrings("$missing", dir.filePath("no-such-tty"));
             list->replaceInStrings("$file", dir.filePath("plain-file"));
+            list->replaceInStrings("$late", late);
         }
         QStringList enumerated;
         for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
@@ -92,31 +114,54 @@ private slots:
         addProgramOptions(parser);
         QVERIFY2(parser.parse(QStringList{"orvante-usart"} + arguments),
                  qPrintable(parser.errorText()));
-        QString error;
-        QVERIFY(applyProgramOptions(parser, &error));
+        QFile::remove(late);
+        QCOMPARE(applyProgramOptions(parser), complaints);
+        QVERIFY(QFile::link(first.path(), late));
 
         Searial window;
         click(&window, "btn_usart_number");
-        // The system's own ports come first; whether each opens at this moment
-        // depends on other programs (other tests probe them too), so only their
-        // names are checked.
-        const int own = portNameList.size() - added.size();
-        QVERIFY(own >= 0);
-        QCOMPARE(portNameList.mid(own), added);
-        for (const QString &name : portNameList.mid(0, own))
+        // The named devices come first, so the first of them is preselected.
+        // Whether each of the system's own ports opens at this moment depends
+        // on other programs (other tests probe them too), so only their names
+        // are checked.
+        QCOMPARE(portNameList.mid(0, added.size()), added);
+        for (const QString &name : portNameList.mid(added.size()))
             QVERIFY2(enumerated.contains(name), qPrintable(name));
-        QCOMPARE(child<QComboBox>(&window, "cmb_port_name")->count(), portNameList.size());
+        auto *names = child<QComboBox>(&window, "cmb_port_name");
+        QCOMPARE(names->count(), portNameList.size());
+        if (!added.isEmpty())
+            QCOMPARE(names->currentText(), added.first());
+
+        // The combo cuts long paths; each item's tooltip and the popup do not.
+        // (The Windows style's popup is otherwise only as wide as the combo.)
+        names->setStyle(QStyleFactory::create("Windows"));
+        window.show();
+        const QSize size = names->size();
+        names->showPopup();
+        for (int i = 0; i < names->count(); ++i) {
+            QCOMPARE(names->itemData(i, Qt::ToolTipRole).toString(), portNameList.at(i));
+            QVERIFY(names->view()->width() >
+                    names->fontMetrics().horizontalAdvance(portNameList.at(i)));
+        }
+        QCOMPARE(names->size(), size);
     }
 
     void executable_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("output");
-        QTest::newRow("--help") << QStringList{"--help"} << 0 << QByteArray("--port <PATH>");
-        QTest::newRow("--version")
-            << QStringList{"--version"} << 0 << QByteArray("orvante-usart 1.0\n");
-        QTest::newRow("unknown option") << QStringList{"--bogus"} << 1 << QByteArray("bogus");
+        QTest::addColumn<QByteArray>("output"); // how stdout begins
+        QTest::addColumn<QByteArray>("errors");
+        const QByteArray usage = "Usage: " + binary("orvante-usart").toLocal8Bit() + " [options]\n";
+        const QByteArray version = "orvante-usart 1.0\n";
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << usage << QByteArray();
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << version << QByteArray();
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << 1 << QByteArray()
+                                        << QByteArray("orvante-usart: Unknown option 'bogus'.\n");
+        // QApplication's own switches are its business, not mistakes.
+        QTest::newRow("toolkit switches")
+            << QStringList{"-style", "fusion", "--reverse", "-stylesheet=a.qss", "--version"} << 0
+            << version << QByteArray();
     }
 
     void executable()
@@ -124,10 +169,13 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(int, status);
         QFETCH(QByteArray, output);
+        QFETCH(QByteArray, errors);
 
         QProcess program;
+        // No display of any kind.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
         program.setProcessEnvironment(environment);
         program.start(binary("orvante-usart"), arguments);
         const bool ended = program.waitForFinished(10000);
@@ -135,9 +183,12 @@ private slots:
             program.kill(); // a window opened instead; the destructor reaps it
         QVERIFY2(ended, "the program did not end by itself");
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.readAllStandardError(), errors);
+        const QByteArray said = program.readAllStandardOutput();
+        QVERIFY2(said.startsWith(output) && (said.isEmpty() == output.isEmpty()), said.constData());
         QCOMPARE(program.exitCode(), status);
-        const QByteArray said = program.readAllStandardOutput() + program.readAllStandardError();
-        QVERIFY2(said.contains(output), said.constData());
+        if (arguments == QStringList{"--help"})
+            QVERIFY(said.contains("--port <PATH>"));
     }
 };
 

@@ -24,10 +24,16 @@ namespace {
 const QString kSuccess = "Message|Your operation was successful";
 const QString kFailure = "Warning|Your operation failed. Please check your output parameters";
 const QString kBusy = "Warning|Please stop other instructions first";
-const QString kTooLong = "Warning|Distances may have at most 8 characters";
+const QString kBadDistance = "Warning|Distances may have at most 8 digits, 0-9 only";
 
 const QByteArray kSecondCommand = "op2+00002005+00001995";
 const QByteArrayList kDefaultRange = {"ds+", "00000000", "+", "00100000", "\r\n"};
+
+// The six distance fields, analog first, and what their initial texts are sent as.
+const QList<QPair<QByteArray, QByteArray>> kDistanceFields = {
+    {"lineEdit_W_AD_D_min", "00000000"},  {"lineEdit_W_AD_D_max", "00100000"},
+    {"lineEdit_W_DA_start", "00002005"},  {"lineEdit_W_DA_stop", "00001995"},
+    {"lineEdit_W_DA_start2", "00002005"}, {"lineEdit_W_DA_stop2", "00001995"}};
 
 const char *const kQueryFields[] = {
     "lineEdit_R_list",     "lineEdit_R_version_number", "lineEdit_R_data",   "lineEdit_R_AD_I",
@@ -65,9 +71,10 @@ private slots:
     void boxAndStateOrder();
     void busyRule_data();
     void busyRule();
-    void distancesLongerThanAField_data();
-    void distancesLongerThanAField();
-    void analogTextGrownBeforeAnswer();
+    void distanceTexts_data();
+    void distanceTexts();
+    void analogTextChangedBeforeAnswer_data();
+    void analogTextChangedBeforeAnswer();
     void chunkArrivingDuringBoxIsTakenIn();
 
     void realTimerSwitchingOutputs();
@@ -568,51 +575,78 @@ void TestProtocol::busyRule()
     QVERIFY(boxes->seen.isEmpty());
 }
 
-void TestProtocol::distancesLongerThanAField_data()
+void TestProtocol::distanceTexts_data()
 {
-    QTest::addColumn<QByteArray>("button");
-    QTest::addColumn<QByteArray>("field");
-    QTest::newRow("analog min") << QByteArray("btn_set_AD") << QByteArray("lineEdit_W_AD_D_min");
-    QTest::newRow("analog max") << QByteArray("btn_set_AD") << QByteArray("lineEdit_W_AD_D_max");
-    QTest::newRow("output 1 open") << QByteArray("btn_set_DA") << QByteArray("lineEdit_W_DA_start");
-    QTest::newRow("output 1 close") << QByteArray("btn_set_DA") << QByteArray("lineEdit_W_DA_stop");
-    QTest::newRow("output 2 open")
-        << QByteArray("btn_set_DA") << QByteArray("lineEdit_W_DA_start2");
-    QTest::newRow("output 2 close")
-        << QByteArray("btn_set_DA") << QByteArray("lineEdit_W_DA_stop2");
+    QTest::addColumn<int>("field"); // index in kDistanceFields
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("sent"); // its 8-character field; empty: refused
+    const QStringList refused = {"123456789", "abc", "-5", "1.5", " 7"};
+    const QList<QPair<QString, QByteArray>> accepted = {
+        {"", "00000000"}, {"12345678", "12345678"}, {"7", "00000007"}};
+    for (int field = 0; field < kDistanceFields.size(); ++field) {
+        const char *name = kDistanceFields[field].first.constData() + 9;
+        for (const QString &text : refused)
+            QTest::addRow("%s '%s'", name, qPrintable(text)) << field << text << QByteArray();
+        for (const auto &text : accepted)
+            QTest::addRow("%s '%s'", name, qPrintable(text.first))
+                << field << text.first << text.second;
+    }
 }
 
-void TestProtocol::distancesLongerThanAField()
+void TestProtocol::distanceTexts()
 {
-    QFETCH(QByteArray, button);
-    QFETCH(QByteArray, field);
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, sent);
     const QByteArray templateBefore = daCommandTemplate;
-    edit(field.constData())->setText("123456789");
+    edit(kDistanceFields[field].first.constData())->setText(text);
     rxBuffer = "kept";
-    click(window.get(), button.constData());
-    QCOMPARE(boxes->summary(), QStringList{kTooLong});
-    QCOMPARE(tap->writes(), QByteArrayList{});
-    QCOMPARE(pendingSetting, quint8(0));
-    QCOMPARE(rxBuffer, QByteArray("kept"));
-    QVERIFY(!responseTimer->isActive());
-    QCOMPARE(daCommandTemplate, templateBefore);
-
-    // Eight characters are a full field and go out unchanged.
-    edit(field.constData())->setText("12345678");
-    boxes->clear();
-    click(window.get(), button.constData());
+    click(window.get(), field < 2 ? "btn_set_AD" : "btn_set_DA");
+    if (sent.isEmpty()) {
+        QCOMPARE(boxes->summary(), QStringList{kBadDistance});
+        QCOMPARE(tap->writes(), QByteArrayList{});
+        QCOMPARE(pendingSetting, quint8(0));
+        QCOMPARE(rxBuffer, QByteArray("kept"));
+        QVERIFY(!responseTimer->isActive());
+        QCOMPARE(daCommandTemplate, templateBefore);
+        return;
+    }
     QVERIFY(boxes->seen.isEmpty());
-    QCOMPARE(tap->writes().size(), 1);
+    QByteArrayList f; // the other fields keep their initial texts
+    for (const auto &initial : kDistanceFields)
+        f << initial.second;
+    f[field] = sent;
+    if (field < 2) {
+        deliver("DAC\r\n"); // the distances go out with the answer
+        QCOMPARE(tap->writes().mid(1), (QByteArrayList{"ds+", f[0], "+", f[1], "\r\n"}));
+    } else {
+        QCOMPARE(tap->writes(), QByteArrayList{"op1+" + f[2] + "+" + f[3] + "\r\n"});
+        QCOMPARE(daCommandTemplate, "op2+" + f[4] + "+" + f[5]);
+    }
 }
 
-void TestProtocol::analogTextGrownBeforeAnswer()
+void TestProtocol::analogTextChangedBeforeAnswer_data()
 {
+    QTest::addColumn<QString>("max");
+    QTest::addColumn<QByteArrayList>("writes");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("grown past 8 characters") << "1000000000" << QByteArrayList{} << kFailure;
+    QTest::newRow("a letter") << "100000x" << QByteArrayList{} << kFailure;
+    QTest::newRow("emptied") << "" << QByteArrayList{"ds+", "00000000", "+", "00000000", "\r\n"}
+                             << kSuccess;
+}
+
+void TestProtocol::analogTextChangedBeforeAnswer()
+{
+    QFETCH(QString, max);
+    QFETCH(QByteArrayList, writes);
+    QFETCH(QString, shown);
     click(window.get(), "btn_set_AD");
-    edit("lineEdit_W_AD_D_max")->setText("1000000000");
+    edit("lineEdit_W_AD_D_max")->setText(max);
     tap->clear();
     deliver("DAC\r\n");
-    QCOMPARE(tap->writes(), QByteArrayList{});
-    QCOMPARE(boxes->summary(), QStringList{kFailure});
+    QCOMPARE(tap->writes(), writes);
+    QCOMPARE(boxes->summary(), QStringList{shown});
     QCOMPARE(pendingSetting, quint8(0));
 }
 

@@ -5,6 +5,7 @@
 #include "app/state.h"
 #include "support/apphelpers.h"
 #include "support/modalboxes.h"
+#include "support/ptypeer.h"
 #include "ui/help.h"
 
 #include <QAction>
@@ -31,14 +32,20 @@ const char *const kHelpText =
     "2、Communication parameters default to 115200, 8, None, and then open the serial port to "
     "communicate.";
 
-// Re-runs this test binary as a child that builds the window and ends it in
-// the given way; prints "destroyed" if the window's destructor ran.
+// Re-runs this test binary as a child that builds the window, opens a port and
+// ends in the given way; prints "destroyed" if the window's destructor ran, and
+// "locked <file>" with QSerialPort's lock file (/dev/pts/3: LCK..pts_3) while
+// the port holds it.
 int runChild(int argc, char **argv, const QByteArray &mode)
 {
     QApplication app(argc, argv);
     auto *window = new Searial;
     QObject::connect(window, &QObject::destroyed, [] { fputs("destroyed\n", stdout); });
     window->show();
+    PtyPeer peer;
+    const QString lock = "/run/lock/LCK.." + peer.path().mid(5).replace('/', '_');
+    if (openPort(*window, peer) && QFile::exists(lock))
+        printf("locked %s\n", qPrintable(lock));
     if (mode == "exit") {
         // Exit must not wait for anything in flight.
         activeCommand = 7;
@@ -297,7 +304,12 @@ void TestShell::endsWithStatusZero()
     QVERIFY(process.waitForFinished(20000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
-    QCOMPARE(process.readAllStandardOutput().contains("destroyed"), destroyed);
+    const QString output = QString::fromLocal8Bit(process.readAllStandardOutput());
+    QCOMPARE(output.contains("destroyed"), destroyed);
+    // Either way the open port was closed: no lock file is left behind.
+    const QString lock = output.section("locked ", 1).section('\n', 0, 0);
+    QVERIFY2(!lock.isEmpty(), qPrintable(output));
+    QVERIFY2(!QFile::exists(lock), qPrintable(lock));
 }
 
 void TestShell::sleepProcessesEventsOnce()
