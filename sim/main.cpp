@@ -286,7 +286,8 @@ public:
         m_line->received = [this](const QByteArray &bytes) {
             syncClock();
             if (m_verbose)
-                std::fprintf(stderr, "rx %d: %s\n", bytes.size(), printable(bytes).constData());
+                std::fprintf(stderr, "rx %d: %s\n", int(bytes.size()),
+                             printable(bytes).constData());
             m_model.receive(bytes);
             pump();
         };
@@ -305,7 +306,8 @@ private:
         const QByteArray out = m_model.takeOutput();
         if (!out.isEmpty() && !m_line->listening()) {
             if (m_verbose)
-                std::fprintf(stderr, "unheard %d: %s\n", out.size(), printable(out).constData());
+                std::fprintf(stderr, "unheard %d: %s\n", int(out.size()),
+                             printable(out).constData());
         } else if (!out.isEmpty()) {
             const qint64 sent = m_line->write(out);
             if (m_verbose) {
