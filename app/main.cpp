@@ -1,5 +1,6 @@
 #include "app/Searial.h"
 #include "app/options.h"
+#include "app/toolkit.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -7,6 +8,7 @@
 
 int main(int argc, char **argv)
 {
+    prepareToolkit();
     QApplication app(argc, argv);
     QApplication::setApplicationName("orvante-usart");
     QApplication::setApplicationVersion("1.0");

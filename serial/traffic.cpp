@@ -23,6 +23,11 @@ bool startTrafficLog(const QString &path, const QString &displayText, QString *e
         return false;
     }
     QTextStream stream(&file);
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    // UTF-8, as Qt 6 writes it and as the chunks that follow arrive, not the
+    // locale's code page (Windows).
+    stream.setCodec("UTF-8");
+#endif
     stream << displayText;
     stream.flush();
     file.close();

@@ -10,7 +10,7 @@ namespace serial {
 QByteArray freeTextBytes(const QString &text);
 
 // Creates (truncates) the log file and writes the display text to it in text
-// mode. False with `error` set when the file cannot be created.
+// mode, as UTF-8. False with `error` set when the file cannot be created.
 bool startTrafficLog(const QString &path, const QString &displayText, QString *error);
 
 // Appends a received chunk exactly as it arrived. False with `error` set when
