@@ -1,6 +1,7 @@
 #include "app/Searial.h"
 #include "app/options.h"
 #include "app/toolkit.h"
+#include "app/version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -11,7 +12,7 @@ int main(int argc, char **argv)
     prepareToolkit();
     QApplication app(argc, argv);
     QApplication::setApplicationName("orvante-usart");
-    QApplication::setApplicationVersion("1.0");
+    QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
 
     QCommandLineParser parser;
     addProgramOptions(parser);

@@ -2,6 +2,7 @@
 // (default) or on a serial device, so the configuration tool can be run and
 // tested without the hardware.
 
+#include "app/version.h"
 #include "sim/sensormodel.h"
 
 #include <QCommandLineParser>
@@ -441,6 +442,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("sensor-sim");
+    QCoreApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -448,6 +450,7 @@ int main(int argc, char *argv[])
         "serial device on standard output, or serves the device given with --device. Runs "
         "until SIGINT or SIGTERM. Distances are in 0.1 mm.");
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOptions({
         {"device",
          "Serve this serial device (a real port or one end of a socat pair) instead of "
