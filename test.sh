@@ -12,7 +12,7 @@ case "${1:-}" in
     *) echo "usage: $0 [--qt6]" >&2; exit 2 ;;
 esac
 
-ensure_packages "${BUILD_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 build_project "$dir"
 
 cd "$dir"

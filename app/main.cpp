@@ -13,6 +13,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName("orvante-usart");
     QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(ORV_APP_ID));
 
     QCommandLineParser parser;
     addProgramOptions(parser);

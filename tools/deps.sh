@@ -24,11 +24,13 @@ ensure_packages() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# What the build and the tests need, with Qt 5 or Qt 6.
-BASE_PACKAGES=(cmake make g++ pkg-config fontconfig fonts-dejavu-core)
+# What the build needs (help2man writes the manual pages), with Qt 5 or Qt 6.
+BASE_PACKAGES=(cmake make g++ pkg-config help2man fontconfig fonts-dejavu-core)
 QT5_PACKAGES=(qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev)
 QT6_PACKAGES=(qt6-base-dev qt6-base-dev-tools qt6-serialport-dev)
 BUILD_PACKAGES=("${BASE_PACKAGES[@]}" "${QT5_PACKAGES[@]}")
+# What the tests check the installed files with.
+TEST_PACKAGES=(desktop-file-utils appstream man-db file)
 
 # use_qt6: from here on BUILD_PACKAGES and build_project are for Qt 6.
 ORV_CMAKE_ARGS=(-DORV_QT_MAJOR=5)
