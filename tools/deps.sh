@@ -29,8 +29,10 @@ BASE_PACKAGES=(cmake make g++ pkg-config help2man fontconfig fonts-dejavu-core)
 QT5_PACKAGES=(qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev)
 QT6_PACKAGES=(qt6-base-dev qt6-base-dev-tools qt6-serialport-dev)
 BUILD_PACKAGES=("${BASE_PACKAGES[@]}" "${QT5_PACKAGES[@]}")
-# What the tests check the installed files with.
-TEST_PACKAGES=(desktop-file-utils appstream man-db file)
+# What the Debian package needs: dpkg-shlibdeps (dpkg-dev) and file.
+PACKAGE_PACKAGES=(dpkg-dev file)
+# What the tests check the installed files and the package with.
+TEST_PACKAGES=(desktop-file-utils appstream man-db "${PACKAGE_PACKAGES[@]}")
 
 # use_qt6: from here on BUILD_PACKAGES and build_project are for Qt 6.
 ORV_CMAKE_ARGS=(-DORV_QT_MAJOR=5)
