@@ -1,17 +1,22 @@
 #include "app/Searial.h"
 #include "app/options.h"
+#include "app/toolkit.h"
+#include "app/version.h"
 
 #include <QApplication>
 #include <QIcon>
 
 int main(int argc, char **argv)
 {
+    prepareToolkit();
     QCoreApplication::setApplicationName("orvante-usart");
-    QCoreApplication::setApplicationVersion("1.0");
+    QCoreApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
     // Ends the process for --help, --version and mistakes, display or not.
     takeCommandLine(argc, argv);
 
     QApplication app(argc, argv);
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(ORV_APP_ID));
 
     // A missing icon file just leaves the window without an icon.
     QApplication::setWindowIcon(QIcon(QCoreApplication::applicationDirPath() + "/img/ORV_DD.png"));

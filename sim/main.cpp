@@ -2,6 +2,7 @@
 // (default) or on a serial device, so the configuration tool can be run and
 // tested without the hardware.
 
+#include "app/version.h"
 #include "sim/sensormodel.h"
 
 #include <QCommandLineParser>
@@ -286,7 +287,8 @@ public:
         m_line->received = [this](const QByteArray &bytes) {
             syncClock();
             if (m_verbose)
-                std::fprintf(stderr, "rx %d: %s\n", bytes.size(), printable(bytes).constData());
+                std::fprintf(stderr, "rx %d: %s\n", int(bytes.size()),
+                             printable(bytes).constData());
             m_model.receive(bytes);
             pump();
         };
@@ -305,7 +307,8 @@ private:
         const QByteArray out = m_model.takeOutput();
         if (!out.isEmpty() && !m_line->listening()) {
             if (m_verbose)
-                std::fprintf(stderr, "unheard %d: %s\n", out.size(), printable(out).constData());
+                std::fprintf(stderr, "unheard %d: %s\n", int(out.size()),
+                             printable(out).constData());
         } else if (!out.isEmpty()) {
             const qint64 sent = m_line->write(out);
             if (m_verbose) {
@@ -439,6 +442,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("sensor-sim");
+    QCoreApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -446,6 +450,7 @@ int main(int argc, char *argv[])
         "serial device on standard output, or serves the device given with --device. Runs "
         "until SIGINT or SIGTERM. Distances are in 0.1 mm.");
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOptions({
         {"device",
          "Serve this serial device (a real port or one end of a socat pair) instead of "

@@ -15,9 +15,13 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSerialPortInfo>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+#include <QTextCodec>
+#endif
 #include <QtTest>
 
 #include <climits>
@@ -82,6 +86,7 @@ private slots:
 
     void saveThenLogChunks();
     void logKeepsRawBytes();
+    void saveWritesUtf8();
     void failedSaveKeepsLogging_data();
     void failedSaveKeepsLogging();
 
@@ -402,6 +407,23 @@ void TestLink::logKeepsRawBytes()
     const QByteArray chunk("\xff\xfe\0\x80ok\r\n", 8);
     deliver(chunk);
     QCOMPARE(readFile(path), chunk);
+}
+
+// The saved display text is UTF-8 (as are the chunks that follow it) also
+// where the locale's code page is another.
+void TestLink::saveWritesUtf8()
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    QTextCodec *const locale = QTextCodec::codecForLocale();
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("ISO-8859-1"));
+    const auto restore = qScopeGuard([locale] { QTextCodec::setCodecForLocale(locale); });
+#endif
+    const QByteArray text("\xe5\xbc\x80\xe5\x90\xaf \xc3\xa9"); // 开启 é
+    child<QPlainTextEdit>(window.get(), "plainTextEdit")->setPlainText(QString::fromUtf8(text));
+    const QString path = dir->filePath("log.txt");
+    boxes->answerFileDialog(path);
+    click(window.get(), "btn_save");
+    QCOMPARE(readFile(path), text);
 }
 
 void TestLink::failedSaveKeepsLogging_data()

@@ -24,16 +24,29 @@ ensure_packages() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# What the build and the tests need.
-BUILD_PACKAGES=(cmake make g++ pkg-config qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev
-                fontconfig fonts-dejavu-core)
+# What the build needs (help2man writes the manual pages), with Qt 5 or Qt 6.
+BASE_PACKAGES=(cmake make g++ pkg-config help2man fontconfig fonts-dejavu-core)
+QT5_PACKAGES=(qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev)
+QT6_PACKAGES=(qt6-base-dev qt6-base-dev-tools qt6-serialport-dev)
+BUILD_PACKAGES=("${BASE_PACKAGES[@]}" "${QT5_PACKAGES[@]}")
+# What the Debian package needs: dpkg-shlibdeps (dpkg-dev) and file.
+PACKAGE_PACKAGES=(dpkg-dev file)
+# What the tests check the installed files and the package with.
+TEST_PACKAGES=(desktop-file-utils appstream man-db "${PACKAGE_PACKAGES[@]}")
+
+# use_qt6: from here on BUILD_PACKAGES and build_project are for Qt 6.
+ORV_CMAKE_ARGS=(-DORV_QT_MAJOR=5)
+use_qt6() {
+    BUILD_PACKAGES=("${BASE_PACKAGES[@]}" "${QT6_PACKAGES[@]}")
+    ORV_CMAKE_ARGS=(-DORV_QT_MAJOR=6)
+}
 
 # build_project DIR [TARGET...]: configures and builds (everything when no
 # target is named).
 build_project() {
     local dir=$1
     shift
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${ORV_CMAKE_ARGS[@]}" >/dev/null
     if [ $# -eq 0 ]; then
         cmake --build "$dir" -j"$(nproc)"
     else

@@ -4,6 +4,7 @@
 // README's screenshots.
 
 #include "app/Searial.h"
+#include "app/toolkit.h"
 #include "serial/ports.h"
 
 #include <QApplication>
@@ -50,6 +51,7 @@ void settle(int ms)
 
 int main(int argc, char **argv)
 {
+    prepareToolkit();
     QApplication app(argc, argv);
     QTextStream err(stderr);
 

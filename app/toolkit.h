@@ -1,0 +1,5 @@
+#pragma once
+
+// Toolkit settings that have to be made before the QApplication exists, so
+// that the window looks the same built with Qt 5 or Qt 6.
+void prepareToolkit();

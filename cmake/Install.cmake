@@ -1,0 +1,58 @@
+# Where the program goes. On Windows: the executable and img/ in bin/, where
+# windeployqt then puts the Qt libraries. Elsewhere: the executable and img/ in
+# libexec/orvante-usart/ (it loads its icon from beside itself) and a link to
+# it in bin/.
+if(WIN32)
+    install(TARGETS orvante-usart RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES img/ORV_DD.png DESTINATION ${CMAKE_INSTALL_BINDIR}/img)
+    return()
+endif()
+
+set(ORV_LIBEXEC ${CMAKE_INSTALL_LIBEXECDIR}/orvante-usart)
+install(TARGETS orvante-usart RUNTIME DESTINATION ${ORV_LIBEXEC})
+install(FILES img/ORV_DD.png DESTINATION ${ORV_LIBEXEC}/img)
+
+# The bin/ link is made here, in the build tree, and installed like any file,
+# so that the install manifest and the package list it.
+file(RELATIVE_PATH ORV_LINK_TARGET ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_FULL_LIBEXECDIR}/orvante-usart/orvante-usart)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/links)
+file(CREATE_LINK ${ORV_LINK_TARGET} ${CMAKE_BINARY_DIR}/links/orvante-usart SYMBOLIC)
+install(FILES ${CMAKE_BINARY_DIR}/links/orvante-usart DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+orv_add_manpage(orvante-usart dist/orvante-usart.h2m)
+
+if(APPLE)
+    return()
+endif()
+
+# Desktop menu entry, AppStream metadata and the icon in the hicolor theme,
+# all named by the application id.
+configure_file(dist/orvante-usart.desktop.in ${CMAKE_BINARY_DIR}/dist/${ORV_APP_ID}.desktop @ONLY)
+configure_file(dist/orvante-usart.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/dist/${ORV_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/dist/${ORV_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_BINARY_DIR}/dist/${ORV_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# The theme's usual sizes up to that of img/ORV_DD.png (128), scaled from it
+# at build time.
+set(ORV_ICON_SIZES 16 22 24 32 48 64 128)
+add_executable(orv-iconsizes tools/iconsizes.cpp)
+target_link_libraries(orv-iconsizes PRIVATE Qt::Gui)
+set(ORV_ICON_FILES)
+foreach(size ${ORV_ICON_SIZES})
+    list(APPEND ORV_ICON_FILES ${CMAKE_BINARY_DIR}/icons/${size}x${size}/apps/${ORV_APP_ID}.png)
+endforeach()
+add_custom_command(OUTPUT ${ORV_ICON_FILES}
+    COMMAND orv-iconsizes ${CMAKE_CURRENT_SOURCE_DIR}/img/ORV_DD.png ${CMAKE_BINARY_DIR}/icons
+            ${ORV_APP_ID} ${ORV_ICON_SIZES}
+    DEPENDS orv-iconsizes img/ORV_DD.png
+    COMMENT "Icons at ${ORV_ICON_SIZES} pixels"
+    VERBATIM)
+add_custom_target(icons ALL DEPENDS ${ORV_ICON_FILES})
+foreach(size ${ORV_ICON_SIZES})
+    install(FILES ${CMAKE_BINARY_DIR}/icons/${size}x${size}/apps/${ORV_APP_ID}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
