@@ -3,7 +3,10 @@
 
 #include "app/Searial.h"
 #include "app/state.h"
+#include "protocol/exchange.h"
+#include "serial/displaylines.h"
 #include "serial/ports.h"
+#include "serial/trafficdisplay.h"
 #include "support/apphelpers.h"
 #include "support/modalboxes.h"
 #include "support/ptypeer.h"
@@ -12,13 +15,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QScopeGuard>
 #include <QSerialPortInfo>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QTimer>
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 #include <QTextCodec>
 #endif
@@ -56,6 +62,22 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    PaintCounter(QWidget *widget, int *count) : m_count(count) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++*m_count;
+        return false;
+    }
+
+private:
+    int *m_count;
+};
+
 } // namespace
 
 class TestLink : public QObject
@@ -80,6 +102,10 @@ private slots:
     void chunkAtOperatorsCursor();
     void clearKeepsReceiveBuffer();
     void byteCountSaturates();
+    void idleReceiveBufferKeepsNewest();
+    void scrollbackKeepsNewestLines_data();
+    void scrollbackKeepsNewestLines();
+    void repaintsFollowTheFrameRate();
 
     void send_data();
     void send();
@@ -266,6 +292,26 @@ void TestLink::receiveDisplay_data()
                                 << QByteArrayList{"\xc2\xb0"
                                                   "C"}
                                 << QString("°C");
+
+    // No display line grows without end.
+    const int bytes = serial::kHexBytesPerLine;
+    const int width = serial::kTextLineLimit;
+    const auto hexOf = [](char c, int n) { return QString(QByteArray(n, c).toHex()); };
+    QTest::newRow("hex, a full line")
+        << true << QByteArrayList{QByteArray(bytes, 'A')} << hexOf('A', bytes);
+    QTest::newRow("hex, the next byte starts a line")
+        << true << QByteArrayList{QByteArray(bytes, 'A'), "B"} << hexOf('A', bytes) + "\n42";
+    QTest::newRow("hex, a chunk across the line end")
+        << true << QByteArrayList{QByteArray(bytes / 2, 'A'), QByteArray(bytes, 'B')}
+        << hexOf('A', bytes / 2) + hexOf('B', bytes - bytes / 2) + "\n" + hexOf('B', bytes / 2);
+    QTest::newRow("text, a full line")
+        << false << QByteArrayList{QByteArray(width, 'x')} << QString(width, 'x');
+    QTest::newRow("text, a chunk across the line end")
+        << false << QByteArrayList{QByteArray(width - 10, 'x'), QByteArray(20, 'y')}
+        << QString(width - 10, 'x') + QString(10, 'y') + "\n" + QString(10, 'y');
+    QTest::newRow("text, a line end starts the count again")
+        << false << QByteArrayList{QByteArray(width - 1, 'x') + "\r\n" + QByteArray(width, 'y')}
+        << QString(width - 1, 'x') + "\n" + QString(width, 'y');
 }
 
 void TestLink::receiveDisplay()
@@ -354,6 +400,101 @@ void TestLink::byteCountSaturates()
     QVERIFY(peer->write("6"));
     QTRY_COMPARE(rxBuffer, QByteArray("123456"));
     QCOMPARE(rxByteCount, INT_MAX);
+}
+
+void TestLink::idleReceiveBufferKeepsNewest()
+{
+    QVERIFY(openPort(*window, *peer));
+    QByteArray fed;
+    for (int i = 0; fed.size() <= protocol::kIdleBufferLimit + 1000; ++i) {
+        QByteArray lines;
+        for (int j = 0; j < 100; ++j)
+            lines += "DIS" + QByteArray::number(10000000 + 100 * i + j) + "\r\n";
+        deliver(lines);
+        fed += lines;
+    }
+    // Nothing reads it between response windows; it keeps what a window
+    // would need, and no more.
+    QCOMPARE(rxBuffer, fed.right(protocol::kIdleBufferLimit));
+    // A window starts it afresh and collects all that arrives, however much.
+    click(window.get(), "btn_R_DA");
+    responseTimer->start(60000);
+    QByteArray answer;
+    while (answer.size() <= protocol::kIdleBufferLimit) {
+        const QByteArray part = QByteArray(1000, char('a' + answer.size() / 1000 % 26));
+        deliver(part);
+        answer += part;
+    }
+    QCOMPARE(rxBuffer, answer);
+}
+
+void TestLink::scrollbackKeepsNewestLines_data()
+{
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<int>("fed");
+    QTest::addColumn<int>("firstKept");
+    // Lines are removed in batches of 1 % of the limit.
+    QTest::newRow("small limit, exact") << 5 << 8 << 5;
+    QTest::newRow("no limit") << 0 << 8 << 1;
+    QTest::newRow("under a batch past the limit") << 300 << 301 << 1;
+    QTest::newRow("a batch past the limit") << 300 << 302 << 4;
+}
+
+void TestLink::scrollbackKeepsNewestLines()
+{
+    QFETCH(int, limit);
+    QFETCH(int, fed);
+    QFETCH(int, firstKept);
+    serial::setScrollbackLines(limit);
+    const auto restore = qScopeGuard(
+        [] { serial::setScrollbackLines(serial::kDefaultScrollbackLines); });
+    window = std::make_unique<Searial>();
+    QVERIFY(openPort(*window, *peer));
+    const QString path = dir->filePath("log.txt");
+    boxes->answerFileDialog(path);
+    click(window.get(), "btn_save");
+
+    QByteArray all;
+    for (int i = 1; i <= fed; ++i) {
+        const QByteArray line = "line " + QByteArray::number(i) + "\r\n";
+        deliver(line);
+        all += line;
+    }
+    QStringList kept;
+    for (int i = firstKept; i <= fed; ++i)
+        kept << QString("line %1").arg(i);
+    // The line the next chunk goes to is a line too.
+    QCOMPARE(display(*window), kept.join('\n') + '\n');
+    QCOMPARE(readFile(path), all);
+}
+
+void TestLink::repaintsFollowTheFrameRate()
+{
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    click(window.get(), "btn_tk");
+    QVERIFY(openPort(*window, *peer));
+    auto *edit = child<QPlainTextEdit>(window.get(), "plainTextEdit");
+    auto *distance = child<QLineEdit>(window.get(), "lineEdit_D");
+    int paints = 0;
+    PaintCounter counter(edit->viewport(), &paints);
+
+    QElapsedTimer clock;
+    clock.start();
+    const int frames = 300;
+    for (int i = 1; i <= frames; ++i) {
+        deliver("DIS" + QByteArray::number(10000000 + i) + "\r\n");
+        // Each frame reaches the widgets at once; only the painting waits.
+        QCOMPARE(distance->text(), QString::number(10000000 + i));
+        QVERIFY(edit->textCursor().atEnd());
+    }
+    const qint64 elapsed = clock.elapsed();
+    QVERIFY2(paints <= elapsed / serial::TrafficDisplay::kFrameIntervalMs + 4,
+             qPrintable(QString("%1 paints in %2 ms").arg(paints).arg(elapsed)));
+    // The view follows the cursor to the end with the next frame.
+    QVERIFY(edit->verticalScrollBar()->maximum() > 0);
+    QTRY_VERIFY(edit->cursorRect().top() >= 0 &&
+                edit->cursorRect().bottom() <= edit->viewport()->height());
 }
 
 void TestLink::send_data()
