@@ -26,6 +26,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 
@@ -147,7 +148,7 @@ struct Session
 
     // One frame per chunk, each written once the last one is in: as fast as
     // the program takes them, with nothing coalesced by the line.
-    bool feedOneByOne(int frames, int gapMs = 0)
+    bool feedOneByOne(int frames, int gapMs = 0, int burst = 1)
     {
         for (int i = 0; i < frames; ++i) {
             const QByteArray f = frame(i);
@@ -155,7 +156,7 @@ struct Session
             if (::write(line.master, f.constData(), f.size()) != f.size() ||
                 !waitFor(before, f.size()))
                 return false;
-            if (gapMs > 0) {
+            if (gapMs > 0 && (i + 1) % qMax(1, burst) == 0) {
                 // A slow sensor: every frame gets a display frame of its own.
                 QElapsedTimer gap;
                 gap.start();
@@ -244,15 +245,29 @@ int main(int argc, char **argv)
                                         "N", "1000000");
     const QCommandLineOption onlyOption(
         "only", "Run one case only, for a profiler: MODE (text, hex, unbroken):LINES at the line rate, or "
-        "MODE:LINES:FRAMES[:GAP_MS] with the frames fed one by one.",
-        "MODE:LINES[:FRAMES[:GAP_MS]]");
+        "MODE:LINES:FRAMES[:GAP_MS[:BURST]] with the frames fed one by one, a gap after "
+        "every BURST of them.",
+        "MODE:LINES[:FRAMES[:GAP_MS[:BURST]]]");
     const QCommandLineOption rateOption("rate", "Frames a second in the --only case.", "HZ",
                                         QString::number(kLineRate));
-    parser.addOptions({secondsOption, longOption, onlyOption, rateOption});
+    const QCommandLineOption memoryOption(
+        "memory", "Feed FRAMES one by one with a scroll-back of LINES; print RSS before and after.",
+        "FRAMES:LINES");
+    parser.addOptions({secondsOption, longOption, onlyOption, rateOption, memoryOption});
     parser.process(app);
     const double seconds = parser.value(secondsOption).toDouble();
     const int longFrames = parser.value(longOption).toInt();
 
+    if (parser.isSet(memoryOption)) {
+        const QStringList spec = parser.value(memoryOption).split(':');
+        serial::setScrollbackLines(spec.value(1).toInt());
+        Session session(false);
+        const long before = rssKb();
+        if (!session.ok() || !session.feedOneByOne(spec.value(0).toInt()))
+            return 1;
+        std::printf("%ld %ld\n", before, rssKb());
+        return 0;
+    }
     if (parser.isSet(onlyOption)) {
         const QStringList only = parser.value(onlyOption).split(':');
         const bool hex = only.value(0) == "hex";
@@ -263,7 +278,10 @@ int main(int argc, char **argv)
         prefill(session.display(), only.value(1).toInt(), hex);
         if (only.size() > 2) {
             // Frames one by one, for an instruction-counting profiler.
-            return session.feedOneByOne(only.value(2).toInt(), only.value(3).toInt()) ? 0 : 1;
+            return session.feedOneByOne(only.value(2).toInt(), only.value(3).toInt(),
+                                        only.value(4).toInt())
+                       ? 0
+                       : 1;
         }
         const RateResult r = atRate(session, seconds, parser.value(rateOption).toDouble());
         std::printf("%.1f us per chunk, %.1f %%\n", r.cpuUsPerChunk, r.cpuPercent);
@@ -321,29 +339,33 @@ int main(int argc, char **argv)
         std::fflush(stdout);
     }
 
-    std::printf("\n| memory | RSS before | RSS after | growth |\n|---|---|---|---|\n");
+    // Each memory figure from a process of its own: a heap that other cases
+    // have grown and freed would hide the growth.
+    std::printf("\n| memory | frames | RSS before | RSS after | growth per frame |\n"
+                "|---|---|---|---|---|\n");
+    struct MemoryCase
     {
-        serial::setScrollbackLines(0);
-        Session session(false);
-        const long before = rssKb();
-        if (!session.ok() || !session.feedOneByOne(100000))
+        const char *name;
+        int frames;
+        int scrollback;
+    };
+    const MemoryCase memoryCases[] = {
+        {"no scroll-back limit", 100000, 0},
+        {"default scroll-back", longFrames, serial::kDefaultScrollbackLines},
+    };
+    for (const MemoryCase &c : memoryCases) {
+        if (c.frames <= 0)
+            continue;
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--memory", QString("%1:%2").arg(c.frames).arg(c.scrollback)});
+        if (!child.waitForFinished(-1) || child.exitCode() != 0)
             return 1;
-        const long after = rssKb();
-        std::printf("| 10^5 frames, no scroll-back limit | %.1f MB | %.1f MB | %.0f bytes a frame "
-                    "|\n",
-                    before / 1024.0, after / 1024.0, (after - before) * 1024.0 / 100000);
+        const QList<QByteArray> kb = child.readAllStandardOutput().trimmed().split(' ');
+        const double before = kb.value(0).toDouble(), after = kb.value(1).toDouble();
+        std::printf("| %s | %d | %.1f MB | %.1f MB | %.0f bytes |\n", c.name, c.frames,
+                    before / 1024, after / 1024, (after - before) * 1024 / c.frames);
         std::fflush(stdout);
-    }
-    if (longFrames > 0) {
-        serial::setScrollbackLines(serial::kDefaultScrollbackLines);
-        Session session(false);
-        const long before = rssKb();
-        if (!session.ok() || !session.feedOneByOne(longFrames))
-            return 1;
-        std::printf("| %d frames, default scroll-back (%d lines) | %.1f MB | %.1f MB | display "
-                    "holds %d lines |\n",
-                    longFrames, serial::kDefaultScrollbackLines, before / 1024.0,
-                    rssKb() / 1024.0, session.display()->blockCount());
     }
     return 0;
 }
