@@ -19,8 +19,7 @@ Searial::Searial(QWidget *parent) : QMainWindow(parent), ui(new Ui_Searial)
     ui->setupUi(this);
     // Built for a stream left running for hours: bounded scroll-back, no undo
     // history, and repaints at the screen's pace rather than the line's.
-    trafficDisplay =
-        new serial::TrafficDisplay(ui->plainTextEdit, serial::scrollbackLines(), this);
+    trafficDisplay = new serial::TrafficDisplay(ui->plainTextEdit, serial::scrollbackLines(), this);
     initConnections();
 }
 

@@ -173,14 +173,15 @@ void Searial::logChunk(const QByteArray &chunk)
     // Stop at once, so the box is shown once, and show it once this chunk has
     // been handled: the display and the protocol do not wait for the operator.
     saveActive = false;
-    QTimer::singleShot(0, this, [this, path = saveFilePath, error] {
-        showLogFailedBox(this, path, error);
-    });
+    QTimer::singleShot(0, this,
+                       [this, path = saveFilePath, error] { showLogFailedBox(this, path, error); });
 }
 
 void Searial::receive_data()
 {
-    const QByteArray chunk = serial.readAll();
+    // Everything the port has buffered, as readAll() returns it, without the
+    // 16 KiB it allocates and shrinks again for every chunk.
+    const QByteArray chunk = serial.read(serial.bytesAvailable());
     qCDebug(lcLink) << chunk;
     qCDebug(lcLink) << chunk.size();
 

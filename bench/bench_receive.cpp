@@ -240,11 +240,11 @@ int main(int argc, char **argv)
     parser.setApplicationDescription("The receive path at a sensor's full line rate.");
     parser.addHelpOption();
     const QCommandLineOption secondsOption("seconds", "Seconds per line-rate case.", "S", "10");
-    const QCommandLineOption longOption("long-frames",
-                                        "Frames of the long run at the default scroll-back.",
-                                        "N", "1000000");
+    const QCommandLineOption longOption(
+        "long-frames", "Frames of the long run at the default scroll-back.", "N", "1000000");
     const QCommandLineOption onlyOption(
-        "only", "Run one case only, for a profiler: MODE (text, hex, unbroken):LINES at the line rate, or "
+        "only",
+        "Run one case only, for a profiler: MODE (text, hex, unbroken):LINES at the line rate, or "
         "MODE:LINES:FRAMES[:GAP_MS[:BURST]] with the frames fed one by one, a gap after "
         "every BURST of them.",
         "MODE:LINES[:FRAMES[:GAP_MS[:BURST]]]");

@@ -1,6 +1,5 @@
 #include "serial/traffic.h"
 
-
 namespace serial {
 
 QByteArray freeTextBytes(const QString &text)

@@ -2,6 +2,7 @@
 
 #include "serial/displaylines.h"
 #include "serial/plainbackground.h"
+#include "serial/steadyscrollbar.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPlainTextEdit>
@@ -53,6 +54,7 @@ TrafficDisplay::TrafficDisplay(QPlainTextEdit *display, int scrollbackLines, QOb
     // whole bar, so a background of the window's colour, which it covers,
     // spares those paints without changing a pixel. An overlay scroll bar
     // paints only its handle and must stay as it is.
+    SteadyScrollBar::install(display);
     QScrollBar *bar = display->verticalScrollBar();
     if (!bar->style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, bar)) {
         bar->setBackgroundRole(QPalette::Window);
@@ -177,16 +179,19 @@ void TrafficDisplay::follow()
     // screen stays, so the view jumps to the end and is painted anew. Placing
     // it by line numbers spares laying out the lines it jumps over, which
     // scrolling to the cursor would measure one by one.
-    const bool jump = isHeld(viewport) ||
-                      (m_changedFrom >= 0 && document->blockCount() - m_changedFrom > rows);
+    const bool jump =
+        isHeld(viewport) || (m_changedFrom >= 0 && document->blockCount() - m_changedFrom > rows);
     if (jump)
         hold(viewport);
     keepGlyphsOfLastLines(rows);
     QAbstractTextDocumentLayout *layout = document->documentLayout();
     emit layout->documentSizeChanged(layout->documentSize());
     if (jump) {
+        // Just above the end, so that scrolling to the cursor below comes to
+        // rest where it always does, as for a slow sensor, having measured
+        // only a line or two.
         QScrollBar *bar = m_display->verticalScrollBar();
-        bar->setValue(bar->maximum());
+        bar->setValue(qMax(0, bar->maximum() - 2));
     }
     m_display->ensureCursorVisible();
     // Otherwise scrolling moved what was already painted, and only the lines

@@ -19,8 +19,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QSerialPortInfo>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -446,8 +446,8 @@ void TestLink::scrollbackKeepsNewestLines()
     QFETCH(int, fed);
     QFETCH(int, firstKept);
     serial::setScrollbackLines(limit);
-    const auto restore = qScopeGuard(
-        [] { serial::setScrollbackLines(serial::kDefaultScrollbackLines); });
+    const auto restore =
+        qScopeGuard([] { serial::setScrollbackLines(serial::kDefaultScrollbackLines); });
     window = std::make_unique<Searial>();
     QVERIFY(openPort(*window, *peer));
     const QString path = dir->filePath("log.txt");
