@@ -7,6 +7,7 @@
 #include "app/state.h"
 #include "protocol/answers.h"
 #include "protocol/exchange.h"
+#include "protocol/steps.h"
 #include "serial/linepresets.h"
 #include "serial/ports.h"
 #include "serial/traffic.h"
@@ -173,9 +174,8 @@ void Searial::logChunk(const QByteArray &chunk)
     // Stop at once, so the box is shown once, and show it once this chunk has
     // been handled: the display and the protocol do not wait for the operator.
     saveActive = false;
-    QTimer::singleShot(0, this, [this, path = saveFilePath, error] {
-        showLogFailedBox(this, path, error);
-    });
+    QTimer::singleShot(0, this,
+                       [this, path = saveFilePath, error] { showLogFailedBox(this, path, error); });
 }
 
 void Searial::receive_data()
@@ -187,12 +187,9 @@ void Searial::receive_data()
     // Shown at once, painted with the display's next frame.
     trafficDisplay->showChunk(chunk, ui->checkBox->checkState() == Qt::Checked);
 
-    rxBuffer.append(protocol::chunkText(chunk).toUtf8());
+    protocol::collectChunk(rxBuffer, rxByteCount, chunk);
     if (!responseTimer->isActive())
         protocol::trimIdleBuffer(rxBuffer);
-    rxByteCount = rxByteCount > std::numeric_limits<int>::max() - chunk.size()
-                      ? std::numeric_limits<int>::max()
-                      : rxByteCount + chunk.size();
 
     if (saveActive && !chunk.isEmpty())
         logChunk(chunk);
