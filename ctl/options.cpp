@@ -420,8 +420,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
     Invocation &inv = line.invocation;
     inv.command = spec->command;
     inv.ports = top.values("port") + own.values("port");
-    inv.json = top.isSet("json") || own.isSet("json");
-    const QString preset = own.isSet("preset") ? own.value("preset") : top.value("preset");
+    // Not every command has every option; optionNames() lists those given.
+    const QStringList given = own.optionNames();
+    inv.json = top.isSet("json") || given.contains("json");
+    const QString preset = given.contains("preset") ? own.value("preset") : top.value("preset");
     qint64 presetIndex = 0;
     if (!preset.isEmpty() && !wholeNumber(preset, 0, 7, &presetIndex))
         return usage(QString("--preset wants a line preset from 0 to 7, not '%1'").arg(preset),
