@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <utility>
+
 namespace {
 
 // The sensor behind a pseudo-terminal, on the real clock.
@@ -27,17 +29,11 @@ struct Responder
     sim::SensorModel model;
     QElapsedTimer clock;
     int heard = 0;
-
-    Responder(PtyPeer &p, const sim::SensorOptions &options) : peer(p), model(options)
-    {
-        clock.start();
-    }
     void pump()
     {
         const QByteArray line = peer.received();
         model.advance(clock.elapsed() - model.now());
-        model.receive(line.mid(heard));
-        heard = line.size();
+        model.receive(line.mid(std::exchange(heard, line.size())));
         peer.write(model.takeOutput());
     }
 };
@@ -66,46 +62,31 @@ private slots:
         QTest::addColumn<QStringList>("window"); // "name=value" inputs, "click:button"
         QTest::addColumn<bool>("refusing");
         QTest::addColumn<QByteArrayList>("writes");
-
-        QTest::newRow("identity") << QStringList{"identity"} << QStringList{"click:btn_R_ID"}
-                                  << false << QByteArrayList{"IDR+F\r\n"};
-        QTest::newRow("analog output") << QStringList{"analog"} << QStringList{"click:btn_R_AD"}
-                                       << false << QByteArrayList{"RD+v\r\n"};
-        QTest::newRow("switching outputs")
-            << QStringList{"switching"} << QStringList{"click:btn_R_DA"} << false
-            << QByteArrayList{"PARAMETER\r\n"};
-        QTest::newRow("single measurement, stopped")
-            << QStringList{"measure"} << QStringList{"click:btn_td", "click:btn_c"} << false
-            << QByteArrayList{"td\r\n", "c\r\n"};
-        QTest::newRow("continuous measurement, stopped")
-            << QStringList{"measure", "--count", "3"} << QStringList{"click:btn_tk", "click:btn_c"}
-            << false << QByteArrayList{"tk\r\n", "c\r\n"};
-        QTest::newRow("set line preset 5")
-            << QStringList{"set", "line-preset", "5"}
-            << QStringList{"cmb_set_baud_rate=5", "click:btn_set_baud_rate"} << false
-            << QByteArrayList{"ut+5\r\n"};
-        QTest::newRow("set automatic measurement off")
-            << QStringList{"set", "auto", "off"}
-            << QStringList{"com_set_Auto_M=1", "click:btn_set_Auto_M"} << false
-            << QByteArrayList{"sa+0\r\n"};
-        QTest::newRow("set analog output")
-            << QStringList{"set", "analog", "--range", "0-20", "--min", "150", "--max", "90000"}
-            << QStringList{"cmb_set_AD_I=0", "lineEdit_W_AD_D_min=150", "lineEdit_W_AD_D_max=90000",
-                           "click:btn_set_AD"}
-            << false << QByteArrayList{"dt+0\r\n", "ds+", "00000150", "+", "00090000", "\r\n"};
-        const QStringList switching{"cmb_set_DA_mode=1",       "lineEdit_W_DA_start=2500",
-                                    "lineEdit_W_DA_stop=2400", "lineEdit_W_DA_start2=3500",
-                                    "lineEdit_W_DA_stop2=",    "click:btn_set_DA"};
-        const QStringList switchingArgs{"set",    "switching", "--mode", "2",    "--on1",  "2500",
-                                        "--off1", "2400",      "--on2",  "3500", "--off2", ""};
-        QTest::newRow("set switching outputs")
-            << switchingArgs << switching << false
-            << QByteArrayList{"oq1+00002500+00002400\r\n", "oq2+00003500+00000000", "\r\n"};
-        QTest::newRow("set switching outputs, refused")
-            << switchingArgs << switching << true << QByteArrayList{"oq1+00002500+00002400\r\n"};
-        QTest::newRow("send a line")
-            << QStringList{"send", "sl"} << QStringList{"lint_send_data=sl\n", "click:btn_send"}
-            << false << QByteArrayList{"sl\r\n"};
+        const auto row = [](const char *name, const QString &args, const QString &window,
+                            bool refusing, const QByteArrayList &writes) {
+            QTest::newRow(name) << args.split(' ') << window.split(' ') << refusing << writes;
+        };
+        row("identity query", "identity", "click:btn_R_ID", false, {"IDR+F\r\n"});
+        row("analog output query", "analog", "click:btn_R_AD", false, {"RD+v\r\n"});
+        row("switching output query", "switching", "click:btn_R_DA", false, {"PARAMETER\r\n"});
+        row("single measurement", "measure", "click:btn_td click:btn_c", false,
+            {"td\r\n", "c\r\n"});
+        row("continuous measurement", "measure --count 3", "click:btn_tk click:btn_c", false,
+            {"tk\r\n", "c\r\n"});
+        row("set line preset 5", "set line-preset 5", "cmb_set_baud_rate=5 click:btn_set_baud_rate",
+            false, {"ut+5\r\n"});
+        row("set automatic measurement off", "set auto off",
+            "com_set_Auto_M=1 click:btn_set_Auto_M", false, {"sa+0\r\n"});
+        row("set analog output", "set analog --range 0-20 --min 150 --max 90000",
+            "cmb_set_AD_I=0 lineEdit_W_AD_D_min=150 lineEdit_W_AD_D_max=90000 click:btn_set_AD",
+            false, {"dt+0\r\n", "ds+", "00000150", "+", "00090000", "\r\n"});
+        const QString args = "set switching --mode 2 --on1 2500 --off1 2400 --on2 3500 --off2 ";
+        const QString window = "cmb_set_DA_mode=1 lineEdit_W_DA_start=2500 lineEdit_W_DA_stop=2400 "
+                               "lineEdit_W_DA_start2=3500 lineEdit_W_DA_stop2= click:btn_set_DA";
+        row("set switching outputs", args, window, false,
+            {"oq1+00002500+00002400\r\n", "oq2+00003500+00000000", "\r\n"});
+        row("set switching outputs, refused", args, window, true, {"oq1+00002500+00002400\r\n"});
+        row("send a line", "send sl", "lint_send_data=sl\n click:btn_send", false, {"sl\r\n"});
     }
 
     void sameBytesAsTheWindow()
@@ -118,7 +99,10 @@ private slots:
         sim::SensorOptions options;
         options.rejectSettings = refusing;
         PtyPeer windowLine, ctlLine;
-        Responder windowSensor(windowLine, options), ctlSensor(ctlLine, options);
+        Responder windowSensor{windowLine, sim::SensorModel(options), {}},
+            ctlSensor{ctlLine, sim::SensorModel(options), {}};
+        windowSensor.clock.start();
+        ctlSensor.clock.start();
         QTimer pump;
         connect(&pump, &QTimer::timeout, [&] {
             windowSensor.pump();
