@@ -110,6 +110,7 @@ private slots:
         row("switching outputs, read back", "", switching + "3300 && switching", 0,
             "on1: 2500\noff1: 2400\non2: 3500\noff2: 3300\n");
 
+        row("setting accepted", "", "set auto off", 0, "accepted\n");
         row("line preset, refused", "--reject-settings", "set line-preset 4", 1, "",
             refusal.arg("line preset setting", "Set:E"));
         row("automatic measurement, refused", "--reject-settings", "set auto off", 1, "",
@@ -122,6 +123,9 @@ private slots:
 
         row("silent: query", "--silent", "switching --json", 3, "",
             silence.arg("switching output query"));
+        // The window reports this as a refusal; a script is told there was no answer.
+        row("silent: line preset", "--silent", "set line-preset 1", 3, "",
+            silence.arg("line preset setting"));
         row("silent: measurement", "--silent", "measure --seconds 5", 3, "",
             "orvante-ctl: no distance frame within 1000 ms; .*\n");
         row("line lost while measuring", "--drop-after 1 --rate 20", "measure --count 0", 4,
