@@ -7,6 +7,7 @@
 #include "app/state.h"
 #include "protocol/answers.h"
 #include "protocol/exchange.h"
+#include "protocol/steps.h"
 #include "serial/linepresets.h"
 #include "serial/ports.h"
 #include "serial/traffic.h"
@@ -188,12 +189,9 @@ void Searial::receive_data()
     // Shown at once, painted with the display's next frame.
     trafficDisplay->showChunk(chunk, ui->checkBox->checkState() == Qt::Checked);
 
-    rxBuffer.append(protocol::chunkText(chunk).toUtf8());
+    protocol::collectChunk(rxBuffer, rxByteCount, chunk);
     if (!responseTimer->isActive())
         protocol::trimIdleBuffer(rxBuffer);
-    rxByteCount = rxByteCount > std::numeric_limits<int>::max() - chunk.size()
-                      ? std::numeric_limits<int>::max()
-                      : rxByteCount + chunk.size();
 
     if (saveActive && !chunk.isEmpty())
         logChunk(chunk);

@@ -9,6 +9,7 @@
 #include "protocol/answers.h"
 #include "protocol/commands.h"
 #include "protocol/exchange.h"
+#include "protocol/steps.h"
 #include "serial/trafficdisplay.h"
 #include "ui_Searial.h"
 
@@ -228,13 +229,11 @@ void Searial::btn_set_DA_port(bool)
         showBadDistanceBox(this);
         return;
     }
-    QByteArray first = kSwitchingFirstTemplate;
     pendingSetting = SwitchingFirstSetting;
-    const char mode = switchingModeLetter(ui->cmb_set_DA_mode->currentIndex());
-    fillSwitchingCommand(first, mode, lineEdit_conversion(start), lineEdit_conversion(stop));
     // The second command is fixed now and sent once the first is acknowledged.
-    fillSwitchingCommand(daCommandTemplate, mode, lineEdit_conversion(start2),
-                         lineEdit_conversion(stop2));
+    const QByteArray first = switchingCommands(
+        ui->cmb_set_DA_mode->currentIndex(), lineEdit_conversion(start), lineEdit_conversion(stop),
+        lineEdit_conversion(start2), lineEdit_conversion(stop2), daCommandTemplate);
     rxBuffer.clear();
     responseTimer->start(kResponseWindowMs);
     transmit(first);
@@ -242,59 +241,54 @@ void Searial::btn_set_DA_port(bool)
 
 void Searial::confirmTimedSettings()
 {
-    if (pendingSetting == LineSpeedSetting) {
-        if (lineSpeedAccepted(rxBuffer, rxByteCount))
-            showSuccessBox(this);
-        else
-            showFailureBox(this);
-        pendingSetting = NoSetting;
+    const Step step = timedSettingStep(pendingSetting, rxBuffer, rxByteCount);
+    switch (step.action) {
+    case Action::Succeeded:
+        showSuccessBox(this);
+        break;
+    case Action::Failed:
+        showFailureBox(this);
+        break;
+    case Action::SendSecond:
+        responseTimer->start(kResponseWindowMs);
+        transmit(daCommandTemplate);
+        transmit(kLineEnd);
+        break;
+    default:
+        break;
     }
-    if (pendingSetting == SwitchingSecondSetting) {
-        const Ack ack = scanAck(rxBuffer, rxByteCount);
-        if (ack != Ack::None) {
-            if (ack == Ack::Ok)
-                showSuccessBox(this);
-            else
-                showFailureBox(this);
-            pendingSetting = NoSetting;
-        }
-    }
-    if (pendingSetting == SwitchingFirstSetting) {
-        const Ack ack = scanAck(rxBuffer, rxByteCount);
-        if (ack == Ack::Rejected) {
-            showFailureBox(this);
-            pendingSetting = NoSetting;
-        } else if (ack == Ack::Ok) {
-            responseTimer->start(kResponseWindowMs);
-            transmit(daCommandTemplate);
-            transmit(kLineEnd);
-            pendingSetting = SwitchingSecondSetting;
-        }
-    }
+    // After the box has been closed.
+    pendingSetting = step.next;
 }
 
 void Searial::confirmChunkSettings(const QByteArray &chunk)
 {
-    if (pendingSetting == AnalogSetting && isAnalogRangeRequest(chunk)) {
-        pendingSetting = NoSetting;
+    const Step step = chunkSettingStep(pendingSetting, chunk);
+    // Before the writes and the box.
+    pendingSetting = step.next;
+    switch (step.action) {
+    case Action::SendDistances: {
         const QByteArray min = ui->lineEdit_W_AD_D_min->text().toLatin1();
         const QByteArray max = ui->lineEdit_W_AD_D_max->text().toLatin1();
         qCDebug(lcProtocol) << min;
         // The texts may have changed since the click; send only distances.
         if (!isDistanceText(min) || !isDistanceText(max)) {
             showFailureBox(this);
-        } else {
-            for (const QByteArray &part : analogRangeWrites(min, max))
-                transmit(part);
-            qCDebug(lcProtocol) << numberField(max);
-            showSuccessBox(this);
+            break;
         }
+        for (const QByteArray &part : analogRangeWrites(min, max))
+            transmit(part);
+        qCDebug(lcProtocol) << numberField(max);
+        showSuccessBox(this);
+        break;
     }
-    if (pendingSetting == AutoMeasureSetting) {
-        pendingSetting = NoSetting;
-        if (isAutoMeasureAck(chunk))
-            showSuccessBox(this);
-        else
-            showFailureBox(this);
+    case Action::Succeeded:
+        showSuccessBox(this);
+        break;
+    case Action::Failed:
+        showFailureBox(this);
+        break;
+    default:
+        break;
     }
 }

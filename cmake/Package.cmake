@@ -14,7 +14,8 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "port or a USB-to-serial adapter: open the port with one of eight line"
     "presets, switch the laser, take single or continuous measurements, read"
     "back and write the sensor's settings, and watch and log the raw traffic."
-    "The simulated sensor sensor-sim lets it be tried without hardware.")
+    "orvante-ctl does the same from scripts, without a display, and the"
+    "simulated sensor sensor-sim lets both be tried without hardware.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

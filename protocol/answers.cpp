@@ -44,17 +44,22 @@ QString chunkText(const QByteArray &bytes)
 
 QByteArray dataAnalysis(const QByteArray &text, const QByteArray &key, int len)
 {
+    const int start = valueStart(text, key, len);
+    return start < 0 ? QByteArray() : upToCr(text, start);
+}
+
+int valueStart(const QByteArray &text, const QByteArray &key, int len)
+{
     const int k = key.size();
     if (k != 3 && k != 4)
-        return QByteArray();
+        return -1;
     const int size = text.size();
     for (int p = 0; p < len && p <= size - k; ++p) {
-        if (std::memcmp(text.constData() + p, key.constData(), size_t(k)) != 0)
-            continue;
-        // First match decides: skip exactly one separator byte, copy up to CR.
-        return upToCr(text, p + k + 1);
+        // First match decides: exactly one separator byte is skipped.
+        if (std::memcmp(text.constData() + p, key.constData(), size_t(k)) == 0)
+            return p + k + 1;
     }
-    return QByteArray();
+    return -1;
 }
 
 bool frameDistance(const QByteArray &chunk, QByteArray *distance)
@@ -148,6 +153,18 @@ bool isAnalogRangeRequest(const QByteArray &chunk)
 bool isAutoMeasureAck(const QByteArray &chunk)
 {
     return matchesAt(chunk, 0, "Aut", 3);
+}
+
+QList<QByteArray> takeLines(QByteArray &stream)
+{
+    QList<QByteArray> lines;
+    int from = 0;
+    for (int end = stream.indexOf("\r\n"); end >= 0; end = stream.indexOf("\r\n", from)) {
+        lines.append(stream.mid(from, end + 2 - from));
+        from = end + 2;
+    }
+    stream.remove(0, from);
+    return lines;
 }
 
 } // namespace protocol

@@ -4,6 +4,7 @@
 // buffers it is given: answers can be cut short or garbled on the line.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace protocol {
@@ -16,6 +17,9 @@ QString chunkText(const QByteArray &bytes);
 // skipped, then bytes up to the next CR or the end. Start positions are tried
 // below `len` only; the first match wins. Empty for any other key size.
 QByteArray dataAnalysis(const QByteArray &text, const QByteArray &key, int len);
+// Where that value starts (after the key and its separator byte), which may
+// be at or past the end of `text`; -1 when the key does not occur as above.
+int valueStart(const QByteArray &text, const QByteArray &key, int len);
 
 // A chunk of exactly 13 or 26 bytes is a distance frame. Returns true and the
 // distance text (leading '0's dropped, up to the first CR after byte 3 or the
@@ -65,5 +69,11 @@ bool lineSpeedAccepted(const QByteArray &answer, int len);
 // Answers that confirm the analog range and automatic-measurement settings.
 bool isAnalogRangeRequest(const QByteArray &chunk); // begins with "DAC"
 bool isAutoMeasureAck(const QByteArray &chunk);     // begins with "Aut"
+
+// Takes the complete lines, each ending in CR LF (which it keeps), from the
+// front of `stream` and leaves an unfinished last line there. The sensor ends
+// every answer and frame so, which lets a reader of the byte stream find them
+// whatever pieces the line delivered them in.
+QList<QByteArray> takeLines(QByteArray &stream);
 
 } // namespace protocol

@@ -89,6 +89,17 @@ void fillSwitchingCommand(QByteArray &command, char modeLetter, const QByteArray
         command[13 + i] = stopField.at(i);
 }
 
+QByteArray switchingCommands(int modeIndex, const QByteArray &on1Field, const QByteArray &off1Field,
+                             const QByteArray &on2Field, const QByteArray &off2Field,
+                             QByteArray &second)
+{
+    QByteArray first = kSwitchingFirstTemplate;
+    const char mode = switchingModeLetter(modeIndex);
+    fillSwitchingCommand(first, mode, on1Field, off1Field);
+    fillSwitchingCommand(second, mode, on2Field, off2Field);
+    return first;
+}
+
 bool fitsField(const QByteArray &text)
 {
     return text.size() <= kFieldWidth;

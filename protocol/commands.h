@@ -65,6 +65,15 @@ char switchingModeLetter(int modeIndex);
 void fillSwitchingCommand(QByteArray &command, char modeLetter, const QByteArray &startField,
                           const QByteArray &stopField);
 
+// The switching-output setting for mode index `modeIndex` and the four
+// distance fields (numberField results): returns the first command, ready to
+// send, and fills `second` in place (the second command without its line end,
+// sent once the first is accepted). An index other than 0 or 1 leaves the
+// mode letters as they were: 'p' in the first, the last one used in `second`.
+QByteArray switchingCommands(int modeIndex, const QByteArray &on1Field, const QByteArray &off1Field,
+                             const QByteArray &on2Field, const QByteArray &off2Field,
+                             QByteArray &second);
+
 // Distances longer than a field cannot be sent without breaking the layout.
 bool fitsField(const QByteArray &text);
 

@@ -42,6 +42,7 @@ apt install --no-install-recommends "$deb" >/dev/null
 test "$(dpkg-query -S /usr/bin/orvante-usart)" = "orvante-usart: /usr/bin/orvante-usart"
 test "$(cd / && QT_QPA_PLATFORM=offscreen /usr/bin/orvante-usart --version)" = "orvante-usart $version"
 /usr/bin/sensor-sim --help | grep -q -- '--device'
+test "$(cd / && env -u DISPLAY /usr/bin/orvante-ctl --version)" = "orvante-ctl $version"
 # The menu entry starts the installed program and finds its icon in the theme.
 entry=/usr/share/applications/$id.desktop
 test "$(command -v "$(sed -n 's/^Exec=//p' "$entry")")" = /usr/bin/orvante-usart

@@ -1,0 +1,96 @@
+#include "ctl/interrupts.h"
+
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace ctl {
+
+namespace {
+
+#ifdef Q_OS_UNIX
+int g_pipe[2] = {-1, -1};
+const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void onSignal(int)
+{
+    const int saved = errno;
+    const char byte = 1;
+    // Nothing else is safe here; a full pipe already holds a wake-up.
+    if (::write(g_pipe[0], &byte, 1) < 0) {
+    }
+    errno = saved;
+}
+#else
+// Without socket pairs: a flag that a timer looks at.
+volatile std::sig_atomic_t g_raised = 0;
+
+extern "C" void onSignal(int)
+{
+    g_raised = 1;
+}
+#endif
+
+} // namespace
+
+Interrupts::Interrupts(std::function<void()> handler) : m_handler(std::move(handler))
+{
+#ifdef Q_OS_UNIX
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0)
+        return; // the signals keep their default: they end the process
+    m_notifier = std::make_unique<QSocketNotifier>(g_pipe[1], QSocketNotifier::Read);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] {
+        char bytes[16];
+        while (::read(g_pipe[1], bytes, sizeof bytes) > 0) {
+        }
+        m_handler();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : kSignals)
+        ::sigaction(signal, &action, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
+#else
+    g_raised = 0;
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    m_poll = std::make_unique<QTimer>();
+    QObject::connect(m_poll.get(), &QTimer::timeout, [this] {
+        if (g_raised) {
+            g_raised = 0;
+            m_handler();
+        }
+    });
+    m_poll->start(50);
+#endif
+}
+
+Interrupts::~Interrupts()
+{
+#ifdef Q_OS_UNIX
+    if (!m_notifier)
+        return;
+    for (const int signal : kSignals)
+        ::signal(signal, SIG_DFL);
+    ::signal(SIGPIPE, SIG_DFL);
+    m_notifier.reset();
+    ::close(g_pipe[0]);
+    ::close(g_pipe[1]);
+    g_pipe[0] = g_pipe[1] = -1;
+#else
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+#endif
+}
+
+} // namespace ctl

@@ -1,0 +1,32 @@
+#pragma once
+
+// Ctrl-C (SIGINT), SIGTERM and SIGHUP as events on the event loop, for the
+// commands that run until they are stopped: the signal handler only writes a
+// byte to a socket pair, and a QSocketNotifier on the other end calls the
+// handler given here, where anything may be done (send Stop, print, exit).
+// While one exists, a reader that goes away (SIGPIPE) shows as a failed
+// write to stdout instead of ending the process.
+
+#include <functional>
+#include <memory>
+
+class QSocketNotifier;
+class QTimer;
+
+namespace ctl {
+
+class Interrupts
+{
+public:
+    explicit Interrupts(std::function<void()> handler);
+    ~Interrupts();
+    Interrupts(const Interrupts &) = delete;
+    Interrupts &operator=(const Interrupts &) = delete;
+
+private:
+    std::function<void()> m_handler;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    std::unique_ptr<QTimer> m_poll;
+};
+
+} // namespace ctl

@@ -1,0 +1,70 @@
+#pragma once
+
+// The serial line to the sensor for one run of orvante-ctl: opened with one
+// of the eight line presets, written command by command, and read chunk by
+// chunk while the caller waits on the event loop.
+
+#include <QByteArray>
+#include <QSerialPort>
+#include <QString>
+
+#include <functional>
+
+class QEventLoop;
+
+namespace ctl {
+
+class Line
+{
+public:
+    enum class End { Done, TimeUp, Lost, Interrupted };
+
+    Line();
+    ~Line();
+    Line(const Line &) = delete;
+    Line &operator=(const Line &) = delete;
+
+    // Opens `path` with line preset `preset` (0..7). With `fresh`, bytes
+    // already waiting are dropped: they were sent before this run asked
+    // anything (the tail of an earlier run's answer, frames of a measurement
+    // left running), and the window never parses such bytes as an answer
+    // either, as every exchange clears its buffer first.
+    bool open(const QString &path, int preset, bool fresh, QString *reason);
+    QString path() const;
+
+    // One write, traced on the orvante.tx category as the window's writes
+    // are. A write the port refuses loses the line.
+    void send(const QByteArray &bytes);
+
+    // Called with every chunk read from the port, when it is read.
+    std::function<void(const QByteArray &)> received;
+
+    // Runs the event loop until `done` holds (asked after every chunk), `ms`
+    // milliseconds have passed (negative: no limit), the line is lost, or
+    // interrupt() is called.
+    End wait(qint64 ms, const std::function<bool()> &done = {});
+
+    // Ends the current wait, and any later one at once, with Interrupted.
+    void interrupt();
+
+    bool isLost() const { return m_lost; }
+    QString lostReason() const { return m_lostReason; }
+
+    // Waits until everything sent has left for the line (not when lost).
+    void drain();
+
+private:
+    void readChunk();
+    void lose(const QString &reason);
+    void endWait(End end);
+
+    QSerialPort m_port;
+    QEventLoop *m_loop = nullptr;
+    std::function<bool()> m_done;
+    bool m_lost = false;
+    bool m_interrupted = false;
+    QString m_lostReason;
+    QString m_path;
+};
+
+} // namespace ctl

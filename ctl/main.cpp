@@ -1,0 +1,29 @@
+// orvante-ctl: the sensor's queries, settings and measurements for scripts.
+
+#include "app/version.h"
+#include "ctl/options.h"
+#include "ctl/report.h"
+#include "ctl/session.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("orvante-ctl");
+    QCoreApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
+
+    const ctl::CommandLine line = ctl::parseCommandLine(QCoreApplication::arguments());
+    switch (line.outcome) {
+    case ctl::CommandLine::Print:
+        ctl::printRaw(line.text.toUtf8());
+        return ctl::Done;
+    case ctl::CommandLine::Usage:
+        return ctl::fail(ctl::UsageError, line.text);
+    case ctl::CommandLine::Run:
+        break;
+    }
+    return ctl::run(line.invocation);
+}

@@ -1,0 +1,449 @@
+#include "ctl/options.h"
+
+#include "app/version.h"
+#include "protocol/commands.h"
+#include "serial/traffic.h"
+
+#include <QCommandLineParser>
+
+#include <climits>
+
+namespace ctl {
+
+namespace {
+
+const QString kProgram = QStringLiteral("orvante-ctl");
+
+struct CommandSpec
+{
+    const char *name; // as typed; "set" commands have two words
+    Command command;
+    const char *usage;   // after "orvante-ctl --port PATH [--preset N] "
+    const char *summary; // under the usage, in the program's help
+    const char *description;
+};
+
+const CommandSpec kCommands[] = {
+    {"identity", Command::Identity, "identity [--json]",
+     "serial number, version and production date",
+     "Reads the sensor's identity: serial_number, version and production_date."},
+    {"analog", Command::Analog, "analog [--json]",
+     "analog output: current range and distances at its ends",
+     "Reads the analog output: range (0-20 or 4-20 mA), min (the distance at 0 or 4 mA) and max "
+     "(the distance at 20 mA), in 0.1 mm."},
+    {"switching", Command::Switching, "switching [--json]",
+     "switching outputs: switch-on and switch-off distances",
+     "Reads the switching outputs' switch-on (on1, on2) and switch-off (off1, off2) distances, "
+     "in 0.1 mm."},
+    {"measure", Command::Measure, "measure [--count N | --seconds S] [--csv]",
+     "measure once, or continuously (--count, --seconds)",
+     "Measures once, or continuously with --count or --seconds, and prints one line per "
+     "distance frame: the time it arrived (ISO 8601 local time with milliseconds and UTC "
+     "offset) and the distance in 0.1 mm, separated by a space, or by a comma with --csv. "
+     "Stop is sent when it ends, also on Ctrl-C (SIGINT), SIGTERM or SIGHUP, which end it with "
+     "status 0. The first frame must come within 1000 ms, and every further one within 1000 ms "
+     "of the one before (status 3 otherwise)."},
+    {"set line-preset", Command::SetLinePreset, "set line-preset N",
+     "the sensor's own line preset, 0-7",
+     "Sets the sensor's line preset N (0-7, numbered as for --preset). The sensor answers at "
+     "the preset the port has now and uses the new one from then on: give --preset N to the "
+     "commands that follow."},
+    {"set auto", Command::SetAuto, "set auto on|off", "automatic measurement on or off",
+     "Switches the sensor's automatic measurement (measuring continuously from power-up) on or "
+     "off."},
+    {"set analog", Command::SetAnalog, "set analog --range 0-20|4-20 --min D --max D",
+     "analog output: current range and distances",
+     "Sets the analog output's current range and the distances at its low (0 or 4 mA) and high "
+     "(20 mA) ends, in 0.1 mm, 0 to 8 digits. The range goes first; the distances follow when "
+     "the sensor asks for them."},
+    {"set switching", Command::SetSwitching,
+     "set switching --mode 1|2 --on1 D --off1 D --on2 D --off2 D",
+     "switching outputs: mode and distances",
+     "Sets the switching outputs' mode and their switch-on and switch-off distances, in 0.1 mm, "
+     "0 to 8 digits. Output 2 is sent once the sensor has accepted output 1, at the end of that "
+     "answer's 1000 ms response window."},
+    {"send", Command::Send, "send [--no-line-end] [--hex] TEXT",
+     "send TEXT and a line end; print what comes back",
+     "Sends TEXT (Latin-1) followed by CR LF, as the window's Send button sends a line, and "
+     "prints what arrives within 1000 ms: as it came, or as hexadecimal digits with --hex. "
+     "Status 3 when nothing arrives."},
+    {"listen", Command::Listen, "listen [--seconds S] [--hex]", "print what the sensor sends",
+     "Prints what the sensor sends, as it came or as hexadecimal digits with --hex (16 bytes a "
+     "line), until Ctrl-C or for S seconds. Sends nothing."},
+    {"ports", Command::Ports, "ports [--port PATH]... [--json]",
+     "the serial ports that can be opened now",
+     "Lists the serial ports that can be opened now, as the window's Scan does: the --port "
+     "paths first, in the order given, then the system's ports."},
+};
+
+const QString kExitStatus = QStringLiteral(
+    "Exit status: 0 done, 1 refused by the sensor, 2 usage error, 3 no complete answer within "
+    "the response window, 4 the port could not be opened or was lost.");
+
+QCommandLineOption portOption()
+{
+    return {"port",
+            "Serial device of the sensor (/dev/ttyUSB0, ttyS0, COM3, a pseudo-terminal). For "
+            "ports: also offer PATH, before the system's ports (repeatable).",
+            "PATH"};
+}
+
+QCommandLineOption presetOption()
+{
+    return {"preset",
+            "Line preset of the port, as in the window: 0 9600 8N1 (default), 1 9600 7E1, 2 19200 "
+            "8N1, 3 19200 7E1, 4 38400 8N1, 5 38400 7E1, 6 115200 8N1, 7 115200 7E1.",
+            "N"};
+}
+
+QCommandLineOption jsonOption()
+{
+    return {"json", "Print the answer as one JSON object (identity, analog, switching) or array "
+                    "(ports)."};
+}
+
+QCommandLineOption helpOption()
+{
+    return {{"h", "help"}, "Show this help; COMMAND --help shows a command's."};
+}
+
+bool takesJson(Command command)
+{
+    return command == Command::Identity || command == Command::Analog ||
+           command == Command::Switching || command == Command::Ports;
+}
+
+// The program's options, which the commands take too (ports has no use for
+// a line preset).
+void addPortOptions(QCommandLineParser &parser, Command command, bool program)
+{
+    parser.addOption(portOption());
+    if (program || command != Command::Ports)
+        parser.addOption(presetOption());
+    if (program || takesJson(command))
+        parser.addOption(jsonOption());
+    parser.addOption(helpOption());
+}
+
+// Paragraphs broken into lines of at most 79 characters, as the parser
+// breaks the option texts.
+QString wrapped(const QString &text)
+{
+    QStringList lines;
+    for (const QString &paragraph : text.split('\n')) {
+        QString line;
+        for (const QString &word : paragraph.split(' ', Qt::SkipEmptyParts)) {
+            if (!line.isEmpty() && line.size() + 1 + word.size() > 79) {
+                lines << line;
+                line.clear();
+            }
+            line += (line.isEmpty() ? "" : " ") + word;
+        }
+        lines << line;
+    }
+    return lines.join('\n');
+}
+
+// The command's own options.
+void addCommandOptions(QCommandLineParser &parser, Command command)
+{
+    switch (command) {
+    case Command::Measure:
+        parser.addOption({"count",
+                          "Measure continuously until N frames have come (0: until "
+                          "Ctrl-C).",
+                          "N"});
+        parser.addOption({"seconds", "Measure continuously for S seconds (0: until Ctrl-C).", "S"});
+        parser.addOption({"csv", "Separate time and distance with a comma."});
+        break;
+    case Command::SetAnalog:
+        parser.addOption({"range", "Current range: 0-20 or 4-20 (mA).", "0-20|4-20"});
+        parser.addOption({"min", "Distance at 0 or 4 mA, in 0.1 mm.", "D"});
+        parser.addOption({"max", "Distance at 20 mA, in 0.1 mm.", "D"});
+        break;
+    case Command::SetSwitching:
+        parser.addOption({"mode", "Switching mode 1 or 2.", "1|2"});
+        parser.addOption({"on1", "Output 1 switch-on distance, in 0.1 mm.", "D"});
+        parser.addOption({"off1", "Output 1 switch-off distance, in 0.1 mm.", "D"});
+        parser.addOption({"on2", "Output 2 switch-on distance, in 0.1 mm.", "D"});
+        parser.addOption({"off2", "Output 2 switch-off distance, in 0.1 mm.", "D"});
+        break;
+    case Command::Send:
+        parser.addOption({"no-line-end", "Send TEXT as it is, without CR LF."});
+        parser.addOption({"hex", "Print what comes back as hexadecimal digits."});
+        parser.addPositionalArgument("TEXT", "The text to send.");
+        break;
+    case Command::Listen:
+        parser.addOption({"seconds", "Listen for S seconds (0 or none: until Ctrl-C).", "S"});
+        parser.addOption({"hex", "Print as hexadecimal digits, 16 bytes a line."});
+        break;
+    case Command::SetLinePreset:
+        parser.addPositionalArgument("N", "The sensor's new line preset, 0-7.");
+        break;
+    case Command::SetAuto:
+        parser.addPositionalArgument("on|off", "Automatic measurement on or off.");
+        break;
+    default:
+        break;
+    }
+}
+
+// The parser's own help with our usage line: it names the command.
+QString helpText(const QCommandLineParser &parser, const QString &usage)
+{
+    const QString text = parser.helpText();
+    return usage + text.mid(text.indexOf('\n'));
+}
+
+QString programHelp(QCommandLineParser &parser)
+{
+    QString commands;
+    for (const CommandSpec &spec : kCommands)
+        commands += QString("  %1\n                      %2\n").arg(spec.usage, spec.summary);
+    parser.setApplicationDescription(
+        wrapped("Queries, settings and measurements of a laser distance sensor on a serial "
+                "line, for scripts: the same command bytes as the buttons of orvante-usart, the "
+                "same 1000 ms response window (ended early once the answer can no longer "
+                "change), the same answer parsing and decisions. Distances are in 0.1 mm.") +
+        "\n\nCommands:\n" + commands + "\n" + wrapped(kExitStatus));
+    return helpText(parser, "Usage: " + kProgram +
+                                " [--port PATH] [--preset N] [--json] COMMAND [ARGUMENTS]\n"
+                                "  or:  " +
+                                kProgram + " COMMAND --help");
+}
+
+QString commandHelp(QCommandLineParser &parser, const CommandSpec &spec)
+{
+    parser.setApplicationDescription(wrapped(QString(spec.description) + "\n\n" + kExitStatus));
+    const QString port = spec.command == Command::Ports ? QString() : "--port PATH [--preset N] ";
+    return helpText(parser, "Usage: " + kProgram + " " + port + spec.usage);
+}
+
+const CommandSpec *findCommand(const QString &name)
+{
+    for (const CommandSpec &spec : kCommands) {
+        if (name == spec.name)
+            return &spec;
+    }
+    return nullptr;
+}
+
+CommandLine print(const QString &text)
+{
+    CommandLine line;
+    line.outcome = CommandLine::Print;
+    line.text = text;
+    return line;
+}
+
+CommandLine usage(QString problem, const QString &command = QString())
+{
+    if (problem.endsWith('.'))
+        problem.chop(1);
+    CommandLine line;
+    line.outcome = CommandLine::Usage;
+    const QString help =
+        command.isEmpty() ? kProgram + " --help" : kProgram + " " + command + " --help";
+    line.text = problem + "; see " + help;
+    return line;
+}
+
+// A whole number from `min` to `max`.
+bool wholeNumber(const QString &text, qint64 min, qint64 max, qint64 *value)
+{
+    bool ok = false;
+    *value = text.toLongLong(&ok);
+    return ok && *value >= min && *value <= max;
+}
+
+// Seconds, 0 or more, to milliseconds.
+bool seconds(const QString &text, qint64 *ms)
+{
+    bool ok = false;
+    const double s = text.toDouble(&ok);
+    // A year is plenty, and keeps the milliseconds far from overflowing.
+    if (!ok || !(s >= 0) || s > 366.0 * 24 * 3600)
+        return false;
+    *ms = qint64(s * 1000.0 + 0.5);
+    return true;
+}
+
+// The distances the window's Setting buttons accept.
+QString takeDistance(const QCommandLineParser &parser, const char *name, QList<QByteArray> *into)
+{
+    if (!parser.isSet(name))
+        return QString("missing --%1 D").arg(name);
+    const QString value = parser.value(name);
+    const QByteArray bytes = value.toLatin1();
+    if (QString::fromLatin1(bytes) != value || !protocol::isDistanceText(bytes))
+        return QString("--%1 wants a distance in 0.1 mm of 0 to 8 digits, 0-9 only, not '%2'")
+            .arg(name, value);
+    into->append(bytes);
+    return QString();
+}
+
+// Fills in the command's own part of `inv`; returns what is wrong, if anything.
+QString readCommand(const QCommandLineParser &parser, Invocation *inv)
+{
+    const QStringList args = parser.positionalArguments();
+    const int wanted = inv->command == Command::SetLinePreset || inv->command == Command::SetAuto ||
+                               inv->command == Command::Send
+                           ? 1
+                           : 0;
+    if (args.size() > wanted)
+        return QString("unexpected argument '%1'").arg(args.at(wanted));
+    if (args.size() < wanted)
+        return inv->command == Command::Send ? "missing TEXT to send" : "missing its value";
+    qint64 number = 0;
+    switch (inv->command) {
+    case Command::Measure:
+        if (parser.isSet("count") && parser.isSet("seconds"))
+            return "give --count or --seconds, not both";
+        if (parser.isSet("count")) {
+            if (!wholeNumber(parser.value("count"), 0, INT_MAX, &number))
+                return QString("--count wants a whole number of frames, 0 or more, not '%1'")
+                    .arg(parser.value("count"));
+            inv->continuous = true;
+            inv->count = int(number);
+        }
+        if (parser.isSet("seconds")) {
+            if (!seconds(parser.value("seconds"), &inv->durationMs))
+                return QString("--seconds wants a number of seconds, 0 or more, not '%1'")
+                    .arg(parser.value("seconds"));
+            inv->continuous = true;
+        }
+        inv->csv = parser.isSet("csv");
+        break;
+    case Command::SetLinePreset:
+        if (!wholeNumber(args.at(0), 0, 7, &number))
+            return QString("set line-preset wants a preset from 0 to 7, not '%1'").arg(args.at(0));
+        inv->index = int(number);
+        break;
+    case Command::SetAuto:
+        if (args.at(0) != "on" && args.at(0) != "off")
+            return QString("set auto wants on or off, not '%1'").arg(args.at(0));
+        inv->index = args.at(0) == "on" ? 0 : 1;
+        break;
+    case Command::SetAnalog: {
+        const QString range = parser.value("range");
+        if (!parser.isSet("range"))
+            return "missing --range 0-20|4-20";
+        if (range != "0-20" && range != "4-20")
+            return QString("--range wants 0-20 or 4-20, not '%1'").arg(range);
+        inv->index = range == "0-20" ? 0 : 1;
+        for (const char *name : {"min", "max"}) {
+            const QString problem = takeDistance(parser, name, &inv->distances);
+            if (!problem.isEmpty())
+                return problem;
+        }
+        break;
+    }
+    case Command::SetSwitching: {
+        const QString mode = parser.value("mode");
+        if (!parser.isSet("mode"))
+            return "missing --mode 1|2";
+        if (mode != "1" && mode != "2")
+            return QString("--mode wants 1 or 2, not '%1'").arg(mode);
+        inv->index = mode == "1" ? 0 : 1;
+        for (const char *name : {"on1", "off1", "on2", "off2"}) {
+            const QString problem = takeDistance(parser, name, &inv->distances);
+            if (!problem.isEmpty())
+                return problem;
+        }
+        break;
+    }
+    case Command::Send: {
+        QString text = args.at(0);
+        // A line, as the operator types it into the window and presses Enter.
+        if (!parser.isSet("no-line-end") && !text.endsWith('\n'))
+            text += '\n';
+        inv->text = serial::freeTextBytes(text);
+        if (inv->text.isEmpty())
+            return "nothing to send";
+        inv->hex = parser.isSet("hex");
+        break;
+    }
+    case Command::Listen:
+        if (parser.isSet("seconds") && !seconds(parser.value("seconds"), &inv->durationMs))
+            return QString("--seconds wants a number of seconds, 0 or more, not '%1'")
+                .arg(parser.value("seconds"));
+        inv->hex = parser.isSet("hex");
+        break;
+    default:
+        break;
+    }
+    return QString();
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList &arguments)
+{
+    // First the options before the command; everything from the command on
+    // goes to the command's own parser, which knows the port options too.
+    QCommandLineParser top;
+    addPortOptions(top, Command::Identity, true);
+    top.addOption({{"v", "version"}, "Show the version."});
+    top.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    if (!top.parse(arguments))
+        return usage(top.errorText());
+    if (top.isSet("version"))
+        return print(kProgram + " " + ORV_VERSION + "\n");
+
+    QStringList rest = top.positionalArguments();
+    QString name = rest.value(0);
+    if (name == "set" && rest.size() > 1 && !rest.at(1).startsWith('-'))
+        name += " " + rest.at(1);
+    const CommandSpec *spec = findCommand(name);
+    if (!spec) {
+        const bool help = top.isSet("help") || name == "help" ||
+                          (name == "set" && (rest.contains("--help") || rest.contains("-h")));
+        if (help)
+            return print(programHelp(top));
+        if (name.isEmpty())
+            return usage("no command given");
+        if (name == "set")
+            return usage("set wants what to set: line-preset, auto, analog or switching");
+        return usage(QString("unknown command '%1'").arg(name));
+    }
+    rest = rest.mid(name.count(' ') + 1);
+
+    QCommandLineParser own;
+    addPortOptions(own, spec->command, false);
+    addCommandOptions(own, spec->command);
+    if (!own.parse(QStringList{arguments.value(0)} + rest))
+        return usage(own.errorText(), spec->name);
+    if (top.isSet("help") || own.isSet("help"))
+        return print(commandHelp(own, *spec));
+
+    CommandLine line;
+    Invocation &inv = line.invocation;
+    inv.command = spec->command;
+    inv.ports = top.values("port") + own.values("port");
+    // Not every command has every option; optionNames() lists those given.
+    const QStringList given = own.optionNames();
+    inv.json = top.isSet("json") || given.contains("json");
+    const QString preset = given.contains("preset") ? own.value("preset") : top.value("preset");
+    qint64 presetIndex = 0;
+    if (!preset.isEmpty() && !wholeNumber(preset, 0, 7, &presetIndex))
+        return usage(QString("--preset wants a line preset from 0 to 7, not '%1'").arg(preset),
+                     spec->name);
+    inv.preset = int(presetIndex);
+    if (inv.json && !takesJson(spec->command))
+        return usage("--json is for identity, analog, switching and ports", spec->name);
+    if (spec->command != Command::Ports) {
+        if (inv.ports.isEmpty())
+            return usage("which port? Give --port PATH (orvante-ctl ports lists those that open)",
+                         spec->name);
+        if (inv.ports.size() > 1)
+            return usage(QString("%1 talks to one sensor: give --port once").arg(spec->name),
+                         spec->name);
+    }
+    const QString problem = readCommand(own, &inv);
+    if (!problem.isEmpty())
+        return usage(problem, spec->name);
+    line.outcome = CommandLine::Run;
+    return line;
+}
+
+} // namespace ctl

@@ -1,0 +1,67 @@
+#pragma once
+
+// The command line of orvante-ctl: the port options (--port, --preset) and
+// --json before or after the command, one command with its own options and
+// arguments, and --help for the program and for every command.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace ctl {
+
+enum class Command {
+    Identity,
+    Analog,
+    Switching,
+    Measure,
+    SetLinePreset,
+    SetAuto,
+    SetAnalog,
+    SetSwitching,
+    Send,
+    Listen,
+    Ports,
+};
+
+struct Invocation
+{
+    Command command = Command::Identity;
+    QStringList ports; // every --port, in the order given
+    int preset = 0;    // the port's line preset, 0..7
+    bool json = false;
+
+    // measure: a single measurement unless continuous; then a limit of frames
+    // and of time (0: none).
+    bool continuous = false;
+    int count = 0;
+    qint64 durationMs = 0;
+    bool csv = false;
+
+    // set: the index the window's combo box would have (line preset 0..7;
+    // auto 0 on, 1 off; analog range 0 for 0-20 mA, 1 for 4-20 mA; switching
+    // mode 0 for mode 1, 1 for mode 2) and the distances as given, each 0 to
+    // 8 digits (analog: min, max; switching: on1, off1, on2, off2).
+    int index = 0;
+    QList<QByteArray> distances;
+
+    // send: the bytes, as the window's Send button sends them.
+    QByteArray text;
+    // send, listen: show what arrives as hexadecimal digits.
+    bool hex = false;
+};
+
+struct CommandLine
+{
+    enum Outcome { Run, Print, Usage };
+    Outcome outcome = Usage;
+    Invocation invocation;
+    // Print: help or version for stdout. Usage: what is wrong and where to
+    // read more, one line.
+    QString text;
+};
+
+CommandLine parseCommandLine(const QStringList &arguments);
+
+} // namespace ctl

@@ -1,0 +1,42 @@
+#pragma once
+
+// What orvante-ctl prints: answers on stdout, line by line and flushed at
+// once (a pipe or a log file sees each line as it comes), and problems on
+// stderr, one line each that says what to do.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+namespace ctl {
+
+// Exit statuses, for scripts.
+enum Status {
+    Done = 0,
+    Refused = 1,    // the sensor refused the setting
+    UsageError = 2, // the command line cannot be run
+    NoAnswer = 3,   // no complete answer within the response window
+    PortFailed = 4, // the port could not be opened or was lost
+};
+
+// False once stdout can take no more (the reader has gone).
+bool printLine(const QString &line);
+bool printRaw(const QByteArray &bytes);
+
+// "orvante-ctl: <message>" on stderr; returns `status`.
+int fail(int status, const QString &message);
+
+// Named answer values, in order; an empty value is one the answer lacked.
+using Fields = QList<QPair<QString, QString>>;
+// "key: value" lines, or one JSON object with null for the lacking values.
+void printFields(const Fields &fields, bool json);
+
+// The answer's first bytes for a message, control characters as \xNN.
+QString quote(const QByteArray &answer);
+
+// ISO 8601 local time with milliseconds and the UTC offset.
+QString timestamp(const QDateTime &when);
+
+} // namespace ctl

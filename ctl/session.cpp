@@ -1,0 +1,422 @@
+#include "ctl/session.h"
+
+#include "ctl/frames.h"
+#include "ctl/interrupts.h"
+#include "ctl/line.h"
+#include "ctl/report.h"
+#include "protocol/answers.h"
+#include "protocol/commands.h"
+#include "protocol/exchange.h"
+#include "protocol/steps.h"
+#include "serial/displaylines.h"
+#include "serial/ports.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace ctl {
+
+namespace {
+
+using namespace protocol;
+
+// The answer as the window collects it: the text since the command (its
+// receive buffer), the bytes counted since the port was opened (its byte
+// count, which only the switching query resets), and the raw bytes since the
+// command, which the per-chunk steps read.
+struct Answer
+{
+    QByteArray text;
+    int count = 0;
+    QByteArray raw;
+
+    void take(const QByteArray &chunk)
+    {
+        collectChunk(text, count, chunk);
+        raw += chunk;
+    }
+    // A new response window clears the buffer, not the count.
+    void restart()
+    {
+        text.clear();
+        raw.clear();
+    }
+};
+
+const QString kCheckLine =
+    QStringLiteral("check that --preset matches the sensor's line preset and that the sensor is "
+                   "powered and connected, then try again");
+
+int lost(const Line &line)
+{
+    return fail(PortFailed, QString("lost the port %1 (%2); check the cable or adapter, then "
+                                    "run the command again")
+                                .arg(line.path(), line.lostReason()));
+}
+
+int noAnswer(const QString &what)
+{
+    return fail(NoAnswer, QString("no answer to the %1 within %2 ms; %3")
+                              .arg(what)
+                              .arg(kResponseWindowMs)
+                              .arg(kCheckLine));
+}
+
+// Something came, but not what decides.
+int incomplete(const QString &what, const QString &lacking, const Answer &answer)
+{
+    if (answer.raw.isEmpty())
+        return noAnswer(what);
+    return fail(NoAnswer, QString("no complete answer to the %1 within %2 ms (%3; received %4); %5")
+                              .arg(what)
+                              .arg(kResponseWindowMs)
+                              .arg(lacking, quote(answer.raw), kCheckLine));
+}
+
+int refused(const QString &what, const QString &command, const Answer &answer)
+{
+    return fail(Refused, QString("the sensor refused the %1 (answered %2); check the values, "
+                                 "see orvante-ctl %3 --help")
+                             .arg(what, quote(answer.raw), command));
+}
+
+int accepted()
+{
+    printLine("accepted");
+    return Done;
+}
+
+// --- Queries ---
+
+Fields queryFields(quint8 command, const Answer &answer)
+{
+    switch (command) {
+    case IdentityQuery: {
+        const Identity id = parseIdentity(answer.text);
+        return {{"serial_number", chunkText(id.serialNumber)},
+                {"version", chunkText(id.version)},
+                {"production_date", chunkText(id.date)}};
+    }
+    case AnalogQuery: {
+        const AnalogOutput analog = parseAnalog(answer.text);
+        // Written as set analog --range takes it.
+        QString range = chunkText(analog.range);
+        range.replace('~', '-');
+        return {{"range", range},
+                {"min", chunkText(analog.minDistance)},
+                {"max", chunkText(analog.maxDistance)}};
+    }
+    default: {
+        const SwitchingOutputs outputs = parseSwitching(answer.text, answer.count);
+        return {{"on1", chunkText(outputs.on1)},
+                {"off1", chunkText(outputs.off1)},
+                {"on2", chunkText(outputs.on2)},
+                {"off2", chunkText(outputs.off2)}};
+    }
+    }
+}
+
+int query(Line &line, quint8 command, const QByteArray &bytes, const QString &what, bool json)
+{
+    Answer answer;
+    line.received = [&answer](const QByteArray &chunk) { answer.take(chunk); };
+    line.send(bytes);
+    // The window parses what 1000 ms brought; once nothing more can change
+    // that, waiting longer only costs time.
+    line.wait(kResponseWindowMs,
+              [&] { return queryAnswerFinal(command, answer.text, answer.count); });
+    if (line.isLost())
+        return lost(line);
+    if (answer.raw.isEmpty())
+        return noAnswer(what);
+    const Fields fields = queryFields(command, answer);
+    printFields(fields, json);
+    QStringList lacking;
+    for (const auto &field : fields) {
+        if (field.second.isEmpty())
+            lacking << field.first;
+    }
+    if (!lacking.isEmpty())
+        return incomplete(what, "no " + lacking.join(", "), answer);
+    return Done;
+}
+
+// --- Settings ---
+
+// A setting decided at the end of a response window (line speed, either
+// switching-output command), or as soon as its verdict can no longer change.
+int timedOutcome(Line &line, quint8 pending, Answer &answer, const QString &what,
+                 const QString &command)
+{
+    line.wait(kResponseWindowMs, [&] {
+        return settingVerdict(pending, answer.text, answer.count) != Verdict::Undecided;
+    });
+    if (line.isLost())
+        return lost(line);
+    // The window reports no answer as a failure too; a script is better off
+    // knowing the difference.
+    if (settingVerdict(pending, answer.text, answer.count) == Verdict::Undecided)
+        return incomplete(what, "no decision", answer);
+    const Step step = timedSettingStep(pending, answer.text, answer.count);
+    return step.action == Action::Succeeded ? accepted() : refused(what, command, answer);
+}
+
+int setLinePreset(Line &line, const Invocation &inv)
+{
+    Answer answer;
+    line.received = [&answer](const QByteArray &chunk) { answer.take(chunk); };
+    line.send(lineSpeedCommand(inv.index));
+    return timedOutcome(line, LineSpeedSetting, answer, "line preset setting", "set line-preset");
+}
+
+int setSwitching(Line &line, const Invocation &inv)
+{
+    const QList<QByteArray> &d = inv.distances;
+    QByteArray second = kSwitchingSecondTemplate;
+    const QByteArray first =
+        switchingCommands(inv.index, numberField(d.at(0)), numberField(d.at(1)),
+                          numberField(d.at(2)), numberField(d.at(3)), second);
+    Answer answer;
+    line.received = [&answer](const QByteArray &chunk) { answer.take(chunk); };
+    const quint8 pending = SwitchingFirstSetting;
+    line.send(first);
+    // A refusal ends it at once. An acceptance still waits out the window:
+    // the window drops whatever else comes in it, which must not count as
+    // the answer to the second command.
+    line.wait(kResponseWindowMs, [&] {
+        return settingVerdict(pending, answer.text, answer.count) == Verdict::Refused;
+    });
+    if (line.isLost())
+        return lost(line);
+    const Step step = timedSettingStep(pending, answer.text, answer.count);
+    if (step.action == Action::Failed)
+        return refused("switching output 1 setting", "set switching", answer);
+    if (step.action != Action::SendSecond)
+        return incomplete("switching output 1 setting", "no decision", answer);
+    answer.restart();
+    line.send(second);
+    line.send(kLineEnd);
+    return timedOutcome(line, step.next, answer, "switching output 2 setting", "set switching");
+}
+
+int setAuto(Line &line, const Invocation &inv)
+{
+    Answer answer;
+    line.received = [&answer](const QByteArray &chunk) { answer.take(chunk); };
+    const quint8 pending = AutoMeasureSetting;
+    line.send(autoMeasureCommand(inv.index));
+    // The window decides on the first chunk that comes, whatever it holds;
+    // reading a stream, the answer's first bytes stand for it, however the
+    // line cut them. The window has no time limit here; this uses its
+    // response window.
+    line.wait(kResponseWindowMs, [&] {
+        return settingVerdict(pending, answer.raw, answer.raw.size()) != Verdict::Undecided;
+    });
+    if (line.isLost())
+        return lost(line);
+    if (answer.raw.isEmpty())
+        return noAnswer("automatic measurement setting");
+    if (chunkSettingStep(pending, answer.raw).action == Action::Succeeded)
+        return accepted();
+    return refused("automatic measurement setting", "set auto", answer);
+}
+
+// The window goes on with the first chunk that begins with 'DAC'; in a
+// stream, with the first line that does.
+bool asksForDistances(const QByteArray &raw)
+{
+    for (int from = 0; from >= 0 && from < raw.size();) {
+        if (chunkSettingStep(AnalogSetting, raw.mid(from)).action == Action::SendDistances)
+            return true;
+        const int end = raw.indexOf("\r\n", from);
+        from = end < 0 ? -1 : end + 2;
+    }
+    return false;
+}
+
+int setAnalog(Line &line, const Invocation &inv)
+{
+    Answer answer;
+    line.received = [&answer](const QByteArray &chunk) { answer.take(chunk); };
+    line.send(analogCurrentCommand(inv.index));
+    line.wait(kResponseWindowMs, [&] { return asksForDistances(answer.raw); });
+    if (line.isLost())
+        return lost(line);
+    // The window waits past other answers for as long as it runs; here the
+    // response window ends the wait.
+    if (!asksForDistances(answer.raw)) {
+        if (answer.raw.isEmpty())
+            return noAnswer("analog output setting");
+        return refused("analog output setting", "set analog", answer);
+    }
+    // As in the window, the answer to the distances is not examined.
+    for (const QByteArray &part : analogRangeWrites(inv.distances.at(0), inv.distances.at(1)))
+        line.send(part);
+    line.drain();
+    if (line.isLost())
+        return lost(line);
+    return accepted();
+}
+
+// --- Measurement and raw traffic ---
+
+int measure(Line &line, const Invocation &inv)
+{
+    const int wanted = inv.continuous ? inv.count : 1; // 0: no limit
+    FrameStream frames;
+    int seen = 0;
+    QElapsedTimer sinceFrame;
+    line.received = [&](const QByteArray &chunk) {
+        const QString now = timestamp(QDateTime::currentDateTime());
+        for (const QByteArray &distance : frames.take(chunk)) {
+            if (wanted > 0 && seen >= wanted)
+                break;
+            ++seen;
+            sinceFrame.restart();
+            // A reader that went away ends the measurement like Ctrl-C.
+            if (!printLine(now + (inv.csv ? "," : " ") + QString::fromLatin1(distance)))
+                line.interrupt();
+        }
+    };
+    Interrupts interrupts([&line] { line.interrupt(); });
+    line.send(inv.continuous ? kContinuousMeasurement : kSingleMeasurement);
+    QElapsedTimer total;
+    total.start();
+    sinceFrame.start();
+    bool silent = false;
+    for (;;) {
+        if (wanted > 0 && seen >= wanted)
+            break;
+        const qint64 timeLeft = inv.durationMs - total.elapsed();
+        if (inv.durationMs > 0 && timeLeft <= 0)
+            break;
+        qint64 wait = kResponseWindowMs - sinceFrame.elapsed();
+        if (wait <= 0) {
+            silent = true;
+            break;
+        }
+        if (inv.durationMs > 0)
+            wait = qMin(wait, timeLeft);
+        const int before = seen;
+        const Line::End end = line.wait(wait, [&] { return seen != before; });
+        if (end == Line::End::Lost || end == Line::End::Interrupted)
+            break;
+    }
+    if (line.isLost())
+        return lost(line);
+    line.send(kStop);
+    line.drain();
+    if (line.isLost())
+        return lost(line);
+    if (!silent)
+        return Done;
+    if (seen == 0)
+        return fail(
+            NoAnswer,
+            QString("no distance frame within %1 ms; %2").arg(kResponseWindowMs).arg(kCheckLine));
+    return fail(NoAnswer, QString("no distance frame for %1 ms after %2; check the cable and "
+                                  "that the target is in range, then try again")
+                              .arg(kResponseWindowMs)
+                              .arg(seen));
+}
+
+int send(Line &line, const Invocation &inv)
+{
+    QByteArray raw;
+    line.received = [&raw](const QByteArray &chunk) { raw += chunk; };
+    line.send(inv.text);
+    // The whole window: nothing says when an answer to free text is complete.
+    line.wait(kResponseWindowMs);
+    if (line.isLost())
+        return lost(line);
+    if (raw.isEmpty())
+        return fail(
+            NoAnswer,
+            QString("nothing came back within %1 ms; %2").arg(kResponseWindowMs).arg(kCheckLine));
+    if (inv.hex)
+        printLine(serial::displayLines(raw, true, 0));
+    else
+        printRaw(raw);
+    return Done;
+}
+
+int listen(Line &line, const Invocation &inv)
+{
+    int column = 0;
+    line.received = [&](const QByteArray &chunk) {
+        // The window's hex display: 16 bytes a line, continued across chunks.
+        const bool printed =
+            inv.hex ? printRaw(serial::breakLongLines(QString::fromLatin1(chunk.toHex()),
+                                                      serial::kHexDigitsPerLine, &column)
+                                   .toLatin1())
+                    : printRaw(chunk);
+        if (!printed)
+            line.interrupt();
+    };
+    Interrupts interrupts([&line] { line.interrupt(); });
+    line.wait(inv.durationMs > 0 ? inv.durationMs : -1);
+    if (inv.hex && column > 0)
+        printRaw("\n");
+    return line.isLost() ? lost(line) : int(Done);
+}
+
+int ports(const Invocation &inv)
+{
+    serial::setExtraPortPaths(inv.ports);
+    const QStringList names = serial::openablePorts();
+    if (inv.json) {
+        printRaw(QJsonDocument(QJsonArray::fromStringList(names)).toJson(QJsonDocument::Compact) +
+                 '\n');
+        return Done;
+    }
+    for (const QString &name : names)
+        printLine(name);
+    return Done;
+}
+
+} // namespace
+
+int run(const Invocation &inv)
+{
+    if (inv.command == Command::Ports)
+        return ports(inv);
+
+    Line line;
+    QString reason;
+    const QString path = inv.ports.constFirst();
+    // What is waiting unread is kept only when the traffic itself is asked for.
+    if (!line.open(path, inv.preset, inv.command != Command::Listen, &reason))
+        return fail(PortFailed, QString("cannot open %1: %2; check the path (orvante-ctl ports "
+                                        "lists the ports that open), that no other program "
+                                        "holds it, and that you may use it (group dialout)")
+                                    .arg(path, reason));
+    switch (inv.command) {
+    case Command::Identity:
+        return query(line, IdentityQuery, kIdentityQuery, "identity query", inv.json);
+    case Command::Analog:
+        return query(line, AnalogQuery, kAnalogQuery, "analog output query", inv.json);
+    case Command::Switching:
+        return query(line, SwitchingQuery, kSwitchingQuery, "switching output query", inv.json);
+    case Command::Measure:
+        return measure(line, inv);
+    case Command::SetLinePreset:
+        return setLinePreset(line, inv);
+    case Command::SetAuto:
+        return setAuto(line, inv);
+    case Command::SetAnalog:
+        return setAnalog(line, inv);
+    case Command::SetSwitching:
+        return setSwitching(line, inv);
+    case Command::Send:
+        return send(line, inv);
+    case Command::Listen:
+        return listen(line, inv);
+    case Command::Ports:
+        break;
+    }
+    return Done;
+}
+
+} // namespace ctl

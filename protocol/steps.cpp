@@ -1,0 +1,145 @@
+#include "protocol/steps.h"
+
+#include "protocol/answers.h"
+#include "protocol/exchange.h"
+
+#include <limits>
+
+namespace protocol {
+
+namespace {
+
+bool identityFinal(const QByteArray &answer)
+{
+    return answer.size() >= 21;
+}
+
+bool analogFinal(const QByteArray &answer)
+{
+    const int firstPlus = answer.indexOf('+', 7);
+    return firstPlus >= 0 && answer.indexOf('+', firstPlus + 1) >= 0;
+}
+
+// The key has matched below `len` (so no later byte can give an earlier
+// match) and its value is closed by a CR.
+bool keyedValueFinal(const QByteArray &answer, const QByteArray &key, int len)
+{
+    const int start = valueStart(answer, key, len);
+    return start >= 0 && start < answer.size() && answer.indexOf('\r', start) >= 0;
+}
+
+bool switchingFinal(const QByteArray &answer, int len)
+{
+    for (const char *key : {"on1", "off1", "on2", "off2"}) {
+        if (!keyedValueFinal(answer, QByteArray(key), len))
+            return false;
+    }
+    return true;
+}
+
+Verdict lineSpeedVerdict(const QByteArray &answer, int len)
+{
+    const int start = valueStart(answer, QByteArrayLiteral("Set"), len);
+    if (start < 0 || start >= answer.size())
+        return Verdict::Undecided;
+    const char first = answer.at(start);
+    return first >= '0' && first <= '9' ? Verdict::Accepted : Verdict::Refused;
+}
+
+Verdict autoMeasureVerdict(const QByteArray &answer)
+{
+    if (isAutoMeasureAck(answer))
+        return Verdict::Accepted;
+    const QByteArray marker = QByteArrayLiteral("Aut");
+    return marker.startsWith(answer) ? Verdict::Undecided : Verdict::Refused;
+}
+
+} // namespace
+
+void collectChunk(QByteArray &answer, int &byteCount, const QByteArray &chunk)
+{
+    answer.append(chunkText(chunk).toUtf8());
+    byteCount = byteCount > std::numeric_limits<int>::max() - chunk.size()
+                    ? std::numeric_limits<int>::max()
+                    : byteCount + chunk.size();
+}
+
+bool queryAnswerFinal(quint8 command, const QByteArray &answer, int len)
+{
+    switch (command) {
+    case IdentityQuery:
+        return identityFinal(answer);
+    case AnalogQuery:
+        return analogFinal(answer);
+    case SwitchingQuery:
+        return switchingFinal(answer, len);
+    default:
+        return false;
+    }
+}
+
+Verdict settingVerdict(quint8 pending, const QByteArray &answer, int len)
+{
+    switch (pending) {
+    case LineSpeedSetting:
+        return lineSpeedVerdict(answer, len);
+    case SwitchingFirstSetting:
+    case SwitchingSecondSetting:
+        switch (scanAck(answer, len)) {
+        case Ack::Ok:
+            return Verdict::Accepted;
+        case Ack::Rejected:
+            return Verdict::Refused;
+        case Ack::None:
+            return Verdict::Undecided;
+        }
+        return Verdict::Undecided;
+    case AutoMeasureSetting:
+        return autoMeasureVerdict(answer);
+    case AnalogSetting:
+        return isAnalogRangeRequest(answer) ? Verdict::Accepted : Verdict::Undecided;
+    default:
+        return Verdict::Undecided;
+    }
+}
+
+Step timedSettingStep(quint8 pending, const QByteArray &answer, int len)
+{
+    const Verdict verdict = settingVerdict(pending, answer, len);
+    switch (pending) {
+    case LineSpeedSetting:
+        return {verdict == Verdict::Accepted ? Action::Succeeded : Action::Failed, NoSetting};
+    case SwitchingSecondSetting:
+        if (verdict == Verdict::Undecided)
+            break;
+        return {verdict == Verdict::Accepted ? Action::Succeeded : Action::Failed, NoSetting};
+    case SwitchingFirstSetting:
+        if (verdict == Verdict::Refused)
+            return {Action::Failed, NoSetting};
+        if (verdict == Verdict::Accepted)
+            return {Action::SendSecond, SwitchingSecondSetting};
+        break;
+    default:
+        break;
+    }
+    return {Action::None, pending};
+}
+
+Step chunkSettingStep(quint8 pending, const QByteArray &chunk)
+{
+    const Verdict verdict = settingVerdict(pending, chunk, chunk.size());
+    switch (pending) {
+    case AnalogSetting:
+        if (verdict == Verdict::Accepted)
+            return {Action::SendDistances, NoSetting};
+        break;
+    case AutoMeasureSetting:
+        // Whatever comes first decides, also a piece too short to hold 'Aut'.
+        return {verdict == Verdict::Accepted ? Action::Succeeded : Action::Failed, NoSetting};
+    default:
+        break;
+    }
+    return {Action::None, pending};
+}
+
+} // namespace protocol

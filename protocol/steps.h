@@ -1,0 +1,71 @@
+#pragma once
+
+// The steps of an exchange that every front end takes the same way: how a
+// received chunk joins the answer, when a query's answer is final, and how
+// the answers decide a setting write (its markers, the second switching-output
+// command, the analog distances). The front ends only show or print the
+// outcome and make the writes.
+
+#include <QByteArray>
+#include <QtGlobal>
+
+namespace protocol {
+
+// A received chunk joins the answer being collected: its text (chunkText, as
+// UTF-8) is appended to `answer` and its byte count added to `byteCount`,
+// which stops at INT_MAX.
+void collectChunk(QByteArray &answer, int &byteCount, const QByteArray &chunk);
+
+// Whether the answer collected for query `command` (a Command code) is final:
+// no bytes that may still come, with `len` grown by them, can change what its
+// parse gives. Ending the response window then shows what the whole window
+// would. Identity: 21 bytes (its last field ends at position 20). Analog
+// output: both distances closed by their '+'. Switching outputs: all four keys
+// found below `len`, each value ended by its CR. False for other codes.
+bool queryAnswerFinal(quint8 command, const QByteArray &answer, int len);
+
+// What the answer collected so far says about a setting write; Undecided
+// while more bytes could still decide it.
+enum class Verdict { Undecided, Accepted, Refused };
+
+// Verdict for the setting `pending` (a Setting code); `len` bounds the
+// positions scanned, as for dataAnalysis.
+//  - Line speed: the first byte of the value after "Set": a digit accepts,
+//    anything else refuses (an empty value, CR first, included). Undecided
+//    while no such byte has come.
+//  - Switching outputs, either command: the first 'Ezz' refuses, the first
+//    'ok' accepts (scanAck).
+//  - Automatic measurement: 'Aut' at the start accepts, anything else there
+//    refuses; undecided while fewer bytes than 'Aut' has could still become it.
+//  - Analog range: 'DAC' at the start asks for the distances (Accepted);
+//    anything else leaves it undecided, as the sensor may still ask.
+Verdict settingVerdict(quint8 pending, const QByteArray &answer, int len);
+
+enum class Action {
+    None,          // nothing: the setting stays pending (or none is)
+    Succeeded,     // report success
+    Failed,        // report failure
+    SendSecond,    // write the second switching-output command and its line end,
+                   // and start a new response window for its answer
+    SendDistances, // write the analog distance range (analogRangeWrites) and
+                   // report success; its answer is not examined
+};
+
+struct Step
+{
+    Action action = Action::None;
+    quint8 next = 0; // the pending setting afterwards
+};
+
+// At the end of a response window, for the setting awaiting it: line speed
+// succeeds or fails (no answer fails); a switching-output command that is
+// still undecided stays pending without a report; an accepted first one
+// leads to the second.
+Step timedSettingStep(quint8 pending, const QByteArray &answer, int len);
+
+// For each received chunk, for the setting awaiting one: the analog range
+// goes on with the first chunk that begins with 'DAC'; automatic measurement
+// succeeds or fails with whatever chunk comes first.
+Step chunkSettingStep(quint8 pending, const QByteArray &chunk);
+
+} // namespace protocol

@@ -1,0 +1,224 @@
+// orvante-ctl against the simulated sensor, as a script runs it: what each
+// command prints and the status it ends with, when the sensor answers,
+// answers in pieces, refuses, stays silent or drops the line, and a
+// continuous measurement ended with Ctrl-C.
+
+#include <QDateTime>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+
+const QString kTime = "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}(Z|[+-]\\d\\d:\\d\\d)";
+
+QString binary(const QString &name)
+{
+    return QCoreApplication::applicationDirPath() + "/" + name;
+}
+
+// Runs separated by " && " (all but the last must succeed), with "--port
+// <simulator>" put first unless the run names a port; stdout and stderr of
+// the last are matched whole against regular expressions, %PORT% standing
+// for the simulator's device.
+void row(const char *name, const QString &simArgs, const QString &runs, int status,
+         const QString &out, const QString &err = QString())
+{
+    QTest::newRow(name) << simArgs.split(' ', Qt::SkipEmptyParts) << runs.split(" && ") << status
+                        << out << err;
+}
+
+} // namespace
+
+class TestCtl : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QProcess> sim;
+
+    QString startSimulator(const QStringList &arguments)
+    {
+        sim = std::make_unique<QProcess>();
+        sim->start(binary("sensor-sim"), arguments);
+        if (!sim->waitForStarted(5000))
+            return QString();
+        while (!sim->canReadLine() && sim->waitForReadyRead(5000)) {
+        }
+        return QString::fromLocal8Bit(sim->readLine()).trimmed();
+    }
+
+private slots:
+    void cleanup()
+    {
+        if (sim && sim->state() != QProcess::NotRunning) {
+            sim->terminate();
+            QVERIFY(sim->waitForFinished(5000));
+        }
+        sim.reset();
+    }
+
+    void commands_data()
+    {
+        QTest::addColumn<QStringList>("simArgs");
+        QTest::addColumn<QStringList>("runs");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+
+        const QString id = "serial_number: A17\nversion: 12\nproduction_date: 2024-06-18\n";
+        const QString frame = "(" + kTime + " 12345\n)";
+        const QString silence = "orvante-ctl: no answer to the %1 within 1000 ms; check .*\n";
+        const QString refusal = "orvante-ctl: the sensor refused the %1 \\(answered '%2'\\); .*\n";
+        const QString usage = "orvante-ctl: %1; see orvante-ctl .*--help\n";
+        const QString lost = "orvante-ctl: lost the port %PORT% \\(.*\\); check the cable .*\n";
+        const QString switching =
+            "set switching --mode 2 --on1 2500 --off1 2400 --on2 3500 --off2 ";
+
+        row("identity", "", "identity", 0, id);
+        row("identity as JSON", "", "identity --json", 0,
+            "[{]\"production_date\":\"2024-06-18\",\"serial_number\":\"A17\",\"version\":\"12\"}"
+            "\n");
+        row("identity in pieces", "--chunk-size 5 --chunk-gap 40", "identity", 0, id);
+        row("identity after the window", "--delay 1500", "identity", 3, "",
+            silence.arg("identity query"));
+        // Positions 18 to 20 have not come when the window ends.
+        row("identity cut off by the window", "--chunk-size 9 --chunk-gap 600", "identity", 3,
+            "serial_number: \nversion: 12\nproduction_date: 2024-06-18\n",
+            "orvante-ctl: no complete answer to the identity query within 1000 ms \\(no "
+            "serial_number; received 'DEVICE-ID: 4061812'\\); .*\n");
+        row("switching in pieces", "--chunk-size 7 --chunk-gap 40", "switching", 0,
+            "on1: 1500\noff1: 1400\non2: 3000\noff2: 2900\n");
+
+        row("single measurement", "--distance 0", "measure", 0, kTime + " 0\n");
+        row("three frames as CSV", "--rate 20", "measure --count 3 --csv", 0,
+            "(" + kTime + ",12345\n){3}");
+        // The window reads a frame only when it comes in one piece.
+        row("frames in pieces", "--chunk-size 5 --chunk-gap 10", "measure --count 2", 0,
+            frame + "{2}");
+        row("half a second at 10 Hz", "", "measure --seconds 0.5", 0, frame + "{3,7}");
+
+        row("line preset, read back", "", "set line-preset 4 && send PARAMETER", 0,
+            "(?s).*baud:38400\r\n.*");
+        row("automatic measurement, read back", "", "set auto on && send PARAMETER", 0,
+            "(?s).*auto:1\r\n.*");
+        row("analog output, read back", "",
+            "set analog --range 0-20 --min 150 --max 90000 && analog", 0,
+            "range: 0-20\nmin: 150\nmax: 90000\n");
+        row("switching outputs, read back", "", switching + "3300 && switching", 0,
+            "on1: 2500\noff1: 2400\non2: 3500\noff2: 3300\n");
+
+        row("setting accepted", "", "set auto off", 0, "accepted\n");
+        row("line preset, refused", "--reject-settings", "set line-preset 4", 1, "",
+            refusal.arg("line preset setting", "Set:E"));
+        row("automatic measurement, refused", "--reject-settings", "set auto off", 1, "",
+            refusal.arg("automatic measurement setting", "SA:NAK"));
+        row("analog output, refused", "--reject-settings",
+            "set analog --range 4-20 --min 0 --max 9", 1, "",
+            refusal.arg("analog output setting", "DT:NAK"));
+        row("switching outputs, refused", "--reject-settings", switching + "3300", 1, "",
+            refusal.arg("switching output 1 setting", "Ezz"));
+
+        row("silent: query", "--silent", "switching --json", 3, "",
+            silence.arg("switching output query"));
+        // The window reports this as a refusal; a script is told there was no answer.
+        row("silent: line preset", "--silent", "set line-preset 1", 3, "",
+            silence.arg("line preset setting"));
+        row("silent: measurement", "--silent", "measure --seconds 5", 3, "",
+            "orvante-ctl: no distance frame within 1000 ms; .*\n");
+        row("line lost while measuring", "--drop-after 1 --rate 20", "measure --count 0", 4,
+            frame + "{10,}", lost);
+        row("line lost while listening", "--drop-after 1 --auto", "listen", 4, "(DT:00012345\r\n)+",
+            lost);
+
+        row("send, hex", "", "send --hex sl", 0, "534c3a41434b0d0a\n");
+        row("listen", "--auto --rate 20", "listen --seconds 0.5", 0, "(DT:00012345\r\n){5,}");
+        row("ports: --port first", "", "ports --port %PORT% --port /dev/nonexistent --json", 0,
+            "\\[\"%PORT%\"(,\"[^\"]+\")*\\]\n");
+
+        row("usage: --port without a path", "", "--port", 2, "",
+            usage.arg("Missing value after '--port'"));
+        row("usage: distance with a point", "", switching + "1.5", 2, "",
+            usage.arg("--off2 wants a distance .*, not '1.5'"));
+        row("usage: --count and --seconds", "", "measure --count 2 --seconds 1", 2, "",
+            usage.arg("give --count or --seconds, not both"));
+        row("port that does not open", "", "identity --port /dev/nonexistent", 4, "",
+            "orvante-ctl: cannot open /dev/nonexistent: .*\n");
+    }
+
+    void commands()
+    {
+        QFETCH(QStringList, simArgs);
+        QFETCH(QStringList, runs);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+
+        const QString port = startSimulator(simArgs);
+        QVERIFY(!port.isEmpty());
+        const auto matches = [&](QString pattern, const QString &text) {
+            pattern.replace("%PORT%", QRegularExpression::escape(port));
+            return QRegularExpression(QRegularExpression::anchoredPattern(pattern))
+                .match(text)
+                .hasMatch();
+        };
+        for (int i = 0; i < runs.size(); ++i) {
+            QStringList args = runs.at(i).split(' ').replaceInStrings("%PORT%", port);
+            if (!args.contains("--port"))
+                args = QStringList{"--port", port} + args;
+            QProcess ctl;
+            ctl.start(binary("orvante-ctl"), args);
+            QVERIFY(ctl.waitForFinished(10000));
+            const QString said = QString::fromUtf8(ctl.readAllStandardOutput());
+            const QString complained = QString::fromUtf8(ctl.readAllStandardError());
+            const QByteArray all = (args.join(' ') + "\n" + said + "\n" + complained).toUtf8();
+            const bool last = i == runs.size() - 1;
+            QVERIFY2(ctl.exitStatus() == QProcess::NormalExit &&
+                         ctl.exitCode() == (last ? status : 0),
+                     all.constData());
+            QVERIFY2(!last || (matches(out, said) && matches(err, complained)), all.constData());
+        }
+    }
+
+    // Ctrl-C ends a continuous measurement: Stop goes out, every line printed
+    // is whole, and the status is 0.
+    void interruptedCsv()
+    {
+        const QString port = startSimulator({"--verbose", "--profile", "ramp", "--rate", "20"});
+        QVERIFY(!port.isEmpty());
+        QProcess ctl;
+        ctl.start(binary("orvante-ctl"), {"--port", port, "measure", "--count", "0", "--csv"});
+        QTRY_VERIFY_WITH_TIMEOUT(ctl.peek(1 << 16).count('\n') >= 3, 5000);
+        ::kill(pid_t(ctl.processId()), SIGINT);
+        QVERIFY(ctl.waitForFinished(5000));
+        QCOMPARE(ctl.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(ctl.exitCode(), 0);
+        QCOMPARE(ctl.readAllStandardError(), QByteArray());
+
+        const QString csv = QString::fromUtf8(ctl.readAll());
+        QVERIFY(csv.endsWith('\n')); // whole lines only
+        const QStringList lines = csv.trimmed().split('\n');
+        QVERIFY(lines.size() >= 3);
+        for (const QString &line : lines) {
+            const QStringList fields = line.split(',');
+            QVERIFY2(fields.size() == 2 &&
+                         QDateTime::fromString(fields.at(0), Qt::ISODateWithMs).isValid() &&
+                         fields.at(1).toInt() >= 12345 && fields.at(1).toInt() < 13345,
+                     qPrintable(line));
+        }
+
+        // The simulator saw the measurement started and stopped.
+        sim->terminate();
+        QVERIFY(sim->waitForFinished(5000));
+        const QByteArray heard = sim->readAllStandardError();
+        QVERIFY2(QRegularExpression("rx 4: tk\\\\r\\\\n\\n(.*\\n)*rx 3: c\\\\r\\\\n\\n")
+                     .match(QString::fromLatin1(heard))
+                     .hasMatch(),
+                 heard.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCtl)
+#include "tst_ctl.moc"

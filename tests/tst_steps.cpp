@@ -1,0 +1,125 @@
+// When an answer is final, and what the setting steps make of it. A front end
+// that ends the response window as soon as the answer is final must show what
+// the whole window would: for every prefix that counts as final, no further
+// bytes (the rest of the answer, or stray markers and keys) may change the
+// outcome. And the answers must count as final as early as that allows, and
+// no earlier prefix as final.
+
+#include "protocol/answers.h"
+#include "protocol/exchange.h"
+#include "protocol/steps.h"
+
+#include <QtTest>
+
+using namespace protocol;
+
+namespace {
+
+// Queries: the parsed fields. Settings: the step taken and the pending setting after it.
+QByteArray outcome(quint8 code, bool setting, const QByteArray &answer, int len)
+{
+    if (setting) {
+        const bool perChunk = code == AnalogSetting || code == AutoMeasureSetting;
+        const Step step =
+            perChunk ? chunkSettingStep(code, answer) : timedSettingStep(code, answer, len);
+        return QByteArray::number(int(step.action)) + " -> " + QByteArray::number(step.next);
+    }
+    switch (code) {
+    case IdentityQuery: {
+        const Identity id = parseIdentity(answer);
+        return id.serialNumber + '|' + id.version + '|' + id.date;
+    }
+    case AnalogQuery: {
+        const AnalogOutput analog = parseAnalog(answer);
+        return analog.range + '|' + analog.minDistance + '|' + analog.maxDistance;
+    }
+    default: {
+        const SwitchingOutputs s = parseSwitching(answer, len);
+        return s.on1 + '|' + s.off1 + '|' + s.on2 + '|' + s.off2;
+    }
+    }
+}
+
+bool decided(quint8 code, bool setting, const QByteArray &answer, int len)
+{
+    return setting ? settingVerdict(code, answer, len) != Verdict::Undecided
+                   : queryAnswerFinal(code, answer, len);
+}
+
+} // namespace
+
+class TestSteps : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void finalAnswers_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("setting");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("finalAt"); // shortest final prefix; -1: never
+
+        const QByteArray switching = "mode:1\r\non1:1500\r\noff1:1400\r\non2:3000\r\noff2:2900\r\n"
+                                     "baud:9600\r\n";
+        QTest::newRow("identity") << int(IdentityQuery) << false
+                                  << QByteArray("DEVICE-ID: 40618127A17\r\n") << 21;
+        QTest::newRow("analog") << int(AnalogQuery) << false << QByteArray("AOUT=1,0+100000+\r\n")
+                                << 16;
+        QTest::newRow("analog, '+' before 7 is no separator")
+            << int(AnalogQuery) << false << QByteArray("A+O+T=1,150+200+\r\n") << 16;
+        QTest::newRow("switching")
+            << int(SwitchingQuery) << false << switching << switching.indexOf("off2:2900\r") + 10;
+        QTest::newRow("switching, other order, key inside text")
+            << int(SwitchingQuery) << false << QByteArray("xoff2=7\r\non1 5\r\non2:\r\noff1:0\r\n")
+            << 29;
+
+        QTest::newRow("line speed accepted")
+            << int(LineSpeedSetting) << true << QByteArray("Set:4\r\n") << 5;
+        QTest::newRow("line speed refused")
+            << int(LineSpeedSetting) << true << QByteArray("Set:E\r\n") << 5;
+        QTest::newRow("line speed, no 'Set'")
+            << int(LineSpeedSetting) << true << QByteArray("SeT:4\r\n") << -1;
+        QTest::newRow("switching 1 accepted")
+            << int(SwitchingFirstSetting) << true << QByteArray("ok\r\n") << 2;
+        QTest::newRow("switching 2, 'Ez' then 'ok'")
+            << int(SwitchingSecondSetting) << true << QByteArray("Ezok\r\n") << 4;
+        QTest::newRow("automatic measurement accepted")
+            << int(AutoMeasureSetting) << true << QByteArray("Auto:1\r\n") << 3;
+        QTest::newRow("automatic measurement refused at once")
+            << int(AutoMeasureSetting) << true << QByteArray("SA:NAK\r\n") << 1;
+        QTest::newRow("analog range asked for")
+            << int(AnalogSetting) << true << QByteArray("DAC:0\r\n") << 3;
+        QTest::newRow("analog range, other answer")
+            << int(AnalogSetting) << true << QByteArray("DT:NAK\r\n") << -1;
+    }
+
+    void finalAnswers()
+    {
+        QFETCH(int, code);
+        QFETCH(bool, setting);
+        QFETCH(QByteArray, answer);
+        QFETCH(int, finalAt);
+
+        const QByteArrayList strays = {"ok",  "Ezz",  "Set:9\r\n", "on1:9\r\n", "off2:9\r\n",
+                                       "+7+", "\r\n", "DAC",       "Aut",       "x"};
+        int first = -1;
+        for (int n = 0; n <= answer.size(); ++n) {
+            const QByteArray prefix = answer.left(n);
+            if (!decided(quint8(code), setting, prefix, n))
+                continue;
+            if (first < 0)
+                first = n;
+            const QByteArray shown = outcome(quint8(code), setting, prefix, n);
+            for (const QByteArray &more : strays + QByteArrayList{answer.mid(n)}) {
+                const QByteArray longer = prefix + more;
+                QVERIFY2(outcome(quint8(code), setting, longer, longer.size()) == shown,
+                         longer.toHex().constData());
+            }
+        }
+        QCOMPARE(first, finalAt);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestSteps)
+#include "tst_steps.moc"
