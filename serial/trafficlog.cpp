@@ -1,7 +1,7 @@
 #include "serial/trafficlog.h"
 
 #include <QFile>
-#include <QTextStream>
+#include <QFileInfo>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -11,54 +11,99 @@ namespace serial {
 
 namespace {
 
-// How often the file is checked for still having its name: a few times a
-// second tells the operator in time, at a few system calls a second.
+// How often the file is checked for still being where it was created: a few
+// times a second tells the operator in time, at a few system calls a second.
 constexpr qint64 kNameCheckMs = 250;
 
-// The file behind an open handle has lost its last name: writes still
-// succeed, into a file nobody can open any more.
-bool unlinked(const QFile &file)
+// Writes all of `bytes`. A short write is not a failure yet (the system may
+// take the rest); the write after it fails with the system's reason, which
+// the short write itself does not report (a full disk: "No space left on
+// device", not "Unknown error").
+bool writeAll(QFile &file, const QByteArray &bytes, QString *error)
 {
-#ifdef Q_OS_UNIX
-    struct stat info;
-    return ::fstat(file.handle(), &info) == 0 && info.st_nlink == 0;
-#else
-    // Elsewhere an open file cannot be deleted or replaced.
-    Q_UNUSED(file);
-    return false;
-#endif
+    const char *data = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const qint64 written = file.write(data, left);
+        if (written <= 0) {
+            *error = file.errorString();
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    if (!file.flush()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 } // namespace
+
+#ifdef Q_OS_UNIX
+// The identity of the file the log writes into, and whether the path still
+// leads to it: deleted, renamed away, replaced by another file, a folder or a
+// symbolic link, the writes would go where the operator will not look.
+struct TrafficLog::Identity
+{
+    QByteArray path;
+    dev_t device = 0;
+    ino_t inode = 0;
+
+    bool take(const QFile &file)
+    {
+        path = QFile::encodeName(QFileInfo(file.fileName()).absoluteFilePath());
+        struct stat info;
+        if (::fstat(file.handle(), &info) != 0)
+            return false;
+        device = info.st_dev;
+        inode = info.st_ino;
+        return true;
+    }
+
+    bool stillAtPath() const
+    {
+        struct stat info;
+        return ::stat(path.constData(), &info) == 0 && info.st_dev == device &&
+               info.st_ino == inode;
+    }
+};
+#else
+// Elsewhere an open file cannot be deleted, renamed or replaced.
+struct TrafficLog::Identity
+{
+    bool take(const QFile &) { return true; }
+    bool stillAtPath() const { return true; }
+};
+#endif
 
 TrafficLog::TrafficLog() = default;
 TrafficLog::~TrafficLog() = default;
 
 bool TrafficLog::start(const QString &path, const QString &displayText, QString *error)
 {
+    // Unbuffered: every write reaches the system at once, and a failed write
+    // leaves nothing behind in a buffer to be written (twice) later.
     auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Text)) {
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Unbuffered)) {
         *error = file->errorString();
         return false;
     }
-    QTextStream stream(file.get());
-    // The same bytes whichever toolkit version or locale: the display's text
-    // as UTF-8, line ends in the platform's convention.
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-    stream.setEncoding(QStringConverter::Utf8);
-#else
-    stream.setCodec("UTF-8");
-#endif
-    stream << displayText;
-    stream.flush();
-    // A full device accepts the open and refuses the bytes.
-    if (stream.status() != QTextStream::Ok || !file->flush()) {
+    // The display's text as UTF-8 whichever toolkit version or locale, line
+    // ends in the platform's convention (text mode). A full device accepts
+    // the open and refuses the bytes.
+    if (!writeAll(*file, displayText.toUtf8(), error))
+        return false;
+    auto identity = std::make_unique<Identity>();
+    if (!identity->take(*file)) {
         *error = file->errorString();
         return false;
     }
     // Chunks are logged as received, without line-end translation.
     file->setTextModeEnabled(false);
     m_file = std::move(file);
+    m_identity = std::move(identity);
     m_checked.start();
     return true;
 }
@@ -69,18 +114,17 @@ bool TrafficLog::append(const QByteArray &chunk, QString *error)
         *error = QStringLiteral("the log is not open");
         return false;
     }
-    if (m_file->write(chunk) != chunk.size() || !m_file->flush()) {
-        *error = m_file->errorString();
+    if (!writeAll(*m_file, chunk, error)) {
         close();
         return false;
     }
     if (m_checked.elapsed() >= kNameCheckMs) {
         m_checked.start();
-        if (!unlinked(*m_file))
-            return true;
-        *error = QStringLiteral("the file was deleted or replaced");
-        close();
-        return false;
+        if (!m_identity->stillAtPath()) {
+            *error = QStringLiteral("the file was deleted, moved or replaced");
+            close();
+            return false;
+        }
     }
     return true;
 }
@@ -88,6 +132,7 @@ bool TrafficLog::append(const QByteArray &chunk, QString *error)
 void TrafficLog::close()
 {
     m_file.reset();
+    m_identity.reset();
 }
 
 bool TrafficLog::isOpen() const

@@ -31,9 +31,10 @@ public:
     bool start(const QString &path, const QString &displayText, QString *error);
 
     // Appends a chunk's raw bytes and flushes them. False, with the system's
-    // reason in `error`, when the bytes did not reach the file or the file is
-    // no longer where the operator will look for it (deleted, replaced);
-    // the log is closed then.
+    // reason in `error`, when the bytes did not all reach the file or the file
+    // is no longer where the operator will look for it (deleted, moved,
+    // replaced; checked at most every 250 ms); the log is closed then. What
+    // reached the file is always what was received, up to some byte.
     bool append(const QByteArray &chunk, QString *error);
 
     void close();
@@ -41,8 +42,11 @@ public:
     QString path() const;
 
 private:
+    struct Identity;
+
     std::unique_ptr<QFile> m_file;
-    // When the file was last checked for still having its name.
+    std::unique_ptr<Identity> m_identity;
+    // When the file was last checked for still being at its path.
     QElapsedTimer m_checked;
 };
 

@@ -17,6 +17,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -345,10 +346,15 @@ private:
     QTimer m_timer;
 };
 
+// A value the options cannot take; main() says why and ends with kUsageError.
 struct Failure
 {
     QString message;
 };
+
+// Exit status for an unusable command line, as with most command-line tools;
+// 1 is left for a device that cannot be served or is lost.
+constexpr int kUsageError = 2;
 
 qint64 integerOption(const QCommandLineParser &parser, const QString &name, qint64 min, qint64 max)
 {
@@ -367,11 +373,13 @@ double numberOption(const QCommandLineParser &parser, const QString &name, doubl
 {
     bool ok = false;
     const double value = parser.value(name).toDouble(&ok);
-    if (!ok || value < min || value > max)
-        throw Failure{QStringLiteral("--%1 wants a number from %2 to %3, not \"%4\"")
+    // "nan" and "inf" parse as numbers, and nan fails no comparison; neither
+    // converts to a whole number of milliseconds.
+    if (!ok || !std::isfinite(value) || value < min || value > max)
+        throw Failure{QStringLiteral("--%1 wants a finite number from %2 to %3, not \"%4\"")
                           .arg(name)
-                          .arg(min)
-                          .arg(max)
+                          .arg(min, 0, 'g', 12)
+                          .arg(max, 0, 'g', 12)
                           .arg(parser.value(name))};
     return value;
 }
@@ -494,12 +502,12 @@ int main(int argc, char *argv[])
         options = modelOptions(parser);
     } catch (const Failure &f) {
         std::fprintf(stderr, "sensor-sim: %s\n", qPrintable(f.message));
-        return 1;
+        return kUsageError;
     }
     const bool verbose = parser.isSet("verbose");
     if (parser.isSet("device") && parser.isSet("link")) {
         std::fprintf(stderr, "sensor-sim: --link applies to a pseudo-terminal, not to --device\n");
-        return 1;
+        return kUsageError;
     }
 
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {

@@ -20,6 +20,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 class TestPortOption : public QObject
 {
@@ -118,6 +119,8 @@ private slots:
         QCOMPARE(applyProgramOptions(parser), complaints);
         QVERIFY(QFile::link(first.path(), late));
 
+        // A widget does not own the style it is given; this one outlives the window.
+        const std::unique_ptr<QStyle> windowsStyle(QStyleFactory::create("Windows"));
         Searial window;
         click(&window, "btn_usart_number");
         // The named devices come first, so the first of them is preselected.
@@ -134,7 +137,7 @@ private slots:
 
         // The combo cuts long paths; each item's tooltip and the popup do not.
         // (The Windows style's popup is otherwise only as wide as the combo.)
-        names->setStyle(QStyleFactory::create("Windows"));
+        names->setStyle(windowsStyle.get());
         window.show();
         const QSize size = names->size();
         names->showPopup();

@@ -62,6 +62,8 @@ private slots:
     void helpListsEveryOption();
     void badOptions_data();
     void badOptions();
+    void badNumbers_data();
+    void badNumbers();
     void servesPseudoTerminal_data();
     void servesPseudoTerminal();
     void survivesReopen();
@@ -114,9 +116,68 @@ void tst_SensorSim::badOptions()
     process.start(simulatorPath(), arguments);
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), 1);
+    QCOMPARE(process.exitCode(), 2);
     QCOMPARE(process.readAllStandardOutput(), QByteArray());
     QVERIFY(process.readAllStandardError().startsWith("sensor-sim: "));
+}
+
+void tst_SensorSim::badNumbers_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("value");
+
+    // nan compares false with any bound, so a plain range check lets it pass.
+    QTest::newRow("rate nan") << "rate"
+                              << "nan";
+    QTest::newRow("rate inf") << "rate"
+                              << "inf";
+    QTest::newRow("rate above 1000") << "rate"
+                                     << "1000.5";
+    QTest::newRow("drop-after nan") << "drop-after"
+                                    << "nan";
+    QTest::newRow("drop-after inf") << "drop-after"
+                                    << "inf";
+    QTest::newRow("drop-after negative") << "drop-after"
+                                         << "-1";
+    QTest::newRow("distance past 8 digits") << "distance"
+                                            << "100000000";
+    QTest::newRow("amplitude nan") << "amplitude"
+                                   << "nan";
+    QTest::newRow("period zero") << "period"
+                                 << "0";
+    QTest::newRow("jitter inf") << "jitter"
+                                << "inf";
+    QTest::newRow("seed past 32 bits") << "seed"
+                                       << "4294967296";
+    QTest::newRow("preset fraction") << "preset"
+                                     << "1.5";
+    QTest::newRow("delay past int") << "delay"
+                                    << "2147483648";
+    QTest::newRow("chunk-size negative") << "chunk-size"
+                                         << "-1";
+    QTest::newRow("chunk-gap exponent") << "chunk-gap"
+                                        << "1e3";
+    QTest::newRow("noise-bytes above 4096") << "noise-bytes"
+                                            << "4097";
+}
+
+// Every numeric option: one line that names the option and the value, status
+// 2, and nothing served.
+void tst_SensorSim::badNumbers()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, value);
+
+    QProcess process;
+    process.start(simulatorPath(), {"--" + option, value});
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 2);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
+    const QString error = QString::fromLocal8Bit(process.readAllStandardError());
+    QVERIFY2(error.startsWith("sensor-sim: --" + option + " wants a "), qPrintable(error));
+    QVERIFY2(error.endsWith(", not \"" + value + "\"\n"), qPrintable(error));
+    QCOMPARE(error.count('\n'), 1);
 }
 
 void tst_SensorSim::servesPseudoTerminal_data()

@@ -33,6 +33,10 @@ BUILD_PACKAGES=("${BASE_PACKAGES[@]}" "${QT5_PACKAGES[@]}")
 PACKAGE_PACKAGES=(dpkg-dev file)
 # What the tests check the installed files and the package with.
 TEST_PACKAGES=(desktop-file-utils appstream man-db "${PACKAGE_PACKAGES[@]}")
+# The sanitizers' runtimes for gcc (test.sh --sanitize).
+SANITIZE_PACKAGES=(libasan8 libubsan1)
+# clang with libFuzzer and its sanitizer runtimes (fuzz.sh).
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # use_qt6: from here on BUILD_PACKAGES and build_project are for Qt 6.
 ORV_CMAKE_ARGS=(-DORV_QT_MAJOR=5)

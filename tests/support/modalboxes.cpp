@@ -6,9 +6,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
-ModalBoxes::ModalBoxes()
+ModalBoxes::ModalBoxes(int pollMs)
 {
-    m_timer.setInterval(10);
+    m_timer.setInterval(pollMs);
     connect(&m_timer, &QTimer::timeout, this, &ModalBoxes::poll);
     m_timer.start();
 }
@@ -33,11 +33,19 @@ void ModalBoxes::poll()
     if (!modal)
         return;
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+        // The file dialog's own question whether to replace an existing file:
+        // the test chose the path on purpose.
+        if (qobject_cast<QFileDialog *>(box->parentWidget()) && box->button(QMessageBox::Yes)) {
+            box->button(QMessageBox::Yes)->click();
+            return;
+        }
         record(box);
         box->buttons().first()->click();
         return;
     }
     if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+        if (dialog == m_accepting)
+            return;
         ++fileDialogs;
         const QString path = m_filePath;
         m_filePath.clear();
@@ -50,7 +58,10 @@ void ModalBoxes::poll()
                 name->setText(path);
             else
                 dialog->selectFile(path);
-            QMetaObject::invokeMethod(dialog, "accept");
+            // From the event loop: accepting may ask whether to replace the
+            // file, in a box this timer has to answer.
+            m_accepting = dialog;
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
         }
     }
 }

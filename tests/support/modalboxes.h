@@ -7,11 +7,13 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 
 #include <functional>
 
+class QFileDialog;
 class QMessageBox;
 
 struct SeenBox
@@ -28,7 +30,8 @@ class ModalBoxes : public QObject
     Q_OBJECT
 
 public:
-    ModalBoxes();
+    // Looks for a modal widget every `pollMs` milliseconds.
+    explicit ModalBoxes(int pollMs = 10);
 
     QList<SeenBox> seen;
     int fileDialogs = 0;
@@ -54,4 +57,5 @@ private:
 
     QTimer m_timer;
     QString m_filePath;
+    QPointer<QFileDialog> m_accepting;
 };
