@@ -64,9 +64,9 @@ if [ "$mode" = --long ]; then
     echo "## Hex display at 20 frames/s for 10 minutes, CPU per minute"
     ORV_HEX=1 "$peer/run_orv.sh" orv-hex-20 20 600
     CC_HEX=1 "$peer/run_cc.sh" cc-hex-20 20 600
-    "$peer/minutes.py" "$PEER_BENCH_RUNS/orv-hex-20.json" "$PEER_BENCH_RUNS/cc-hex-20.json"
+    python3 "$peer/minutes.py" "$PEER_BENCH_RUNS/orv-hex-20.json" "$PEER_BENCH_RUNS/cc-hex-20.json"
     echo
     echo "## 10^6 frames at line rate, default scroll-back"
     "$peer/run_orv.sh" orv-long 886.1538461538462 1129
-    "$peer/summarize.py" "$PEER_BENCH_RUNS/orv-long.json"
+    python3 "$peer/summarize.py" "$PEER_BENCH_RUNS/orv-long.json"
 fi
