@@ -246,7 +246,8 @@ int main(int argc, char **argv)
         "only",
         "Run one case only, for a profiler: MODE (text, hex, unbroken):LINES at the line rate, or "
         "MODE:LINES:FRAMES[:GAP_MS[:BURST]] with the frames fed one by one, a gap after "
-        "every BURST of them.",
+        "every BURST of them, or MODE:LINES:frames:TICKS:PER_TICK for TICKS display frames of "
+        "PER_TICK chunks each.",
         "MODE:LINES[:FRAMES[:GAP_MS[:BURST]]]");
     const QCommandLineOption rateOption("rate", "Frames a second in the --only case.", "HZ",
                                         QString::number(kLineRate));
@@ -259,11 +260,11 @@ int main(int argc, char **argv)
     const int longFrames = parser.value(longOption).toInt();
 
     if (parser.isSet(memoryOption)) {
-        const QStringList spec = parser.value(memoryOption).split(':');
-        serial::setScrollbackLines(spec.value(1).toInt());
+        const QStringList fields = parser.value(memoryOption).split(':');
+        serial::setScrollbackLines(fields.value(1).toInt());
         Session session(false);
         const long before = rssKb();
-        if (!session.ok() || !session.feedOneByOne(spec.value(0).toInt()))
+        if (!session.ok() || !session.feedOneByOne(fields.value(0).toInt()))
             return 1;
         std::printf("%ld %ld\n", before, rssKb());
         return 0;
@@ -276,6 +277,26 @@ int main(int argc, char **argv)
         if (!session.ok())
             return 1;
         prefill(session.display(), only.value(1).toInt(), hex);
+        if (only.value(2) == "frames") {
+            // A display frame's work counted alone: TICKS frames of the display,
+            // each after PER_TICK chunks (as many as a sensor sends in 33 ms at
+            // line rate is 29), whatever the speed of the machine or of a
+            // profiler running the program.
+            trafficDisplay->setFrameInterval(300);
+            if (!session.feedOneByOne(1))
+                return 1;
+            const int ticks = only.value(3).toInt(), perTick = only.value(4).toInt();
+            for (int t = 0; t < ticks; ++t) {
+                const int before = trafficDisplay->frames();
+                if (!session.feedOneByOne(perTick))
+                    return 1;
+                QTimer wake;
+                wake.start(20);
+                while (trafficDisplay->frames() == before)
+                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            }
+            return 0;
+        }
         if (only.size() > 2) {
             // Frames one by one, for an instruction-counting profiler.
             return session.feedOneByOne(only.value(2).toInt(), only.value(3).toInt(),

@@ -198,8 +198,8 @@ QString helpText(const QCommandLineParser &parser, const QString &usage)
 QString programHelp(QCommandLineParser &parser)
 {
     QString commands;
-    for (const CommandSpec &spec : kCommands)
-        commands += QString("  %1\n                      %2\n").arg(spec.usage, spec.summary);
+    for (const CommandSpec &entry : kCommands)
+        commands += QString("  %1\n                      %2\n").arg(entry.usage, entry.summary);
     parser.setApplicationDescription(
         wrapped("Queries, settings and measurements of a laser distance sensor on a serial "
                 "line, for scripts: the same command bytes as the buttons of orvante-usart, the "
@@ -212,18 +212,18 @@ QString programHelp(QCommandLineParser &parser)
                                 kProgram + " COMMAND --help");
 }
 
-QString commandHelp(QCommandLineParser &parser, const CommandSpec &spec)
+QString commandHelp(QCommandLineParser &parser, const CommandSpec &entry)
 {
-    parser.setApplicationDescription(wrapped(QString(spec.description) + "\n\n" + kExitStatus));
-    const QString port = spec.command == Command::Ports ? QString() : "--port PATH [--preset N] ";
-    return helpText(parser, "Usage: " + kProgram + " " + port + spec.usage);
+    parser.setApplicationDescription(wrapped(QString(entry.description) + "\n\n" + kExitStatus));
+    const QString port = entry.command == Command::Ports ? QString() : "--port PATH [--preset N] ";
+    return helpText(parser, "Usage: " + kProgram + " " + port + entry.usage);
 }
 
 const CommandSpec *findCommand(const QString &name)
 {
-    for (const CommandSpec &spec : kCommands) {
-        if (name == spec.name)
-            return &spec;
+    for (const CommandSpec &entry : kCommands) {
+        if (name == entry.name)
+            return &entry;
     }
     return nullptr;
 }
@@ -394,8 +394,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     QString name = rest.value(0);
     if (name == "set" && rest.size() > 1 && !rest.at(1).startsWith('-'))
         name += " " + rest.at(1);
-    const CommandSpec *spec = findCommand(name);
-    if (!spec) {
+    const CommandSpec *entry = findCommand(name);
+    if (!entry) {
         const bool help = top.isSet("help") || name == "help" ||
                           (name == "set" && (rest.contains("--help") || rest.contains("-h")));
         if (help)
@@ -409,16 +409,16 @@ CommandLine parseCommandLine(const QStringList &arguments)
     rest = rest.mid(name.count(' ') + 1);
 
     QCommandLineParser own;
-    addPortOptions(own, spec->command, false);
-    addCommandOptions(own, spec->command);
+    addPortOptions(own, entry->command, false);
+    addCommandOptions(own, entry->command);
     if (!own.parse(QStringList{arguments.value(0)} + rest))
-        return usage(own.errorText(), spec->name);
+        return usage(own.errorText(), entry->name);
     if (top.isSet("help") || own.isSet("help"))
-        return print(commandHelp(own, *spec));
+        return print(commandHelp(own, *entry));
 
     CommandLine line;
     Invocation &inv = line.invocation;
-    inv.command = spec->command;
+    inv.command = entry->command;
     inv.ports = top.values("port") + own.values("port");
     // Not every command has every option; optionNames() lists those given.
     const QStringList given = own.optionNames();
@@ -427,21 +427,21 @@ CommandLine parseCommandLine(const QStringList &arguments)
     qint64 presetIndex = 0;
     if (!preset.isEmpty() && !wholeNumber(preset, 0, 7, &presetIndex))
         return usage(QString("--preset wants a line preset from 0 to 7, not '%1'").arg(preset),
-                     spec->name);
+                     entry->name);
     inv.preset = int(presetIndex);
-    if (inv.json && !takesJson(spec->command))
-        return usage("--json is for identity, analog, switching and ports", spec->name);
-    if (spec->command != Command::Ports) {
+    if (inv.json && !takesJson(entry->command))
+        return usage("--json is for identity, analog, switching and ports", entry->name);
+    if (entry->command != Command::Ports) {
         if (inv.ports.isEmpty())
             return usage("which port? Give --port PATH (orvante-ctl ports lists those that open)",
-                         spec->name);
+                         entry->name);
         if (inv.ports.size() > 1)
-            return usage(QString("%1 talks to one sensor: give --port once").arg(spec->name),
-                         spec->name);
+            return usage(QString("%1 talks to one sensor: give --port once").arg(entry->name),
+                         entry->name);
     }
     const QString problem = readCommand(own, &inv);
     if (!problem.isEmpty())
-        return usage(problem, spec->name);
+        return usage(problem, entry->name);
     line.outcome = CommandLine::Run;
     return line;
 }

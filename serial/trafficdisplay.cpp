@@ -161,11 +161,11 @@ void TrafficDisplay::present()
 {
     if (!m_pending || m_frame.isActive())
         return;
-    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : kFrameIntervalMs;
-    if (since >= kFrameIntervalMs)
+    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : m_intervalMs;
+    if (since >= m_intervalMs)
         release();
     else
-        m_frame.start(int(kFrameIntervalMs - since));
+        m_frame.start(int(m_intervalMs - since));
 }
 
 void TrafficDisplay::follow()
@@ -226,6 +226,7 @@ void TrafficDisplay::release()
     m_frame.stop();
     m_pending = false;
     m_sinceFrame.start();
+    ++m_frames;
     if (m_display)
         follow();
 

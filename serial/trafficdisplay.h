@@ -52,6 +52,12 @@ public:
     // repaint waits for the display's next frame.
     void hold(QWidget *widget);
 
+    // The frame interval (kFrameIntervalMs unless changed: benchmarks slow
+    // it down to count a frame's work alone).
+    void setFrameInterval(int ms) { m_intervalMs = ms; }
+    // Frames painted so far.
+    int frames() const { return m_frames; }
+
     // Call once a chunk has been handled. A chunk that comes after a quiet
     // spell is painted at once (a slow sensor's frames appear without delay
     // and cost one wake-up each); chunks that follow within the frame
@@ -76,6 +82,8 @@ private:
     QList<QPointer<QWidget>> m_held;
     QTimer m_frame;
     QElapsedTimer m_sinceFrame;
+    int m_intervalMs = kFrameIntervalMs;
+    int m_frames = 0;
     bool m_pending = false;
     // First line changed since the last frame (-1: none).
     int m_changedFrom = -1;
