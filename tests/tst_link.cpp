@@ -492,7 +492,7 @@ void TestLink::repaintsFollowTheFrameRate()
     QVERIFY2(paints <= elapsed / serial::TrafficDisplay::kFrameIntervalMs + 4,
              qPrintable(QString("%1 paints in %2 ms").arg(paints).arg(elapsed)));
     // The view follows the cursor to the end with the next frame.
-    QVERIFY(edit->verticalScrollBar()->maximum() > 0);
+    QTRY_VERIFY(edit->verticalScrollBar()->maximum() > 0);
     QTRY_VERIFY(edit->cursorRect().top() >= 0 &&
                 edit->cursorRect().bottom() <= edit->viewport()->height());
 }
