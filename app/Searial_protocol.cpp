@@ -17,6 +17,17 @@
 
 using namespace protocol;
 
+namespace {
+// The box of a setting the sensor has decided; any other step shows none.
+void showVerdict(QWidget *parent, Action action)
+{
+    if (action == Action::Succeeded)
+        showSuccessBox(parent);
+    else if (action == Action::Failed)
+        showFailureBox(parent);
+}
+} // namespace
+
 QByteArray Searial::lineEdit_conversion(QByteArray x)
 {
     return numberField(x);
@@ -242,20 +253,12 @@ void Searial::btn_set_DA_port(bool)
 void Searial::confirmTimedSettings()
 {
     const Step step = timedSettingStep(pendingSetting, rxBuffer, rxByteCount);
-    switch (step.action) {
-    case Action::Succeeded:
-        showSuccessBox(this);
-        break;
-    case Action::Failed:
-        showFailureBox(this);
-        break;
-    case Action::SendSecond:
+    if (step.action == Action::SendSecond) {
         responseTimer->start(kResponseWindowMs);
         transmit(daCommandTemplate);
         transmit(kLineEnd);
-        break;
-    default:
-        break;
+    } else {
+        showVerdict(this, step.action);
     }
     // After the box has been closed.
     pendingSetting = step.next;
@@ -266,29 +269,20 @@ void Searial::confirmChunkSettings(const QByteArray &chunk)
     const Step step = chunkSettingStep(pendingSetting, chunk);
     // Before the writes and the box.
     pendingSetting = step.next;
-    switch (step.action) {
-    case Action::SendDistances: {
-        const QByteArray min = ui->lineEdit_W_AD_D_min->text().toLatin1();
-        const QByteArray max = ui->lineEdit_W_AD_D_max->text().toLatin1();
-        qCDebug(lcProtocol) << min;
-        // The texts may have changed since the click; send only distances.
-        if (!isDistanceText(min) || !isDistanceText(max)) {
-            showFailureBox(this);
-            break;
-        }
-        for (const QByteArray &part : analogRangeWrites(min, max))
-            transmit(part);
-        qCDebug(lcProtocol) << numberField(max);
-        showSuccessBox(this);
-        break;
+    if (step.action != Action::SendDistances) {
+        showVerdict(this, step.action);
+        return;
     }
-    case Action::Succeeded:
-        showSuccessBox(this);
-        break;
-    case Action::Failed:
+    const QByteArray min = ui->lineEdit_W_AD_D_min->text().toLatin1();
+    const QByteArray max = ui->lineEdit_W_AD_D_max->text().toLatin1();
+    qCDebug(lcProtocol) << min;
+    // The texts may have changed since the click; send only distances.
+    if (!isDistanceText(min) || !isDistanceText(max)) {
         showFailureBox(this);
-        break;
-    default:
-        break;
+        return;
     }
+    for (const QByteArray &part : analogRangeWrites(min, max))
+        transmit(part);
+    qCDebug(lcProtocol) << numberField(max);
+    showSuccessBox(this);
 }
