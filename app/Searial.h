@@ -8,11 +8,18 @@
 //              share (file-scope, as there is one window per process).
 //   ui/        Designer forms compiled by uic (Ui_Searial, Ui_help) and the help
 //              window class.
-//   serial/    Port discovery, the eight line presets and the traffic log file.
-//   protocol/  Command bytes, answer parsing and exchange codes; knows no
-//              widgets, so tests, fuzzers and the simulator call it directly.
+//   serial/    Port discovery, the eight line presets, the traffic log file, and
+//              the traffic display: its line widths, scroll-back and painting at
+//              the screen's pace (TrafficDisplay and the widgets it installs).
+//   protocol/  Command bytes, answer parsing, exchange codes and the setting
+//              steps; knows no widgets, so tests, fuzzers, the simulator and
+//              orvante-ctl call it directly.
+//   ctl/       orvante-ctl, the same queries, settings and measurements for
+//              scripts: QtCore only, on protocol/ and the widget-free part of
+//              serial/ (ports, presets, traffic text, hex lines).
 //   sim/       A sensor model and the sensor-sim program that plays the sensor
 //              on a pseudo-terminal.
+//   tests/, fuzz/, bench/  QtTest suites, libFuzzer targets, benchmarks.
 
 #include <QByteArray>
 #include <QMainWindow>
