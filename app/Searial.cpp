@@ -2,9 +2,9 @@
 
 #include "app/messages.h"
 #include "app/state.h"
-#include "serial/trafficdisplay.h"
 #include "ui/help.h"
 #include "ui_Searial.h"
+#include "view/trafficdisplay.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -19,7 +19,7 @@ Searial::Searial(QWidget *parent) : QMainWindow(parent), ui(new Ui_Searial)
     ui->setupUi(this);
     // Built for a stream left running for hours: bounded scroll-back, no undo
     // history, and repaints at the screen's pace rather than the line's.
-    trafficDisplay = new serial::TrafficDisplay(ui->plainTextEdit, serial::scrollbackLines(), this);
+    trafficDisplay = new view::TrafficDisplay(ui->plainTextEdit, view::scrollbackLines(), this);
     initConnections();
 }
 

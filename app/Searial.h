@@ -1,25 +1,31 @@
 #pragma once
 
-// How the program fits together
+// How the program fits together. Each folder is a target of its own and uses
+// only the folders listed above it.
 //
-//   app/       main() and Searial, the one main window. Its slots are the whole
-//              behaviour of the program; each stays thin and hands the real work
-//              to the folders below. state.h holds the exchange state the slots
-//              share (file-scope, as there is one window per process).
+//   version/   The version and application id, for all three programs.
+//   protocol/  The sensor's protocol: command bytes, answer parsing, the line
+//              presets, the distance frames in a byte stream, and the exchange
+//              steps every front end takes (which answer decides a setting and
+//              what is written then). No widgets, no port: tests, fuzzers, the
+//              simulator and orvante-ctl call it directly.
+//   serial/    The serial line without widgets: port discovery, a preset on a
+//              port, when the device is gone, the traced write, free text, the
+//              display's line widths and the traffic log file.
+//   console/   What the command-line programs share: stopping on a signal.
+//   sim/       The sensor model, and sensor-sim that serves it on a line.
+//   ctl/       orvante-ctl: the window's queries, settings and measurements for
+//              scripts, on protocol/ and serial/, QtCore only.
+//   view/      The traffic display's widgets: scroll-back and painting at the
+//              screen's pace (TrafficDisplay and the widgets it installs).
 //   ui/        Designer forms compiled by uic (Ui_Searial, Ui_help) and the help
 //              window class.
-//   serial/    Port discovery, the eight line presets, the traffic log file, and
-//              the traffic display: its line widths, scroll-back and painting at
-//              the screen's pace (TrafficDisplay and the widgets it installs).
-//   protocol/  Command bytes, answer parsing, exchange codes and the setting
-//              steps; knows no widgets, so tests, fuzzers, the simulator and
-//              orvante-ctl call it directly.
-//   ctl/       orvante-ctl, the same queries, settings and measurements for
-//              scripts: QtCore only, on protocol/ and the widget-free part of
-//              serial/ (ports, presets, traffic text, hex lines).
-//   sim/       A sensor model and the sensor-sim program that plays the sensor
-//              on a pseudo-terminal.
-//   tests/, fuzz/, bench/  QtTest suites, libFuzzer targets, benchmarks.
+//   app/       main() and Searial, the one main window. Its slots are the whole
+//              behaviour of the program; each stays thin and hands the real work
+//              to the folders above. state.h holds the exchange state the slots
+//              share (file-scope, as there is one window per process).
+//   tools/, bench/, fuzz/, tests/  The screenshot driver and icon scaler,
+//              benchmarks, libFuzzer targets, QtTest suites.
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -72,8 +78,8 @@ private slots:
 private:
     void initConnections();
 
-    // One write to the port, traced on the orvante.tx category. The result is
-    // not examined: a closed or vanished port simply loses the bytes.
+    // One write to the port, traced (serial::tracedWrite). The result is not
+    // examined: a closed or vanished port simply loses the bytes.
     void transmit(const QByteArray &bytes);
 
     // Shared by the query and setting slots: true when a command is in flight.

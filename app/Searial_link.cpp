@@ -9,10 +9,11 @@
 #include "protocol/exchange.h"
 #include "protocol/steps.h"
 #include "serial/linepresets.h"
+#include "serial/link.h"
 #include "serial/ports.h"
 #include "serial/traffic.h"
-#include "serial/trafficdisplay.h"
 #include "ui_Searial.h"
+#include "view/trafficdisplay.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -107,8 +108,7 @@ void Searial::closePort()
 
 void Searial::handlePortError(QSerialPort::SerialPortError error)
 {
-    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError &&
-        error != QSerialPort::WriteError)
+    if (!serial::isDeviceLost(error))
         return;
     // Close from the event loop, not from inside the port's own notification.
     QMetaObject::invokeMethod(
@@ -122,11 +122,7 @@ void Searial::handlePortError(QSerialPort::SerialPortError error)
 
 void Searial::transmit(const QByteArray &bytes)
 {
-    qCDebug(lcTx, "%s", bytes.toHex().constData());
-    // A closed port would refuse the bytes anyway, with a warning on stderr for
-    // every button press.
-    if (serial.isOpen())
-        serial.write(bytes);
+    serial::tracedWrite(serial, bytes);
 }
 
 void Searial::btn_send_data(bool)

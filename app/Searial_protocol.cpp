@@ -10,18 +10,19 @@
 #include "protocol/commands.h"
 #include "protocol/exchange.h"
 #include "protocol/steps.h"
-#include "serial/trafficdisplay.h"
 #include "ui_Searial.h"
+#include "view/trafficdisplay.h"
 
 #include <QTimer>
 
 using namespace protocol;
 
 namespace {
-// The box of a setting the sensor has decided; any other step shows none.
+// The box of a setting the sensor has decided (the distances sent on request
+// count as success); any other step shows none.
 void showVerdict(QWidget *parent, Action action)
 {
-    if (action == Action::Succeeded)
+    if (action == Action::Succeeded || action == Action::SendDistances)
         showSuccessBox(parent);
     else if (action == Action::Failed)
         showFailureBox(parent);
@@ -106,11 +107,9 @@ void Searial::startQuery(quint8 command, const QByteArray &bytes)
 {
     if (refusedAsBusy(false))
         return;
-    if (command == SwitchingQuery)
-        rxByteCount = 0;
+    beginQuery(command, rxBuffer, rxByteCount);
     distanceDisplay = false;
     activeCommand = command;
-    rxBuffer.clear();
     responseTimer->start(kResponseWindowMs);
     transmit(bytes);
 }
@@ -252,37 +251,34 @@ void Searial::btn_set_DA_port(bool)
 
 void Searial::confirmTimedSettings()
 {
-    const Step step = timedSettingStep(pendingSetting, rxBuffer, rxByteCount);
-    if (step.action == Action::SendSecond) {
+    const Step step = timedSettingStep(pendingSetting, rxBuffer, rxByteCount,
+                                       FollowUp{daCommandTemplate, {}, {}});
+    if (step.action == Action::SendSecond)
         responseTimer->start(kResponseWindowMs);
-        transmit(daCommandTemplate);
-        transmit(kLineEnd);
-    } else {
-        showVerdict(this, step.action);
-    }
+    for (const QByteArray &part : step.writes)
+        transmit(part);
+    showVerdict(this, step.action);
     // After the box has been closed.
     pendingSetting = step.next;
 }
 
 void Searial::confirmChunkSettings(const QByteArray &chunk)
 {
-    const Step step = chunkSettingStep(pendingSetting, chunk);
+    // The distances are read from their fields only when the sensor may ask
+    // for them, not with every frame of a measurement.
+    FollowUp typed;
+    if (pendingSetting == AnalogSetting) {
+        typed.minDistance = ui->lineEdit_W_AD_D_min->text().toLatin1();
+        typed.maxDistance = ui->lineEdit_W_AD_D_max->text().toLatin1();
+    }
+    const Step step = chunkSettingStep(pendingSetting, chunk, typed);
     // Before the writes and the box.
     pendingSetting = step.next;
-    if (step.action != Action::SendDistances) {
-        showVerdict(this, step.action);
-        return;
+    if (step.action == Action::SendDistances) {
+        qCDebug(lcProtocol) << typed.minDistance;
+        qCDebug(lcProtocol) << numberField(typed.maxDistance);
     }
-    const QByteArray min = ui->lineEdit_W_AD_D_min->text().toLatin1();
-    const QByteArray max = ui->lineEdit_W_AD_D_max->text().toLatin1();
-    qCDebug(lcProtocol) << min;
-    // The texts may have changed since the click; send only distances.
-    if (!isDistanceText(min) || !isDistanceText(max)) {
-        showFailureBox(this);
-        return;
-    }
-    for (const QByteArray &part : analogRangeWrites(min, max))
+    for (const QByteArray &part : step.writes)
         transmit(part);
-    qCDebug(lcProtocol) << numberField(max);
-    showSuccessBox(this);
+    showVerdict(this, step.action);
 }

@@ -6,5 +6,4 @@
 // QT_LOGGING_RULES="orvante.*.debug=true".
 Q_DECLARE_LOGGING_CATEGORY(lcLink)
 Q_DECLARE_LOGGING_CATEGORY(lcProtocol)
-// Every write to the port, one message per write, as hex.
-Q_DECLARE_LOGGING_CATEGORY(lcTx)
+// The port's writes are traced on serial::lcTx (serial/link.h).

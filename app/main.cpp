@@ -1,7 +1,7 @@
 #include "app/Searial.h"
 #include "app/options.h"
 #include "app/toolkit.h"
-#include "app/version.h"
+#include "version/version.h"
 
 #include <QApplication>
 #include <QIcon>

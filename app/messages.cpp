@@ -7,7 +7,6 @@
 
 Q_LOGGING_CATEGORY(lcLink, "orvante.link", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcProtocol, "orvante.protocol", QtInfoMsg)
-Q_LOGGING_CATEGORY(lcTx, "orvante.tx", QtInfoMsg)
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "app/options.h"
 
 #include "serial/ports.h"
-#include "serial/trafficdisplay.h"
+#include "view/trafficdisplay.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -29,7 +29,7 @@ const QCommandLineOption &scrollbackOption()
         "scrollback",
         QString("Keep the last N lines in the display (default %1; 0: no limit). The traffic "
                 "log keeps everything.")
-            .arg(serial::kDefaultScrollbackLines),
+            .arg(view::kDefaultScrollbackLines),
         "N");
     return option;
 }
@@ -102,7 +102,7 @@ QStringList applyProgramOptions(const QCommandLineParser &parser)
 {
     QStringList complaints;
     if (parser.isSet(scrollbackOption()))
-        serial::setScrollbackLines(parser.value(scrollbackOption()).toInt());
+        view::setScrollbackLines(parser.value(scrollbackOption()).toInt());
     const QStringList paths = parser.values(portOption());
     serial::setExtraPortPaths(paths);
     for (const QString &path : paths) {

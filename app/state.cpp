@@ -4,7 +4,7 @@
 #include "protocol/exchange.h"
 
 QTimer *responseTimer = nullptr;
-serial::TrafficDisplay *trafficDisplay = nullptr;
+view::TrafficDisplay *trafficDisplay = nullptr;
 int rxByteCount = 0;
 QByteArray rxBuffer;
 QByteArray daCommandTemplate = protocol::kSwitchingSecondTemplate;

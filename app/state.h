@@ -12,7 +12,7 @@
 #include "serial/trafficlog.h"
 
 class QTimer;
-namespace serial {
+namespace view {
 class TrafficDisplay;
 }
 
@@ -20,7 +20,7 @@ class TrafficDisplay;
 extern QTimer *responseTimer;
 // The traffic display, painted at the screen's pace with the distance field;
 // created by the main window.
-extern serial::TrafficDisplay *trafficDisplay;
+extern view::TrafficDisplay *trafficDisplay;
 // Bytes received since the last switching-output query (saturates at INT_MAX).
 extern int rxByteCount;
 // Text received since the last clear; what the response window parses.

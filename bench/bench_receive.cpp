@@ -17,7 +17,7 @@
 #include "app/Searial.h"
 #include "app/state.h"
 #include "serial/ports.h"
-#include "serial/trafficdisplay.h"
+#include "view/trafficdisplay.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -224,7 +224,7 @@ RateResult atRate(Session &session, double seconds, double rate = kLineRate)
     settle.start();
     QTimer wake;
     wake.start(5);
-    while (settle.elapsed() < 2 * serial::TrafficDisplay::kFrameIntervalMs)
+    while (settle.elapsed() < 2 * view::TrafficDisplay::kFrameIntervalMs)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const double cpu = threadCpuMs() - cpu0;
     return {cpu * 1000 / frames, 100.0 * cpu / wall.elapsed(), frames};
@@ -261,7 +261,7 @@ int main(int argc, char **argv)
 
     if (parser.isSet(memoryOption)) {
         const QStringList fields = parser.value(memoryOption).split(':');
-        serial::setScrollbackLines(fields.value(1).toInt());
+        view::setScrollbackLines(fields.value(1).toInt());
         Session session(false);
         const long before = rssKb();
         if (!session.ok() || !session.feedOneByOne(fields.value(0).toInt()))
@@ -372,7 +372,7 @@ int main(int argc, char **argv)
     };
     const MemoryCase memoryCases[] = {
         {"no scroll-back limit", 100000, 0},
-        {"default scroll-back", longFrames, serial::kDefaultScrollbackLines},
+        {"default scroll-back", longFrames, view::kDefaultScrollbackLines},
     };
     for (const MemoryCase &c : memoryCases) {
         if (c.frames <= 0)

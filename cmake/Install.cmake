@@ -37,10 +37,8 @@ install(FILES ${CMAKE_BINARY_DIR}/dist/${ORV_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # The theme's usual sizes up to that of img/ORV_DD.png (128), scaled from it
-# at build time.
+# at build time by orv-iconsizes (tools/).
 set(ORV_ICON_SIZES 16 22 24 32 48 64 128)
-add_executable(orv-iconsizes tools/iconsizes.cpp)
-target_link_libraries(orv-iconsizes PRIVATE Qt::Gui)
 set(ORV_ICON_FILES)
 foreach(size ${ORV_ICON_SIZES})
     list(APPEND ORV_ICON_FILES ${CMAKE_BINARY_DIR}/icons/${size}x${size}/apps/${ORV_APP_ID}.png)

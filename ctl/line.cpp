@@ -1,27 +1,21 @@
 #include "ctl/line.h"
 
 #include "serial/linepresets.h"
+#include "serial/link.h"
 
 #include <QEventLoop>
-#include <QLoggingCategory>
 #include <QTimer>
 
 #include <climits>
 
 namespace ctl {
 
-// The window's trace category: QT_LOGGING_RULES="orvante.tx.debug=true"
-// shows both programs' writes alike.
-Q_LOGGING_CATEGORY(lcTx, "orvante.tx", QtInfoMsg)
-
 Line::Line()
 {
     QObject::connect(&m_port, &QSerialPort::readyRead, [this] { readChunk(); });
     QObject::connect(&m_port, &QSerialPort::errorOccurred,
                      [this](QSerialPort::SerialPortError error) {
-                         // An unplugged adapter, or a far end that closed.
-                         if (error == QSerialPort::ResourceError ||
-                             error == QSerialPort::ReadError || error == QSerialPort::WriteError)
+                         if (serial::isDeviceLost(error))
                              lose(m_port.errorString());
                      });
 }
@@ -52,10 +46,9 @@ QString Line::path() const
 
 void Line::send(const QByteArray &bytes)
 {
-    qCDebug(lcTx, "%s", bytes.toHex().constData());
     if (m_lost)
         return;
-    if (m_port.write(bytes) != bytes.size())
+    if (serial::tracedWrite(m_port, bytes) != bytes.size())
         lose(m_port.errorString());
 }
 

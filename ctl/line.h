@@ -32,8 +32,8 @@ public:
     bool open(const QString &path, int preset, bool fresh, QString *reason);
     QString path() const;
 
-    // One write, traced on the orvante.tx category as the window's writes
-    // are. A write the port refuses loses the line.
+    // One write, traced as the window's writes are (serial::tracedWrite). A
+    // write the port refuses loses the line; once lost, nothing is written.
     void send(const QByteArray &bytes);
 
     // Called with every chunk read from the port, when it is read.

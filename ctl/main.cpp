@@ -1,9 +1,9 @@
 // orvante-ctl: the sensor's queries, settings and measurements for scripts.
 
-#include "app/version.h"
 #include "ctl/options.h"
 #include "ctl/report.h"
 #include "ctl/session.h"
+#include "version/version.h"
 
 #include <QCoreApplication>
 

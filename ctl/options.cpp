@@ -1,18 +1,145 @@
 #include "ctl/options.h"
 
-#include "app/version.h"
 #include "protocol/commands.h"
+#include "protocol/linepresets.h"
 #include "serial/traffic.h"
+#include "version/version.h"
 
 #include <QCommandLineParser>
 
 #include <climits>
+#include <initializer_list>
 
 namespace ctl {
 
 namespace {
 
 const QString kProgram = QStringLiteral("orvante-ctl");
+
+// A whole number from `min` to `max`.
+bool wholeNumber(const QString &text, qint64 min, qint64 max, qint64 *value)
+{
+    bool ok = false;
+    *value = text.toLongLong(&ok);
+    return ok && *value >= min && *value <= max;
+}
+
+// --seconds, if given: 0 or more, to milliseconds.
+QString takeSeconds(const QCommandLineParser &parser, qint64 *ms)
+{
+    if (!parser.isSet("seconds"))
+        return QString();
+    bool ok = false;
+    const double s = parser.value("seconds").toDouble(&ok);
+    // A year is plenty, and keeps the milliseconds far from overflowing.
+    if (!ok || !(s >= 0) || s > 366.0 * 24 * 3600)
+        return QString("--seconds wants a number of seconds, 0 or more, not '%1'")
+            .arg(parser.value("seconds"));
+    *ms = qint64(s * 1000.0 + 0.5);
+    return QString();
+}
+
+// --NAME, one of `choices`: its position in them goes to `index`.
+QString takeChoice(const QCommandLineParser &parser, const char *name, const char *placeholder,
+                   const QStringList &choices, int *index)
+{
+    if (!parser.isSet(name))
+        return QString("missing --%1 %2").arg(name, placeholder);
+    *index = int(choices.indexOf(parser.value(name)));
+    if (*index < 0)
+        return QString("--%1 wants %2, not '%3'")
+            .arg(name, choices.join(" or "), parser.value(name));
+    return QString();
+}
+
+// The distances the window's Setting buttons accept, one --NAME each.
+QString takeDistances(const QCommandLineParser &parser, std::initializer_list<const char *> names,
+                      QList<QByteArray> *into)
+{
+    for (const char *name : names) {
+        if (!parser.isSet(name))
+            return QString("missing --%1 D").arg(name);
+        const QString value = parser.value(name);
+        const QByteArray bytes = value.toLatin1();
+        if (QString::fromLatin1(bytes) != value || !protocol::isDistanceText(bytes))
+            return QString("--%1 wants a distance in 0.1 mm of 0 to 8 digits, 0-9 only, not '%2'")
+                .arg(name, value);
+        into->append(bytes);
+    }
+    return QString();
+}
+
+// One reader per command: fills in the command's own part of `inv` from its
+// options and its argument (if it takes one); returns what is wrong, if
+// anything.
+
+QString readMeasure(const QCommandLineParser &parser, const QString &, Invocation *inv)
+{
+    if (parser.isSet("count") && parser.isSet("seconds"))
+        return "give --count or --seconds, not both";
+    if (parser.isSet("count")) {
+        qint64 count = 0;
+        if (!wholeNumber(parser.value("count"), 0, INT_MAX, &count))
+            return QString("--count wants a whole number of frames, 0 or more, not '%1'")
+                .arg(parser.value("count"));
+        inv->count = int(count);
+    }
+    inv->continuous = parser.isSet("count") || parser.isSet("seconds");
+    inv->csv = parser.isSet("csv");
+    return takeSeconds(parser, &inv->durationMs);
+}
+
+QString readLinePreset(const QCommandLineParser &, const QString &argument, Invocation *inv)
+{
+    qint64 preset = 0;
+    if (!wholeNumber(argument, 0, protocol::kLinePresetCount - 1, &preset))
+        return QString("set line-preset wants a preset from 0 to 7, not '%1'").arg(argument);
+    inv->index = int(preset);
+    return QString();
+}
+
+QString readAuto(const QCommandLineParser &, const QString &argument, Invocation *inv)
+{
+    inv->index = int(QStringList{"on", "off"}.indexOf(argument));
+    if (inv->index < 0)
+        return QString("set auto wants on or off, not '%1'").arg(argument);
+    return QString();
+}
+
+QString readAnalog(const QCommandLineParser &parser, const QString &, Invocation *inv)
+{
+    const QString problem = takeChoice(parser, "range", "0-20|4-20", {"0-20", "4-20"}, &inv->index);
+    return problem.isEmpty() ? takeDistances(parser, {"min", "max"}, &inv->distances) : problem;
+}
+
+QString readSwitching(const QCommandLineParser &parser, const QString &, Invocation *inv)
+{
+    const QString problem = takeChoice(parser, "mode", "1|2", {"1", "2"}, &inv->index);
+    return problem.isEmpty()
+               ? takeDistances(parser, {"on1", "off1", "on2", "off2"}, &inv->distances)
+               : problem;
+}
+
+QString readSend(const QCommandLineParser &parser, const QString &argument, Invocation *inv)
+{
+    QString text = argument;
+    // A line, as the operator types it into the window and presses Enter.
+    if (!parser.isSet("no-line-end") && !text.endsWith('\n'))
+        text += '\n';
+    inv->text = serial::freeTextBytes(text);
+    if (inv->text.isEmpty())
+        return "nothing to send";
+    inv->hex = parser.isSet("hex");
+    return QString();
+}
+
+QString readListen(const QCommandLineParser &parser, const QString &, Invocation *inv)
+{
+    inv->hex = parser.isSet("hex");
+    return takeSeconds(parser, &inv->durationMs);
+}
+
+using Reader = QString (*)(const QCommandLineParser &, const QString &, Invocation *);
 
 struct CommandSpec
 {
@@ -21,6 +148,9 @@ struct CommandSpec
     const char *usage;   // after "orvante-ctl --port PATH [--preset N] "
     const char *summary; // under the usage, in the program's help
     const char *description;
+    // The one argument the command takes, as a missing one is named, or null.
+    const char *argument = nullptr;
+    Reader read = nullptr;
 };
 
 const CommandSpec kCommands[] = {
@@ -42,34 +172,41 @@ const CommandSpec kCommands[] = {
      "offset) and the distance in 0.1 mm, separated by a space, or by a comma with --csv. "
      "Stop is sent when it ends, also on Ctrl-C (SIGINT), SIGTERM or SIGHUP, which end it with "
      "status 0. The first frame must come within 1000 ms, and every further one within 1000 ms "
-     "of the one before (status 3 otherwise)."},
+     "of the one before (status 3 otherwise).",
+     nullptr, readMeasure},
     {"set line-preset", Command::SetLinePreset, "set line-preset N",
      "the sensor's own line preset, 0-7",
      "Sets the sensor's line preset N (0-7, numbered as for --preset). The sensor answers at "
      "the preset the port has now and uses the new one from then on: give --preset N to the "
-     "commands that follow."},
+     "commands that follow.",
+     "its value", readLinePreset},
     {"set auto", Command::SetAuto, "set auto on|off", "automatic measurement on or off",
      "Switches the sensor's automatic measurement (measuring continuously from power-up) on or "
-     "off."},
+     "off.",
+     "its value", readAuto},
     {"set analog", Command::SetAnalog, "set analog --range 0-20|4-20 --min D --max D",
      "analog output: current range and distances",
      "Sets the analog output's current range and the distances at its low (0 or 4 mA) and high "
      "(20 mA) ends, in 0.1 mm, 0 to 8 digits. The range goes first; the distances follow when "
-     "the sensor asks for them."},
+     "the sensor asks for them.",
+     nullptr, readAnalog},
     {"set switching", Command::SetSwitching,
      "set switching --mode 1|2 --on1 D --off1 D --on2 D --off2 D",
      "switching outputs: mode and distances",
      "Sets the switching outputs' mode and their switch-on and switch-off distances, in 0.1 mm, "
      "0 to 8 digits. Output 2 is sent once the sensor has accepted output 1, at the end of that "
-     "answer's 1000 ms response window."},
+     "answer's 1000 ms response window.",
+     nullptr, readSwitching},
     {"send", Command::Send, "send [--no-line-end] [--hex] TEXT",
      "send TEXT and a line end; print what comes back",
      "Sends TEXT (Latin-1) followed by CR LF, as the window's Send button sends a line, and "
      "prints what arrives within 1000 ms: as it came, or as hexadecimal digits with --hex. "
-     "Status 3 when nothing arrives."},
+     "Status 3 when nothing arrives.",
+     "TEXT to send", readSend},
     {"listen", Command::Listen, "listen [--seconds S] [--hex]", "print what the sensor sends",
      "Prints what the sensor sends, as it came or as hexadecimal digits with --hex (16 bytes a "
-     "line), until Ctrl-C or for S seconds. Sends nothing."},
+     "line), until Ctrl-C or for S seconds. Sends nothing.",
+     nullptr, readListen},
     {"ports", Command::Ports, "ports [--port PATH]... [--json]",
      "the serial ports that can be opened now",
      "Lists the serial ports that can be opened now, as the window's Scan does: the --port "
@@ -90,9 +227,13 @@ QCommandLineOption portOption()
 
 QCommandLineOption presetOption()
 {
-    return {"preset",
-            "Line preset of the port, as in the window: 0 9600 8N1 (default), 1 9600 7E1, 2 19200 "
-            "8N1, 3 19200 7E1, 4 38400 8N1, 5 38400 7E1, 6 115200 8N1, 7 115200 7E1.",
+    QStringList presets;
+    for (int i = 0; i < protocol::kLinePresetCount; ++i)
+        presets << QString("%1 %2%3")
+                       .arg(i)
+                       .arg(protocol::linePresetName(i))
+                       .arg(i == 0 ? " (default)" : "");
+    return {"preset", "Line preset of the port, as in the window: " + presets.join(", ") + ".",
             "N"};
 }
 
@@ -248,131 +389,16 @@ CommandLine usage(QString problem, const QString &command = QString())
     return line;
 }
 
-// A whole number from `min` to `max`.
-bool wholeNumber(const QString &text, qint64 min, qint64 max, qint64 *value)
-{
-    bool ok = false;
-    *value = text.toLongLong(&ok);
-    return ok && *value >= min && *value <= max;
-}
-
-// Seconds, 0 or more, to milliseconds.
-bool seconds(const QString &text, qint64 *ms)
-{
-    bool ok = false;
-    const double s = text.toDouble(&ok);
-    // A year is plenty, and keeps the milliseconds far from overflowing.
-    if (!ok || !(s >= 0) || s > 366.0 * 24 * 3600)
-        return false;
-    *ms = qint64(s * 1000.0 + 0.5);
-    return true;
-}
-
-// The distances the window's Setting buttons accept.
-QString takeDistance(const QCommandLineParser &parser, const char *name, QList<QByteArray> *into)
-{
-    if (!parser.isSet(name))
-        return QString("missing --%1 D").arg(name);
-    const QString value = parser.value(name);
-    const QByteArray bytes = value.toLatin1();
-    if (QString::fromLatin1(bytes) != value || !protocol::isDistanceText(bytes))
-        return QString("--%1 wants a distance in 0.1 mm of 0 to 8 digits, 0-9 only, not '%2'")
-            .arg(name, value);
-    into->append(bytes);
-    return QString();
-}
-
 // Fills in the command's own part of `inv`; returns what is wrong, if anything.
-QString readCommand(const QCommandLineParser &parser, Invocation *inv)
+QString readCommand(const QCommandLineParser &parser, const CommandSpec &entry, Invocation *inv)
 {
     const QStringList args = parser.positionalArguments();
-    const int wanted = inv->command == Command::SetLinePreset || inv->command == Command::SetAuto ||
-                               inv->command == Command::Send
-                           ? 1
-                           : 0;
+    const int wanted = entry.argument ? 1 : 0;
     if (args.size() > wanted)
         return QString("unexpected argument '%1'").arg(args.at(wanted));
     if (args.size() < wanted)
-        return inv->command == Command::Send ? "missing TEXT to send" : "missing its value";
-    qint64 number = 0;
-    switch (inv->command) {
-    case Command::Measure:
-        if (parser.isSet("count") && parser.isSet("seconds"))
-            return "give --count or --seconds, not both";
-        if (parser.isSet("count")) {
-            if (!wholeNumber(parser.value("count"), 0, INT_MAX, &number))
-                return QString("--count wants a whole number of frames, 0 or more, not '%1'")
-                    .arg(parser.value("count"));
-            inv->continuous = true;
-            inv->count = int(number);
-        }
-        if (parser.isSet("seconds")) {
-            if (!seconds(parser.value("seconds"), &inv->durationMs))
-                return QString("--seconds wants a number of seconds, 0 or more, not '%1'")
-                    .arg(parser.value("seconds"));
-            inv->continuous = true;
-        }
-        inv->csv = parser.isSet("csv");
-        break;
-    case Command::SetLinePreset:
-        if (!wholeNumber(args.at(0), 0, 7, &number))
-            return QString("set line-preset wants a preset from 0 to 7, not '%1'").arg(args.at(0));
-        inv->index = int(number);
-        break;
-    case Command::SetAuto:
-        if (args.at(0) != "on" && args.at(0) != "off")
-            return QString("set auto wants on or off, not '%1'").arg(args.at(0));
-        inv->index = args.at(0) == "on" ? 0 : 1;
-        break;
-    case Command::SetAnalog: {
-        const QString range = parser.value("range");
-        if (!parser.isSet("range"))
-            return "missing --range 0-20|4-20";
-        if (range != "0-20" && range != "4-20")
-            return QString("--range wants 0-20 or 4-20, not '%1'").arg(range);
-        inv->index = range == "0-20" ? 0 : 1;
-        for (const char *name : {"min", "max"}) {
-            const QString problem = takeDistance(parser, name, &inv->distances);
-            if (!problem.isEmpty())
-                return problem;
-        }
-        break;
-    }
-    case Command::SetSwitching: {
-        const QString mode = parser.value("mode");
-        if (!parser.isSet("mode"))
-            return "missing --mode 1|2";
-        if (mode != "1" && mode != "2")
-            return QString("--mode wants 1 or 2, not '%1'").arg(mode);
-        inv->index = mode == "1" ? 0 : 1;
-        for (const char *name : {"on1", "off1", "on2", "off2"}) {
-            const QString problem = takeDistance(parser, name, &inv->distances);
-            if (!problem.isEmpty())
-                return problem;
-        }
-        break;
-    }
-    case Command::Send: {
-        QString text = args.at(0);
-        // A line, as the operator types it into the window and presses Enter.
-        if (!parser.isSet("no-line-end") && !text.endsWith('\n'))
-            text += '\n';
-        inv->text = serial::freeTextBytes(text);
-        if (inv->text.isEmpty())
-            return "nothing to send";
-        inv->hex = parser.isSet("hex");
-        break;
-    }
-    case Command::Listen:
-        if (parser.isSet("seconds") && !seconds(parser.value("seconds"), &inv->durationMs))
-            return QString("--seconds wants a number of seconds, 0 or more, not '%1'")
-                .arg(parser.value("seconds"));
-        inv->hex = parser.isSet("hex");
-        break;
-    default:
-        break;
-    }
-    return QString();
+        return QString("missing ") + entry.argument;
+    return entry.read ? entry.read(parser, args.value(0), inv) : QString();
 }
 
 } // namespace
@@ -425,7 +451,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
     inv.json = top.isSet("json") || given.contains("json");
     const QString preset = given.contains("preset") ? own.value("preset") : top.value("preset");
     qint64 presetIndex = 0;
-    if (!preset.isEmpty() && !wholeNumber(preset, 0, 7, &presetIndex))
+    if (!preset.isEmpty() && !wholeNumber(preset, 0, protocol::kLinePresetCount - 1, &presetIndex))
         return usage(QString("--preset wants a line preset from 0 to 7, not '%1'").arg(preset),
                      entry->name);
     inv.preset = int(presetIndex);
@@ -439,7 +465,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
             return usage(QString("%1 talks to one sensor: give --port once").arg(entry->name),
                          entry->name);
     }
-    const QString problem = readCommand(own, &inv);
+    const QString problem = readCommand(own, *entry, &inv);
     if (!problem.isEmpty())
         return usage(problem, entry->name);
     line.outcome = CommandLine::Run;

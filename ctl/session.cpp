@@ -1,12 +1,12 @@
 #include "ctl/session.h"
 
-#include "ctl/frames.h"
-#include "ctl/interrupts.h"
+#include "console/interrupts.h"
 #include "ctl/line.h"
 #include "ctl/report.h"
 #include "protocol/answers.h"
 #include "protocol/commands.h"
 #include "protocol/exchange.h"
+#include "protocol/framestream.h"
 #include "protocol/steps.h"
 #include "serial/displaylines.h"
 #include "serial/ports.h"
@@ -21,29 +21,7 @@ namespace ctl {
 namespace {
 
 using namespace protocol;
-
-// The answer as the window collects it: the text since the command (its
-// receive buffer), the bytes counted since the port was opened (its byte
-// count, which only the switching query resets), and the raw bytes since the
-// command, which the per-chunk steps read.
-struct Answer
-{
-    QByteArray text;
-    int count = 0;
-    QByteArray raw;
-
-    void take(const QByteArray &chunk)
-    {
-        collectChunk(text, count, chunk);
-        raw += chunk;
-    }
-    // A new response window clears the buffer, not the count.
-    void restart()
-    {
-        text.clear();
-        raw.clear();
-    }
-};
+using console::Interrupts;
 
 const QString kCheckLine =
     QStringLiteral("check that --preset matches the sensor's line preset and that the sensor is "
@@ -121,6 +99,7 @@ Fields queryFields(quint8 command, const Answer &answer)
 int query(Line &line, quint8 command, const QByteArray &bytes, const QString &what, bool json)
 {
     Answer answer;
+    beginQuery(command, answer.text, answer.count);
     line.received = [&answer](const QByteArray &chunk) { answer.take(chunk); };
     line.send(bytes);
     // The window parses what 1000 ms brought; once nothing more can change
@@ -190,14 +169,14 @@ int setSwitching(Line &line, const Invocation &inv)
     });
     if (line.isLost())
         return lost(line);
-    const Step step = timedSettingStep(pending, answer.text, answer.count);
+    const Step step = timedSettingStep(pending, answer.text, answer.count, {second, {}, {}});
     if (step.action == Action::Failed)
         return refused("switching output 1 setting", "set switching", answer);
     if (step.action != Action::SendSecond)
         return incomplete("switching output 1 setting", "no decision", answer);
     answer.restart();
-    line.send(second);
-    line.send(kLineEnd);
+    for (const QByteArray &part : step.writes)
+        line.send(part);
     return timedOutcome(line, step.next, answer, "switching output 2 setting", "set switching");
 }
 
@@ -224,35 +203,40 @@ int setAuto(Line &line, const Invocation &inv)
 }
 
 // The window goes on with the first chunk that begins with 'DAC'; in a
-// stream, with the first line that does.
-bool asksForDistances(const QByteArray &raw)
+// stream, with the first line that does. The step of that line, or one
+// without an action.
+Step distancesStep(const QByteArray &raw, const FollowUp &typed)
 {
     for (int from = 0; from >= 0 && from < raw.size();) {
-        if (chunkSettingStep(AnalogSetting, raw.mid(from)).action == Action::SendDistances)
-            return true;
+        const Step step = chunkSettingStep(AnalogSetting, raw.mid(from), typed);
+        if (step.action != Action::None)
+            return step;
         const int end = raw.indexOf("\r\n", from);
         from = end < 0 ? -1 : end + 2;
     }
-    return false;
+    return Step();
 }
 
 int setAnalog(Line &line, const Invocation &inv)
 {
+    const FollowUp typed{{}, inv.distances.at(0), inv.distances.at(1)};
     Answer answer;
     line.received = [&answer](const QByteArray &chunk) { answer.take(chunk); };
     line.send(analogCurrentCommand(inv.index));
-    line.wait(kResponseWindowMs, [&] { return asksForDistances(answer.raw); });
+    line.wait(kResponseWindowMs,
+              [&] { return distancesStep(answer.raw, typed).action != Action::None; });
     if (line.isLost())
         return lost(line);
     // The window waits past other answers for as long as it runs; here the
     // response window ends the wait.
-    if (!asksForDistances(answer.raw)) {
+    const Step step = distancesStep(answer.raw, typed);
+    if (step.action != Action::SendDistances) {
         if (answer.raw.isEmpty())
             return noAnswer("analog output setting");
         return refused("analog output setting", "set analog", answer);
     }
     // As in the window, the answer to the distances is not examined.
-    for (const QByteArray &part : analogRangeWrites(inv.distances.at(0), inv.distances.at(1)))
+    for (const QByteArray &part : step.writes)
         line.send(part);
     line.drain();
     if (line.isLost())

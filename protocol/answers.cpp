@@ -25,7 +25,8 @@ QByteArray upToCr(const QByteArray &data, int from)
     return data.mid(from, end - from);
 }
 
-// The bytes at `positions` when all of them lie inside `data`; empty otherwise.
+// The `count` bytes from `first` on when all of them lie inside `data`; empty
+// otherwise.
 QByteArray bytesAt(const QByteArray &data, int first, int count)
 {
     if (first < 0 || count > data.size() - first)
@@ -65,7 +66,7 @@ int valueStart(const QByteArray &text, const QByteArray &key, int len)
 bool frameDistance(const QByteArray &chunk, QByteArray *distance)
 {
     const int size = chunk.size();
-    if (size != 13 && size != 26)
+    if (size != kFrameSize && size != kLongFrameSize)
         return false;
     int i = 3;
     while (i < size && chunk.at(i) == '0')

@@ -21,9 +21,15 @@ QByteArray dataAnalysis(const QByteArray &text, const QByteArray &key, int len);
 // be at or past the end of `text`; -1 when the key does not occur as above.
 int valueStart(const QByteArray &text, const QByteArray &key, int len);
 
-// A chunk of exactly 13 or 26 bytes is a distance frame. Returns true and the
-// distance text (leading '0's dropped, up to the first CR after byte 3 or the
-// chunk's end) in `distance`; false for any other length.
+// The sizes of a distance frame, CR LF included: one frame, or two that came
+// in one read.
+constexpr int kFrameSize = 13;
+constexpr int kLongFrameSize = 2 * kFrameSize;
+
+// A chunk of exactly kFrameSize or kLongFrameSize bytes is a distance frame.
+// Returns true and the distance text (leading '0's dropped, up to the first
+// CR after byte 3 or the chunk's end) in `distance`; false for any other
+// length.
 bool frameDistance(const QByteArray &chunk, QByteArray *distance);
 
 struct Identity

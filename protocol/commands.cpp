@@ -1,5 +1,7 @@
 #include "protocol/commands.h"
 
+#include "protocol/linepresets.h"
+
 namespace protocol {
 
 QByteArray numberField(const QByteArray &text)
@@ -24,7 +26,7 @@ QByteArray numberField(const QByteArray &text)
 
 QByteArray lineSpeedCommand(int presetIndex)
 {
-    if (presetIndex < 0 || presetIndex > 7)
+    if (!isLinePreset(presetIndex))
         return QByteArray();
     QByteArray cmd = QByteArrayLiteral("ut+");
     cmd += char('0' + presetIndex);

@@ -1,6 +1,7 @@
 #include "protocol/steps.h"
 
 #include "protocol/answers.h"
+#include "protocol/commands.h"
 #include "protocol/exchange.h"
 
 #include <limits>
@@ -64,6 +65,25 @@ void collectChunk(QByteArray &answer, int &byteCount, const QByteArray &chunk)
                     : byteCount + chunk.size();
 }
 
+void beginQuery(quint8 command, QByteArray &answer, int &byteCount)
+{
+    if (command == SwitchingQuery)
+        byteCount = 0;
+    answer.clear();
+}
+
+void Answer::take(const QByteArray &chunk)
+{
+    collectChunk(text, count, chunk);
+    raw += chunk;
+}
+
+void Answer::restart()
+{
+    text.clear();
+    raw.clear();
+}
+
 bool queryAnswerFinal(quint8 command, const QByteArray &answer, int len)
 {
     switch (command) {
@@ -103,43 +123,46 @@ Verdict settingVerdict(quint8 pending, const QByteArray &answer, int len)
     }
 }
 
-Step timedSettingStep(quint8 pending, const QByteArray &answer, int len)
+Step timedSettingStep(quint8 pending, const QByteArray &answer, int len, const FollowUp &followUp)
 {
     const Verdict verdict = settingVerdict(pending, answer, len);
     switch (pending) {
     case LineSpeedSetting:
-        return {verdict == Verdict::Accepted ? Action::Succeeded : Action::Failed, NoSetting};
+        return {verdict == Verdict::Accepted ? Action::Succeeded : Action::Failed, NoSetting, {}};
     case SwitchingSecondSetting:
         if (verdict == Verdict::Undecided)
             break;
-        return {verdict == Verdict::Accepted ? Action::Succeeded : Action::Failed, NoSetting};
+        return {verdict == Verdict::Accepted ? Action::Succeeded : Action::Failed, NoSetting, {}};
     case SwitchingFirstSetting:
         if (verdict == Verdict::Refused)
-            return {Action::Failed, NoSetting};
+            return {Action::Failed, NoSetting, {}};
         if (verdict == Verdict::Accepted)
-            return {Action::SendSecond, SwitchingSecondSetting};
+            return {Action::SendSecond, SwitchingSecondSetting, {followUp.secondCommand, kLineEnd}};
         break;
     default:
         break;
     }
-    return {Action::None, pending};
+    return {Action::None, pending, {}};
 }
 
-Step chunkSettingStep(quint8 pending, const QByteArray &chunk)
+Step chunkSettingStep(quint8 pending, const QByteArray &chunk, const FollowUp &followUp)
 {
     const Verdict verdict = settingVerdict(pending, chunk, chunk.size());
     switch (pending) {
     case AnalogSetting:
-        if (verdict == Verdict::Accepted)
-            return {Action::SendDistances, NoSetting};
-        break;
+        if (verdict != Verdict::Accepted)
+            break;
+        if (!isDistanceText(followUp.minDistance) || !isDistanceText(followUp.maxDistance))
+            return {Action::Failed, NoSetting, {}};
+        return {Action::SendDistances, NoSetting,
+                analogRangeWrites(followUp.minDistance, followUp.maxDistance)};
     case AutoMeasureSetting:
         // Whatever comes first decides, also a piece too short to hold 'Aut'.
-        return {verdict == Verdict::Accepted ? Action::Succeeded : Action::Failed, NoSetting};
+        return {verdict == Verdict::Accepted ? Action::Succeeded : Action::Failed, NoSetting, {}};
     default:
         break;
     }
-    return {Action::None, pending};
+    return {Action::None, pending, {}};
 }
 
 } // namespace protocol

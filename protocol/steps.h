@@ -7,14 +7,34 @@
 // outcome and make the writes.
 
 #include <QByteArray>
+#include <QList>
 #include <QtGlobal>
 
 namespace protocol {
 
 // A received chunk joins the answer being collected: its text (chunkText, as
 // UTF-8) is appended to `answer` and its byte count added to `byteCount`,
-// which stops at INT_MAX.
+// which stops at INT_MAX. The window collects into rxBuffer and rxByteCount.
 void collectChunk(QByteArray &answer, int &byteCount, const QByteArray &chunk);
+
+// A query's response window begins: the answer collected so far goes, and the
+// switching-output query, whose parse is bounded by the byte count, starts
+// counting afresh (the other queries leave the count running).
+void beginQuery(quint8 command, QByteArray &answer, int &byteCount);
+
+// The answer to a command as a front end that reads the line itself collects
+// it: `text` and `count` as collectChunk keeps them, and `raw`, the bytes as
+// they came, which the per-chunk steps and the messages read.
+struct Answer
+{
+    QByteArray text;
+    int count = 0;
+    QByteArray raw;
+
+    void take(const QByteArray &chunk);
+    // A new response window clears the text, not the count.
+    void restart();
+};
 
 // Whether the answer collected for query `command` (a Command code) is final:
 // no bytes that may still come, with `len` grown by them, can change what its
@@ -55,17 +75,34 @@ struct Step
 {
     Action action = Action::None;
     quint8 next = 0; // the pending setting afterwards
+    // What to write to the line, in order, one write each.
+    QList<QByteArray> writes;
+};
+
+// What a setting sends once the sensor has answered its first command: the
+// second switching-output command (prepared by switchingCommands, without its
+// line end), and the analog distances as typed.
+struct FollowUp
+{
+    QByteArray secondCommand;
+    QByteArray minDistance;
+    QByteArray maxDistance;
 };
 
 // At the end of a response window, for the setting awaiting it: line speed
 // succeeds or fails (no answer fails); a switching-output command that is
 // still undecided stays pending without a report; an accepted first one
-// leads to the second.
-Step timedSettingStep(quint8 pending, const QByteArray &answer, int len);
+// leads to the second, which writes `followUp.secondCommand` and a line end.
+Step timedSettingStep(quint8 pending, const QByteArray &answer, int len,
+                      const FollowUp &followUp = FollowUp());
 
 // For each received chunk, for the setting awaiting one: the analog range
-// goes on with the first chunk that begins with 'DAC'; automatic measurement
-// succeeds or fails with whatever chunk comes first.
-Step chunkSettingStep(quint8 pending, const QByteArray &chunk);
+// goes on with the first chunk that begins with 'DAC' and writes the
+// distances (analogRangeWrites), or fails without a write when either typed
+// text is no distance (isDistanceText; the texts may have changed since the
+// command went out); automatic measurement succeeds or fails with whatever
+// chunk comes first.
+Step chunkSettingStep(quint8 pending, const QByteArray &chunk,
+                      const FollowUp &followUp = FollowUp());
 
 } // namespace protocol

@@ -4,21 +4,9 @@
 
 namespace serial {
 
-// The eight line presets, in the order of both preset combo boxes.
-struct LinePreset
-{
-    qint32 baudRate;
-    QSerialPort::DataBits dataBits;
-    QSerialPort::Parity parity;
-};
-
-constexpr int kLinePresetCount = 8;
-
-// False for an index outside 0..7.
-bool linePreset(int index, LinePreset *preset);
-
-// Sets speed (both directions), data bits, parity and one stop bit. Flow
-// control is left as the port has it.
+// Sets speed (both directions), data bits, parity and one stop bit of line
+// preset `index` (protocol/linepresets.h). Flow control is left as the port
+// has it. False, changing nothing, for an index outside 0..7.
 bool applyLinePreset(QSerialPort &port, int index);
 
 } // namespace serial

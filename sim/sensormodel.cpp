@@ -1,5 +1,7 @@
 #include "sim/sensormodel.h"
 
+#include "protocol/linepresets.h"
+
 #include <QtMath>
 #include <limits>
 
@@ -62,17 +64,6 @@ bool printableField(const QByteArray &bytes, int size)
 
 } // namespace
 
-LineSettings lineSettings(int index)
-{
-    static const LineSettings presets[kLinePresetCount] = {
-        {9600, 8, 'N'},  {9600, 7, 'E'},  {19200, 8, 'N'},  {19200, 7, 'E'},
-        {38400, 8, 'N'}, {38400, 7, 'E'}, {115200, 8, 'N'}, {115200, 7, 'E'},
-    };
-    if (index < 0 || index >= kLinePresetCount)
-        index = 0;
-    return presets[index];
-}
-
 QString SensorModel::validate(const Options &o)
 {
     if (o.distance < 0 || o.distance > kMaxDistance)
@@ -93,8 +84,9 @@ QString SensorModel::validate(const Options &o)
     if (!o.productionDate.isValid() || o.productionDate.year() < 2020 ||
         o.productionDate.year() > 2029)
         return QStringLiteral("production date must be a valid date from 2020 to 2029");
-    if (o.linePreset < 0 || o.linePreset >= kLinePresetCount)
-        return QStringLiteral("line preset must lie between 0 and %1").arg(kLinePresetCount - 1);
+    if (!protocol::isLinePreset(o.linePreset))
+        return QStringLiteral("line preset must lie between 0 and %1")
+            .arg(protocol::kLinePresetCount - 1);
     if (o.answerDelayMs < 0 || o.chunkSize < 0 || o.chunkGapMs < 0 || o.noiseBytes < 0)
         return QStringLiteral("delay, chunk size, chunk gap and noise must not be negative");
     return QString();
@@ -102,7 +94,8 @@ QString SensorModel::validate(const Options &o)
 
 SensorModel::SensorModel(const Options &options)
     : m_options(options), m_jitterRandom(options.seed), m_noiseRandom(options.seed ^ 0x9e3779b9u),
-      m_lastDue(std::numeric_limits<qint64>::min()), m_linePreset(options.linePreset),
+      m_lastDue(std::numeric_limits<qint64>::min()),
+      m_linePreset(protocol::isLinePreset(options.linePreset) ? options.linePreset : 0),
       m_autoMeasure(options.autoMeasure)
 {
     if (m_options.frameIntervalMs <= 0)
@@ -342,7 +335,9 @@ QByteArray SensorModel::analogAnswer() const
 
 QByteArray SensorModel::parameterAnswer() const
 {
-    const LineSettings line = lineSettings(m_linePreset);
+    // The model only ever holds a valid preset (the constructor and "ut+N"
+    // see to it).
+    const protocol::LinePreset &line = protocol::kLinePresets[m_linePreset];
     QByteArray out;
     out += "mode:" + QByteArray::number(m_switchingMode) + "\r\n";
     out += "on1:" + QByteArray::number(m_on[0]) + "\r\n";
@@ -359,7 +354,7 @@ void SensorModel::setLinePreset(const QByteArray &line)
 {
     // "ut+N", N a preset index.
     const bool wellFormed =
-        line.size() == 4 && line.at(3) >= '0' && line.at(3) < '0' + kLinePresetCount;
+        line.size() == 4 && line.at(3) >= '0' && protocol::isLinePreset(line.at(3) - '0');
     if (!wellFormed || m_options.rejectSettings) {
         answer(kLineSpeedRejected);
         return;

@@ -12,17 +12,6 @@
 
 namespace sim {
 
-// The sensor's eight line settings, in the order of their "ut+N" index.
-struct LineSettings
-{
-    int baudRate;
-    int dataBits;
-    char parity; // 'N' or 'E'
-};
-constexpr int kLinePresetCount = 8;
-// Settings of preset `index` (0..7); preset 0 for an index out of range.
-LineSettings lineSettings(int index);
-
 enum class Profile { Fixed, Ramp, Sine };
 
 // What the simulated sensor is like: its measurements, identity, power-up
@@ -43,7 +32,7 @@ struct SensorOptions
     QDate productionDate{2024, 6, 18};
 
     // Settings the sensor powers up with.
-    int linePreset = 0;
+    int linePreset = 0;       // protocol/linepresets.h
     bool autoMeasure = false; // measure continuously from power-up
 
     // Faults.

@@ -6,10 +6,10 @@
 #include "protocol/exchange.h"
 #include "serial/displaylines.h"
 #include "serial/ports.h"
-#include "serial/trafficdisplay.h"
 #include "support/apphelpers.h"
 #include "support/modalboxes.h"
 #include "support/ptypeer.h"
+#include "view/trafficdisplay.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -445,9 +445,9 @@ void TestLink::scrollbackKeepsNewestLines()
     QFETCH(int, limit);
     QFETCH(int, fed);
     QFETCH(int, firstKept);
-    serial::setScrollbackLines(limit);
+    view::setScrollbackLines(limit);
     const auto restore =
-        qScopeGuard([] { serial::setScrollbackLines(serial::kDefaultScrollbackLines); });
+        qScopeGuard([] { view::setScrollbackLines(view::kDefaultScrollbackLines); });
     window = std::make_unique<Searial>();
     QVERIFY(openPort(*window, *peer));
     const QString path = dir->filePath("log.txt");
@@ -489,7 +489,7 @@ void TestLink::repaintsFollowTheFrameRate()
         QVERIFY(edit->textCursor().atEnd());
     }
     const qint64 elapsed = clock.elapsed();
-    QVERIFY2(paints <= elapsed / serial::TrafficDisplay::kFrameIntervalMs + 4,
+    QVERIFY2(paints <= elapsed / view::TrafficDisplay::kFrameIntervalMs + 4,
              qPrintable(QString("%1 paints in %2 ms").arg(paints).arg(elapsed)));
     // The view follows the cursor to the end with the next frame.
     QTRY_VERIFY(edit->verticalScrollBar()->maximum() > 0);

@@ -119,6 +119,47 @@ private slots:
         }
         QCOMPARE(first, finalAt);
     }
+
+    // What a decided step writes, the same for the window and orvante-ctl.
+    void writes_data()
+    {
+        QTest::addColumn<int>("pending");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QByteArrayList>("writes");
+
+        const QByteArray second = "op2+00003000+00002900";
+        QTest::newRow("switching 1 accepted: the second command, then its line end")
+            << int(SwitchingFirstSetting) << QByteArray("ok\r\n") << int(Action::SendSecond)
+            << QByteArrayList{second, "\r\n"};
+        QTest::newRow("switching 2 accepted: nothing more")
+            << int(SwitchingSecondSetting) << QByteArray("ok\r\n") << int(Action::Succeeded)
+            << QByteArrayList();
+        QTest::newRow("analog asked for: the typed distances in fields")
+            << int(AnalogSetting) << QByteArray("DAC\r\n") << int(Action::SendDistances)
+            << QByteArrayList{"ds+", "00000150", "+", "99999999", "\r\n"};
+        QTest::newRow("analog asked for, a typed text no distance: fails, writes nothing")
+            << int(AnalogSetting) << QByteArray("DAC\r\n") << int(Action::Failed)
+            << QByteArrayList();
+    }
+
+    void writes()
+    {
+        QFETCH(int, pending);
+        QFETCH(QByteArray, answer);
+        QFETCH(int, action);
+        QFETCH(QByteArrayList, writes);
+
+        const bool badText = action == int(Action::Failed);
+        const FollowUp typed{"op2+00003000+00002900", "150", badText ? "1.5" : "99999999"};
+        const Step step = pending == AnalogSetting
+                              ? chunkSettingStep(quint8(pending), answer, typed)
+                              : timedSettingStep(quint8(pending), answer, answer.size(), typed);
+        QCOMPARE(int(step.action), action);
+        QCOMPARE(step.writes, writes);
+        QCOMPARE(int(step.next),
+                 action == int(Action::SendSecond) ? int(SwitchingSecondSetting) : int(NoSetting));
+    }
 };
 
 QTEST_APPLESS_MAIN(TestSteps)

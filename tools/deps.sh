@@ -1,4 +1,6 @@
-# Sourced by run.sh and test.sh: installs the Debian packages that are missing.
+# Sourced by the scripts that build (run.sh, test.sh, package.sh, bench.sh,
+# fuzz.sh, tools/qt-mingw.sh): the Debian packages each needs, installed when
+# missing, and the build steps they share.
 # Usage: ensure_packages pkg...
 
 ensure_packages() {
@@ -56,4 +58,11 @@ build_project() {
     else
         cmake --build "$dir" -j"$(nproc)" --target "$@"
     fi
+}
+
+# The Windows build: the mingw-w64 cross compilers (posix threads) and the
+# Qt for Windows that tools/qt-mingw.sh builds into a cache outside the tree.
+WINDOWS_BUILD_PACKAGES=(cmake make mingw-w64 g++-mingw-w64-x86-64-posix zip)
+mingw_qt_prefix() {
+    echo "${ORV_QT_MINGW:-${XDG_CACHE_HOME:-$HOME/.cache}/orvante-usart/qt-5.15.8-mingw64}"
 }

@@ -23,7 +23,7 @@
 class QPlainTextEdit;
 class QWidget;
 
-namespace serial {
+namespace view {
 
 // Lines the display keeps by default; the oldest go first. A serial
 // terminal's usual scroll-back: nearly two minutes of frames at full line
@@ -92,4 +92,4 @@ private:
     bool m_plainBackgrounds = false;
 };
 
-} // namespace serial
+} // namespace view

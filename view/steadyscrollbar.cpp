@@ -1,11 +1,11 @@
-#include "serial/steadyscrollbar.h"
+#include "view/steadyscrollbar.h"
 
 #include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleOptionSlider>
 
-namespace serial {
+namespace view {
 
 namespace {
 // The editor's own reaction to a page step on its scroll bar (it lines the
@@ -72,4 +72,4 @@ void SteadyScrollBar::paintEvent(QPaintEvent *event)
     QScrollBar::paintEvent(event);
 }
 
-} // namespace serial
+} // namespace view

@@ -12,7 +12,7 @@
 
 class QPlainTextEdit;
 
-namespace serial {
+namespace view {
 
 class SteadyScrollBar : public QScrollBar
 {
@@ -47,4 +47,4 @@ private:
     bool m_lookPending = false;
 };
 
-} // namespace serial
+} // namespace view

@@ -12,7 +12,7 @@
 
 class QWidget;
 
-namespace serial {
+namespace view {
 
 class PlainBackground : public QObject
 {
@@ -40,4 +40,4 @@ private:
     QColor m_colour;
 };
 
-} // namespace serial
+} // namespace view

@@ -1,8 +1,8 @@
-#include "serial/trafficdisplay.h"
+#include "view/trafficdisplay.h"
 
 #include "serial/displaylines.h"
-#include "serial/plainbackground.h"
-#include "serial/steadyscrollbar.h"
+#include "view/plainbackground.h"
+#include "view/steadyscrollbar.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPlainTextEdit>
@@ -14,7 +14,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
-namespace serial {
+namespace view {
 
 namespace {
 int &scrollback()
@@ -78,7 +78,7 @@ void TrafficDisplay::showChunk(const QByteArray &chunk, bool hex)
         // its x position, which nothing here needs.
         QTextCursor edit(document);
         edit.beginEditBlock();
-        m_display->insertPlainText(displayLines(chunk, hex, cursor.positionInBlock()));
+        m_display->insertPlainText(serial::displayLines(chunk, hex, cursor.positionInBlock()));
         edit.endEditBlock();
         trimScrollback();
     }
@@ -246,4 +246,4 @@ void TrafficDisplay::release()
         shown->repaint();
 }
 
-} // namespace serial
+} // namespace view

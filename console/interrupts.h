@@ -1,9 +1,10 @@
 #pragma once
 
 // Ctrl-C (SIGINT), SIGTERM and SIGHUP as events on the event loop, for the
-// commands that run until they are stopped: the signal handler only writes a
-// byte to a socket pair, and a QSocketNotifier on the other end calls the
-// handler given here, where anything may be done (send Stop, print, exit).
+// command-line programs that run until they are stopped (orvante-ctl's
+// measure and listen, sensor-sim): the signal handler only writes a byte to a
+// socket pair, and a QSocketNotifier on the other end calls the handler given
+// here, where anything may be done (send Stop, print, remove a link, quit).
 // While one exists, a reader that goes away (SIGPIPE) shows as a failed
 // write to stdout instead of ending the process.
 
@@ -13,7 +14,7 @@
 class QSocketNotifier;
 class QTimer;
 
-namespace ctl {
+namespace console {
 
 class Interrupts
 {
@@ -29,4 +30,4 @@ private:
     std::unique_ptr<QTimer> m_poll;
 };
 
-} // namespace ctl
+} // namespace console

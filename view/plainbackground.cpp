@@ -1,4 +1,4 @@
-#include "serial/plainbackground.h"
+#include "view/plainbackground.h"
 
 #include <QEvent>
 #include <QImage>
@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QWidget>
 
-namespace serial {
+namespace view {
 
 QColor PlainBackground::colourUnder(QWidget *widget)
 {
@@ -89,4 +89,4 @@ bool PlainBackground::eventFilter(QObject *watched, QEvent *event)
     return false;
 }
 
-} // namespace serial
+} // namespace view

@@ -1,4 +1,4 @@
-#include "ctl/interrupts.h"
+#include "console/interrupts.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -12,7 +12,7 @@
 #include <cerrno>
 #endif
 
-namespace ctl {
+namespace console {
 
 namespace {
 
@@ -93,4 +93,4 @@ Interrupts::~Interrupts()
 #endif
 }
 
-} // namespace ctl
+} // namespace console

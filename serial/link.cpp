@@ -1,0 +1,21 @@
+#include "serial/link.h"
+
+namespace serial {
+
+Q_LOGGING_CATEGORY(lcTx, "orvante.tx", QtInfoMsg)
+
+bool isDeviceLost(QSerialPort::SerialPortError error)
+{
+    return error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
+           error == QSerialPort::WriteError;
+}
+
+qint64 tracedWrite(QSerialPort &port, const QByteArray &bytes)
+{
+    qCDebug(lcTx, "%s", bytes.toHex().constData());
+    if (!port.isOpen())
+        return -1;
+    return port.write(bytes);
+}
+
+} // namespace serial

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "sim/sensormodel.h"
+
+#include <QString>
+
+class QCoreApplication;
+
+namespace sim {
+
+// What sensor-sim's command line asks for.
+struct Settings
+{
+    SensorModel::Options model;
+    QString device; // serve this serial device instead of a new pseudo-terminal
+    QString link;   // a symbolic link to the pseudo-terminal, removed on exit
+    bool verbose = false;
+};
+
+// Exit status for an unusable command line, as with most command-line tools;
+// 1 is left for a device that cannot be served or is lost.
+constexpr int kUsageError = 2;
+
+// Reads the command line. --help and --version are answered (and the process
+// ended) by QCommandLineParser; false, with the reason in `error`, when a
+// value cannot be used.
+bool readCommandLine(const QCoreApplication &app, Settings *settings, QString *error);
+
+} // namespace sim
