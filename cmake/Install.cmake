@@ -1,10 +1,19 @@
-# Where the program goes. On Windows: the executable and img/ in bin/, where
-# windeployqt then puts the Qt libraries. Elsewhere: the executable and img/ in
-# libexec/orvante-usart/ (it loads its icon from beside itself) and a link to
-# it in bin/.
+# Where the program goes. On Windows: the executables, img/, the licence and a
+# short README at the top of the folder, where windeployqt (or, for the
+# cross build, cmake/WindowsDeploy.cmake) puts the Qt and runtime libraries.
+# Elsewhere: the executable and img/ in libexec/orvante-usart/ (it loads its
+# icon from beside itself) and a link to it in bin/.
+option(ORV_DEPLOY_QT "Windows: install the Qt and compiler runtime DLLs beside the programs" OFF)
 if(WIN32)
-    install(TARGETS orvante-usart RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(FILES img/ORV_DD.png DESTINATION ${CMAKE_INSTALL_BINDIR}/img)
+    install(TARGETS orvante-usart RUNTIME DESTINATION .)
+    install(FILES img/ORV_DD.png DESTINATION img)
+    install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
+    configure_file(dist/README-windows.txt.in ${CMAKE_BINARY_DIR}/dist/README-windows.txt @ONLY
+                   NEWLINE_STYLE CRLF)
+    install(FILES ${CMAKE_BINARY_DIR}/dist/README-windows.txt DESTINATION .)
+    if(ORV_DEPLOY_QT)
+        include(cmake/WindowsDeploy.cmake)
+    endif()
     return()
 endif()
 

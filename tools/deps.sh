@@ -31,8 +31,9 @@ BASE_PACKAGES=(cmake make g++ pkg-config help2man fontconfig fonts-dejavu-core)
 QT5_PACKAGES=(qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev)
 QT6_PACKAGES=(qt6-base-dev qt6-base-dev-tools qt6-serialport-dev)
 BUILD_PACKAGES=("${BASE_PACKAGES[@]}" "${QT5_PACKAGES[@]}")
-# What the Debian package needs: dpkg-shlibdeps (dpkg-dev) and file.
-PACKAGE_PACKAGES=(dpkg-dev file)
+# What the Debian package needs: dpkg-shlibdeps (dpkg-dev), file, and lintian
+# to check it.
+PACKAGE_PACKAGES=(dpkg-dev file lintian)
 # What the tests check the installed files and the package with.
 TEST_PACKAGES=(desktop-file-utils appstream man-db "${PACKAGE_PACKAGES[@]}")
 # The sanitizers' runtimes for gcc (test.sh --sanitize).
@@ -42,6 +43,7 @@ FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # use_qt6: from here on BUILD_PACKAGES and build_project are for Qt 6.
 ORV_CMAKE_ARGS=(-DORV_QT_MAJOR=5)
+ORV_WINDOWS_CMAKE_ARGS=()
 use_qt6() {
     BUILD_PACKAGES=("${BASE_PACKAGES[@]}" "${QT6_PACKAGES[@]}")
     ORV_CMAKE_ARGS=(-DORV_QT_MAJOR=6)
@@ -61,8 +63,24 @@ build_project() {
 }
 
 # The Windows build: the mingw-w64 cross compilers (posix threads) and the
-# Qt for Windows that tools/qt-mingw.sh builds into a cache outside the tree.
-WINDOWS_BUILD_PACKAGES=(cmake make mingw-w64 g++-mingw-w64-x86-64-posix zip)
+# Qt for Windows that tools/qt-mingw.sh builds into a cache outside the tree;
+# its tests run under Wine on a virtual display.
+WINDOWS_BUILD_PACKAGES=(cmake make mingw-w64 g++-mingw-w64-x86-64-posix unzip)
+WINDOWS_TEST_PACKAGES=(wine wine64 fonts-wine xvfb xauth xdotool imagemagick fonts-wqy-microhei)
 mingw_qt_prefix() {
     echo "${ORV_QT_MINGW:-${XDG_CACHE_HOME:-$HOME/.cache}/orvante-usart/qt-5.15.8-mingw64}"
+}
+
+# build_windows DIR TESTS: the cross build in DIR (Release), with the test
+# suites when TESTS is ON; the Qt for Windows is built first if the cache
+# lacks it.
+build_windows() {
+    local dir=$1 tests=$2
+    ensure_packages "${WINDOWS_BUILD_PACKAGES[@]}"
+    local qt
+    qt=$(tools/qt-mingw.sh | tail -n 1)
+    cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_PREFIX_PATH="$qt" \
+        -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING="$tests" -DORV_DEPLOY_QT=ON \
+        "${ORV_CMAKE_ARGS[@]}" "${ORV_WINDOWS_CMAKE_ARGS[@]}" >/dev/null
+    cmake --build "$dir" -j"$(nproc)"
 }

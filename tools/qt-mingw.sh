@@ -40,7 +40,14 @@ configure_flags=(
 )
 recipe="$(sha256sum "$qtbase_tar" "$serialport_tar" | cut -d' ' -f1) ${configure_flags[*]}"
 
+# The licence a copy of these DLLs goes with.
+copy_licence() {
+    mkdir -p "$prefix/licenses"
+    tar -xJf "$qtbase_tar" -O qtbase-everywhere-src-5.15.8/LICENSE.LGPL3 >"$prefix/licenses/LICENSE.LGPL3"
+}
+
 if [ "$rebuild" -eq 0 ] && [ -f "$prefix/.recipe" ] && [ "$(cat "$prefix/.recipe")" = "$recipe" ]; then
+    [ -s "$prefix/licenses/LICENSE.LGPL3" ] || copy_licence
     echo "$prefix"
     exit 0
 fi
@@ -81,6 +88,7 @@ mkdir "$work/qtbase-build" "$work/serialport-build"
     make -j"$(nproc)" >>"$work/serialport.log" 2>&1 && make install >>"$work/serialport.log" 2>&1 \
         || { tail -40 "$work/serialport.log" >&2; exit 1; }
 )
+copy_licence
 printf '%s\n' "$recipe" >"$prefix/.recipe"
 echo "Qt for Windows built in $((SECONDS - start)) s" >&2
 echo "$prefix"

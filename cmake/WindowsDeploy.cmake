@@ -1,0 +1,58 @@
+# The Windows folder made self-contained, as windeployqt lays a program out:
+# the Qt DLLs the programs link beside them, the windows platform plugin in
+# platforms/ and the native look in styles/, the compiler's runtime DLLs, and
+# the licence texts of all of these in licenses/. For a MinGW build against a
+# Qt made by tools/qt-mingw.sh (./package.sh --windows); an MSVC or Qt
+# installer build uses windeployqt instead (README).
+if(NOT MINGW)
+    message(FATAL_ERROR "ORV_DEPLOY_QT is for MinGW builds; run windeployqt otherwise")
+endif()
+
+function(orv_install_imported target destination)
+    get_target_property(location ${target} IMPORTED_LOCATION_RELEASE)
+    if(NOT location)
+        get_target_property(location ${target} IMPORTED_LOCATION)
+    endif()
+    if(NOT location OR NOT EXISTS "${location}")
+        message(FATAL_ERROR "No DLL for ${target} (${location})")
+    endif()
+    install(FILES ${location} DESTINATION ${destination})
+endfunction()
+
+foreach(module Core Gui Widgets SerialPort)
+    orv_install_imported(Qt${ORV_QT_MAJOR}::${module} .)
+endforeach()
+orv_install_imported(Qt${ORV_QT_MAJOR}::QWindowsIntegrationPlugin platforms)
+orv_install_imported(Qt${ORV_QT_MAJOR}::QWindowsVistaStylePlugin styles)
+
+# The C++ runtime of the posix thread model, and its threads library.
+foreach(dll libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                    OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+        message(FATAL_ERROR "${CMAKE_CXX_COMPILER} does not know where ${dll} is")
+    endif()
+    install(FILES ${path} DESTINATION .)
+    # Debian ships them with their debugging symbols: libstdc++ alone is 23 MB.
+    install(CODE "execute_process(COMMAND ${CMAKE_STRIP} --strip-unneeded
+                  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${dll}\" COMMAND_ERROR_IS_FATAL ANY)")
+endforeach()
+
+# Licence texts: Qt's (LGPL 3, copied into the Qt prefix by tools/qt-mingw.sh;
+# the GPL 3 it builds on is LICENSE.txt) and those of the runtime DLLs, as the
+# Debian packages that ship them state.
+get_target_property(ORV_QT_CORE_DLL Qt${ORV_QT_MAJOR}::Core IMPORTED_LOCATION_RELEASE)
+get_filename_component(ORV_QT_PREFIX "${ORV_QT_CORE_DLL}/../.." ABSOLUTE)
+set(ORV_RUNTIME_LICENCES
+    "${ORV_QT_PREFIX}/licenses/LICENSE.LGPL3|Qt-LGPL-3.txt"
+    "/usr/share/doc/gcc-mingw-w64-base/copyright|mingw-gcc-runtime.txt"
+    "/usr/share/doc/mingw-w64-common/copyright|mingw-w64-winpthreads.txt")
+foreach(entry ${ORV_RUNTIME_LICENCES})
+    string(REPLACE "|" ";" entry "${entry}")
+    list(GET entry 0 file)
+    list(GET entry 1 name)
+    if(NOT EXISTS "${file}")
+        message(FATAL_ERROR "Licence text ${file} is missing")
+    endif()
+    install(FILES ${file} DESTINATION licenses RENAME ${name})
+endforeach()

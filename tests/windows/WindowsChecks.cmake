@@ -1,0 +1,49 @@
+# The Windows build's checks, run by ./test.sh --windows on Linux: the suites
+# above under Wine, and three checks of what a Windows user gets: the zip has
+# every DLL its programs import, orvante-ctl.exe talks through a COM port, and
+# orvante-usart.exe starts, opens the port and measures.
+#
+# Wine runs everything in one prefix, made (once) by the wine_prefix fixture;
+# a COM port there is a registry value naming a device of this machine, here
+# the native simulator's pseudo-terminal (ORV_NATIVE_BUILD holds it, and the
+# native orvante-ctl whose bytes the Windows one must match).
+set(ORV_WINEPREFIX ${CMAKE_BINARY_DIR}/wine CACHE PATH "Wine prefix for the Windows checks")
+set(ORV_NATIVE_BUILD "" CACHE PATH
+    "A Linux build of this tree (sensor-sim, orvante-ctl) for the COM-port checks")
+set(ORV_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/${ORV_WINDOWS_PACKAGE}.zip)
+set(ORV_WINDOWS_DIR ${CMAKE_CURRENT_SOURCE_DIR}/windows)
+
+# The test programs find the Qt DLLs (QtTest's among them), the platform
+# plugin and the compiler's runtime beside them, as a deployed program does.
+set(ORV_TEST_DLLS)
+foreach(module Core Gui Widgets SerialPort Test)
+    list(APPEND ORV_TEST_DLLS $<TARGET_FILE:Qt${ORV_QT_MAJOR}::${module}>)
+endforeach()
+foreach(dll libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                    OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+    list(APPEND ORV_TEST_DLLS ${path})
+endforeach()
+
+add_test(NAME wine_prefix COMMAND sh ${ORV_WINDOWS_DIR}/prefix.sh ${ORV_WINEPREFIX}
+                                     ${CMAKE_BINARY_DIR}
+                                     $<TARGET_FILE:Qt${ORV_QT_MAJOR}::QWindowsIntegrationPlugin>
+                                     ${ORV_TEST_DLLS})
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine)
+
+set(ORV_WINE_ENVIRONMENT WINEPREFIX=${ORV_WINEPREFIX} WINEDEBUG=-all QT_QPA_PLATFORM=windows
+                         QTEST_FUNCTION_TIMEOUT=60000)
+foreach(suite ${ORV_SUITES})
+    string(REGEX REPLACE "^tst_(.*)\\.cpp$" "\\1" name ${suite})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ORV_WINE_ENVIRONMENT}"
+                                            FIXTURES_REQUIRED wine RESOURCE_LOCK wine)
+endforeach()
+
+add_test(NAME windows_imports COMMAND sh ${ORV_WINDOWS_DIR}/imports.sh ${ORV_WINDOWS_ZIP})
+add_test(NAME windows_comport COMMAND sh ${ORV_WINDOWS_DIR}/comport.sh ${ORV_WINDOWS_ZIP}
+                                         ${ORV_NATIVE_BUILD})
+add_test(NAME windows_window COMMAND sh ${ORV_WINDOWS_DIR}/window.sh ${ORV_WINDOWS_ZIP}
+                                        ${ORV_NATIVE_BUILD} ${CMAKE_BINARY_DIR}/windows.png)
+set_tests_properties(windows_imports windows_comport windows_window PROPERTIES
+    ENVIRONMENT "WINEPREFIX=${ORV_WINEPREFIX}" FIXTURES_REQUIRED wine RESOURCE_LOCK wine
+    TIMEOUT 300)

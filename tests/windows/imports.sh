@@ -1,0 +1,35 @@
+#!/bin/sh
+# Every DLL that an executable or DLL in the Windows zip imports is in the zip
+# (beside the programs, where Windows looks first) or is part of Windows (in
+# the Wine prefix's system32): a DLL left out fails here, not on a user's PC.
+# Usage: imports.sh ZIP   (WINEPREFIX: the prefix whose system32 stands for Windows)
+set -eu
+zip=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+unzip -q "$zip" -d "$work"
+top=$(echo "$work"/*/)
+system32="$WINEPREFIX/drive_c/windows/system32"
+test -d "$system32"
+
+lower() { tr '[:upper:]' '[:lower:]'; }
+(cd "$top" && ls) | lower >"$work/beside"
+ls "$system32" | lower >"$work/windows"
+missing=0
+checked=0
+for binary in $(cd "$top" && find . -iname '*.exe' -o -iname '*.dll' | sort); do
+    checked=$((checked + 1))
+    for dll in $(x86_64-w64-mingw32-objdump -p "$top/$binary" | sed -n 's/^\s*DLL Name: //p' | lower); do
+        if ! grep -qx "$dll" "$work/beside" && ! grep -qx "$dll" "$work/windows"; then
+            echo "$binary imports $dll, which is neither in the zip nor part of Windows"
+            missing=1
+        fi
+    done
+done
+test "$checked" -gt 0
+for needed in orvante-usart.exe orvante-ctl.exe platforms/qwindows.dll img/ORV_DD.png \
+    LICENSE.txt README-windows.txt; do
+    test -f "$top/$needed" || { echo "the zip lacks $needed"; missing=1; }
+done
+[ "$missing" -eq 0 ]
+echo "$checked executables and DLLs in $(basename "$zip"): every import is in the zip or in Windows"

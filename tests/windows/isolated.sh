@@ -1,0 +1,19 @@
+#!/bin/sh
+# Runs a command with this machine's own serial devices out of Wine's reach:
+# Wine makes a COM port of every /dev/ttyS*, ttyUSB* and ttyACM* it finds, and
+# Scan (orvante-ctl ports) opens each one to see whether it can. Here those
+# may be the machine's console; the checks must see only the simulator's
+# port. In a mount namespace of its own (with a user namespace when not root)
+# each such device is covered by /dev/null, which opens as no serial port.
+# Usage: isolated.sh COMMAND [ARGUMENTS]
+set -eu
+if [ "${ORV_ISOLATED:-}" != 1 ]; then
+    ns=-m
+    [ "$(id -u)" -eq 0 ] || ns="-r -m"
+    # shellcheck disable=SC2086
+    ORV_ISOLATED=1 exec unshare $ns sh "$0" "$@"
+fi
+for device in /dev/ttyS* /dev/ttyUSB* /dev/ttyACM*; do
+    [ -e "$device" ] && mount --bind /dev/null "$device"
+done
+exec "$@"

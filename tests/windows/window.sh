@@ -1,0 +1,62 @@
+#!/bin/sh
+# orvante-usart.exe from the zip under Wine, on the X display of the test run
+# (Xvfb): Scan lists COM7 (a native simulator's pseudo-terminal, mapped by
+# Wine), Open opens it, Single Measurement puts "td\r\n" on the wire. The
+# window is driven with the mouse and the keyboard as an operator would (the
+# fixed layout puts every control at a known place), and a picture of it is
+# saved.
+# Usage: window.sh ZIP NATIVE_BUILD PICTURE.png   (WINEPREFIX, DISPLAY)
+set -eu
+zip=$1 native=$2 picture=$3
+test -n "${DISPLAY:-}" || { echo "needs an X display (./test.sh --windows runs Xvfb)"; exit 1; }
+work=$(mktemp -d)
+sim=""
+cleanup() {
+    wineserver -k 2>/dev/null || true
+    [ -z "$sim" ] || kill "$sim" 2>/dev/null || true
+    wait 2>/dev/null || true
+    wine reg delete 'HKLM\Software\Wine\Ports' /v COM7 /f >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+unzip -q "$zip" -d "$work"
+top=$(echo "$work"/*/)
+export WINEDEBUG=-all
+
+"$native/sensor-sim" --verbose >"$work/sim.path" 2>"$work/sim.log" &
+sim=$!
+for _ in $(seq 100); do
+    [ -s "$work/sim.path" ] && break
+    sleep 0.05
+done
+wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$(head -n 1 "$work/sim.path")" /f >/dev/null
+wineserver -k || true # Wine reads its ports when it starts
+
+(cd "$top" && exec wine orvante-usart.exe) >"$work/program.log" 2>&1 &
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^ORVANTE_USART$' | head -n 1)
+test -n "$window" || { echo "no window appeared"; cat "$work/program.log"; exit 1; }
+sleep 2
+
+# Centres of the controls, in the window as Wine shows it (no window manager
+# on the display, so no frame: the window is its client area). The layout is
+# fixed; these are where the windows style puts the controls with Tahoma.
+click() { xdotool mousemove --window "$window" --sync "$1" "$2" click 1; }
+click 244 191 # Scan
+sleep 2
+click 170 191 # the Port box: its list opens; typing finds COM7
+sleep 1
+xdotool type --delay 100 COM7
+xdotool key Return
+sleep 1
+click 159 270 # Open
+sleep 2
+click 159 390 # Single Measurement
+sleep 2
+import -window "$window" "$picture"
+
+sent=$(sed -n 's/^rx [0-9]*: //p' "$work/sim.log" | tr -d '\n')
+if [ "$sent" != 'td\r\n' ]; then
+    printf "%s\n" "the simulator received '$sent', not td\\r\\n (picture: $picture)"
+    exit 1
+fi
+printf "%s\n" "Scan, COM7, Open, Single Measurement: the sensor received td\\r\\n (picture: $picture)"
