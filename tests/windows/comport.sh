@@ -14,42 +14,13 @@
 # Usage: comport.sh ZIP NATIVE_BUILD   (WINEPREFIX: the prefix to run in)
 set -eu
 zip=$1 native=$2
-test -x "$native/sensor-sim" && test -x "$native/orvante-ctl"
-work=$(mktemp -d)
-sims=""
-cleanup() {
-    for pid in $sims; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    wine reg delete 'HKLM\Software\Wine\Ports' /v COM7 /f >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-unzip -q "$zip" -d "$work"
-top=$(echo "$work"/*/)
-export WINEDEBUG=-all
-
-# start_sim NAME [ARGS]: a simulator that logs what it receives in NAME.log.
-start_sim() {
-    name=$1
-    shift
-    "$native/sensor-sim" --verbose "$@" >"$work/$name.path" 2>"$work/$name.log" &
-    sims="$sims $!"
-    for _ in $(seq 100); do
-        [ -s "$work/$name.path" ] && break
-        sleep 0.05
-    done
-    test -s "$work/$name.path"
-}
-device() { head -n 1 "$work/$1.path"; }
-logged() { wc -l <"$work/$1.log"; }
-# What simulator NAME received after log line N, as it logs it (\r, \n escaped).
-received() { tail -n +"$(($2 + 1))" "$work/$1.log" | sed -n 's/^rx [0-9]*: //p' | tr -d '\n'; }
+. "$(dirname "$0")/common.sh"
+test -x "$native/orvante-ctl"
 
 start_sim windows
 start_sim live
 start_sim silent --silent
-wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$(device windows)" /f >/dev/null
-wineserver -k || true # Wine reads its ports when it starts
+com7 windows
 (cd "$top" && wine orvante-ctl.exe ports) | tr -d '\r' >"$work/ports"
 grep -qx COM7 "$work/ports" || { echo "orvante-ctl.exe ports did not list COM7:"; cat "$work/ports"; exit 1; }
 echo "orvante-ctl.exe ports: $(tr '\n' ' ' <"$work/ports")"

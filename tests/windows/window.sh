@@ -9,28 +9,10 @@
 set -eu
 zip=$1 native=$2 picture=$3
 test -n "${DISPLAY:-}" || { echo "needs an X display (./test.sh --windows runs Xvfb)"; exit 1; }
-work=$(mktemp -d)
-sim=""
-cleanup() {
-    wineserver -k 2>/dev/null || true
-    [ -z "$sim" ] || kill "$sim" 2>/dev/null || true
-    wait 2>/dev/null || true
-    wine reg delete 'HKLM\Software\Wine\Ports' /v COM7 /f >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-unzip -q "$zip" -d "$work"
-top=$(echo "$work"/*/)
-export WINEDEBUG=-all
+. "$(dirname "$0")/common.sh"
 
-"$native/sensor-sim" --verbose >"$work/sim.path" 2>"$work/sim.log" &
-sim=$!
-for _ in $(seq 100); do
-    [ -s "$work/sim.path" ] && break
-    sleep 0.05
-done
-wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$(head -n 1 "$work/sim.path")" /f >/dev/null
-wineserver -k || true # Wine reads its ports when it starts
+start_sim sensor
+com7 sensor
 
 (cd "$top" && exec wine orvante-usart.exe) >"$work/program.log" 2>&1 &
 window=$(timeout 60 xdotool search --sync --onlyvisible --name '^ORVANTE_USART$' | head -n 1)
@@ -54,7 +36,7 @@ click 159 390 # Single Measurement
 sleep 2
 import -window "$window" "$picture"
 
-sent=$(sed -n 's/^rx [0-9]*: //p' "$work/sim.log" | tr -d '\n')
+sent=$(received sensor 0)
 if [ "$sent" != 'td\r\n' ]; then
     printf "%s\n" "the simulator received '$sent', not td\\r\\n (picture: $picture)"
     exit 1
