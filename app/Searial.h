@@ -93,6 +93,8 @@ private:
     void logChunk(const QByteArray &chunk);
 
     void closePort();
+    // While the port is open, Scan keeps it selected.
+    void selectHeldPort();
     void handlePortError(QSerialPort::SerialPortError error);
 
     // Per-chunk protocol steps of the receive path.

@@ -52,7 +52,9 @@ void fitPopupToItems(QComboBox *combo)
 
 QStringList Searial::GetEnableCommPort()
 {
-    return serial::openablePorts();
+    // The port held open stays listed: left out, the box would move to
+    // another port while the status still says Connected.
+    return serial::openablePorts(serial.isOpen() ? serial.portName() : QString());
 }
 
 void Searial::cmb_port_name_port()
@@ -75,6 +77,19 @@ void Searial::btn_usart_number_port(bool)
     }
     portIndex = static_cast<qint8>(qMin(portNameList.size(), maxIndex));
     fitPopupToItems(ui->cmb_port_name);
+    selectHeldPort();
+}
+
+void Searial::selectHeldPort()
+{
+    if (!serial.isOpen())
+        return;
+    for (int i = 0; i < portNameList.size(); ++i) {
+        if (serial::samePort(portNameList.at(i), serial.portName())) {
+            ui->cmb_port_name->setCurrentIndex(i);
+            return;
+        }
+    }
 }
 
 void Searial::btn_open_port(bool)
