@@ -82,6 +82,11 @@ private:
     // examined: a closed or vanished port simply loses the bytes.
     void transmit(const QByteArray &bytes);
 
+    // Every command button asks first. False, and the operator told so, when
+    // the port is closed: nothing is sent and no exchange begins (a setting
+    // left pending would be decided by whatever answer came much later).
+    // True clears the status bar: a new command starts afresh.
+    bool readyToSend();
     // Shared by the query and setting slots: true when a command is in flight.
     // With `warn` the operator is told so in the busy box.
     bool refusedAsBusy(bool warn);
