@@ -25,8 +25,10 @@
 #include <QSerialPortInfo>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
+#include <QWheelEvent>
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 #include <QTextCodec>
 #endif
@@ -124,6 +126,8 @@ private slots:
     void scrollbackKeepsNewestLines_data();
     void scrollbackKeepsNewestLines();
     void repaintsFollowTheFrameRate();
+    void viewStaysWhereScrolled_data();
+    void viewStaysWhereScrolled();
 
     void send_data();
     void send();
@@ -617,6 +621,83 @@ void TestLink::repaintsFollowTheFrameRate()
     QTRY_VERIFY(edit->verticalScrollBar()->maximum() > 0);
     QTRY_VERIFY(edit->cursorRect().top() >= 0 &&
                 edit->cursorRect().bottom() <= edit->viewport()->height());
+}
+
+void TestLink::viewStaysWhereScrolled_data()
+{
+    QTest::addColumn<QString>("away"); // how the operator scrolls away
+    QTest::addColumn<int>("scrollback");
+    QTest::addColumn<QString>("top"); // the line then at the top; empty: the same as before
+    QTest::newRow("wheel") << "wheel" << 0 << "";
+    QTest::newRow("scroll bar dragged") << "drag" << 0 << "";
+    // The next chunk goes to the operator's cursor, as it always did.
+    QTest::newRow("Ctrl+Home") << "home" << 0 << "line 201";
+    QTest::newRow("wheel, oldest lines dropped meanwhile") << "wheel" << 300 << "";
+}
+
+void TestLink::viewStaysWhereScrolled()
+{
+    QFETCH(QString, away);
+    QFETCH(int, scrollback);
+    QFETCH(QString, top);
+    if (scrollback > 0) {
+        view::setScrollbackLines(scrollback);
+        window = std::make_unique<Searial>();
+    }
+    const auto restore =
+        qScopeGuard([] { view::setScrollbackLines(view::kDefaultScrollbackLines); });
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(openPort(*window, *peer));
+    auto *edit = child<QPlainTextEdit>(window.get(), "plainTextEdit");
+    QScrollBar *bar = edit->verticalScrollBar();
+    const auto topLine = [edit] { return edit->cursorForPosition(QPoint(2, 2)).block().text(); };
+    int fed = 0;
+    // Ten lines a chunk.
+    const auto feed = [&](int lines) {
+        for (QByteArray chunk; lines > 0; chunk.clear()) {
+            for (int i = 0; i < 10 && lines > 0; ++i, --lines)
+                chunk += "line " + QByteArray::number(++fed) + "\r\n";
+            deliver(chunk);
+        }
+    };
+    feed(200);
+    const auto endInView = [edit] {
+        QTextCursor end(edit->document());
+        end.movePosition(QTextCursor::End);
+        return edit->cursorRect(end).bottom() <= edit->viewport()->height();
+    };
+
+    QTRY_VERIFY(bar->maximum() > 100 && endInView());
+
+    if (away == "wheel") {
+        const QPoint at(10, 10);
+        QWheelEvent up(at, edit->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120),
+                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(edit->viewport(), &up);
+    } else if (away == "drag") {
+        bar->setSliderDown(true);
+        bar->setSliderPosition(bar->maximum() / 2);
+        bar->setSliderDown(false);
+    } else {
+        QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier);
+    }
+    QVERIFY(!endInView());
+    if (top.isEmpty())
+        top = topLine();
+
+    // Data keeps arriving and the cursor keeps going to the end, frame after
+    // frame, but the view stays.
+    feed(150);
+    QTRY_VERIFY(!trafficDisplay->framePending());
+    QCOMPARE(topLine(), top);
+    QVERIFY(edit->textCursor().atEnd());
+    QVERIFY(display(*window).endsWith(QString("line %1\n").arg(fed)));
+
+    // Back at the bottom, it follows again.
+    bar->setValue(bar->maximum());
+    feed(50);
+    QTRY_VERIFY(topLine() != top && endInView());
 }
 
 void TestLink::send_data()
