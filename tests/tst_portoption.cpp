@@ -165,6 +165,12 @@ private slots:
         QTest::newRow("toolkit switches")
             << QStringList{"-style", "fusion", "--reverse", "-stylesheet=a.qss", "--version"} << 0
             << version << QByteArray();
+        // No window to show: one line, not the toolkit's abort.
+        QTest::newRow("no display")
+            << QStringList() << 1 << QByteArray()
+            << QByteArray("orvante-usart: cannot show the window: no display (DISPLAY is not "
+                          "set). Run it on a desktop, on a virtual display (xvfb-run -a "
+                          "orvante-usart) or without one (orvante-usart -platform offscreen).\n");
     }
 
     void executable()
