@@ -100,8 +100,11 @@ private slots:
             frame + "{2}");
         row("half a second at 10 Hz", "", "measure --seconds 0.5", 0, frame + "{3,7}");
 
-        row("line preset, read back", "", "set line-preset 4 && send PARAMETER", 0,
+        row("line preset, read back", "", "set line-preset 4 && send --preset 4 PARAMETER", 0,
             "(?s).*baud:38400\r\n.*");
+        // The sensor now answers at 38400 baud only.
+        row("line preset, old preset", "", "set line-preset 4 && identity", 3, "",
+            silence.arg("identity query"));
         row("automatic measurement, read back", "", "set auto on && send PARAMETER", 0,
             "(?s).*auto:1\r\n.*");
         row("analog output, read back", "",
