@@ -12,7 +12,8 @@
 //   serial/    The serial line without widgets: port discovery, a preset on a
 //              port, when the device is gone, the traced write, free text, the
 //              display's line widths and the traffic log file.
-//   console/   What the command-line programs share: stopping on a signal.
+//   console/   What the programs' command lines share: --help, --version and
+//              a usage error; stopping on a signal.
 //   sim/       The sensor model, and sensor-sim that serves it on a line.
 //   ctl/       orvante-ctl: the window's queries, settings and measurements for
 //              scripts, on protocol/ and serial/, QtCore only.

@@ -155,7 +155,8 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("output"); // how stdout begins
         QTest::addColumn<QByteArray>("errors");
-        const QByteArray usage = "Usage: " + binary("orvante-usart").toLocal8Bit() + " [options]\n";
+        // The program's name, not the path it was started by.
+        const QByteArray usage = "Usage: orvante-usart [options]\n";
         const QByteArray version = "orvante-usart 1.0\n";
         QTest::newRow("--help") << QStringList{"--help"} << 0 << usage << QByteArray();
         QTest::newRow("--version") << QStringList{"--version"} << 0 << version << QByteArray();

@@ -86,6 +86,9 @@ void tst_SensorSim::helpListsEveryOption()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
     const QByteArray help = process.readAllStandardOutput();
+    QVERIFY(help.startsWith("Usage: sensor-sim [options]\n"));
+    // Every option that takes a value says what it is without one.
+    QCOMPARE(help.count("Default:"), help.count(" <"));
     const char *options[] = {
         "--device",          "--link",           "--verbose",         "--profile",    "--distance",
         "--amplitude",       "--period",         "--jitter",          "--seed",       "--rate",
@@ -100,6 +103,7 @@ void tst_SensorSim::badOptions_data()
 {
     QTest::addColumn<QStringList>("arguments");
 
+    QTest::newRow("unknown option") << QStringList{"--bogus"};
     QTest::newRow("unknown profile") << QStringList{"--profile", "wobble"};
     QTest::newRow("preset out of range") << QStringList{"--preset", "8"};
     QTest::newRow("zero rate") << QStringList{"--rate", "0"};
