@@ -12,7 +12,8 @@
 //   serial/    The serial line without widgets: port discovery, a preset on a
 //              port, when the device is gone, the traced write, free text, the
 //              display's line widths and the traffic log file.
-//   console/   What the command-line programs share: stopping on a signal.
+//   console/   What the programs' command lines share: --help, --version and
+//              a usage error; stopping on a signal.
 //   sim/       The sensor model, and sensor-sim that serves it on a line.
 //   ctl/       orvante-ctl: the window's queries, settings and measurements for
 //              scripts, on protocol/ and serial/, QtCore only.
@@ -82,6 +83,11 @@ private:
     // examined: a closed or vanished port simply loses the bytes.
     void transmit(const QByteArray &bytes);
 
+    // Every command button asks first. False, and the operator told so, when
+    // the port is closed: nothing is sent and no exchange begins (a setting
+    // left pending would be decided by whatever answer came much later).
+    // True clears the status bar: a new command starts afresh.
+    bool readyToSend();
     // Shared by the query and setting slots: true when a command is in flight.
     // With `warn` the operator is told so in the busy box.
     bool refusedAsBusy(bool warn);
@@ -93,6 +99,8 @@ private:
     void logChunk(const QByteArray &chunk);
 
     void closePort();
+    // While the port is open, Scan keeps it selected.
+    void selectHeldPort();
     void handlePortError(QSerialPort::SerialPortError error);
 
     // Per-chunk protocol steps of the receive path.

@@ -5,6 +5,7 @@
 #include "app/logging.h"
 #include "app/messages.h"
 #include "app/state.h"
+#include "app/statusnotes.h"
 #include "protocol/answers.h"
 #include "protocol/exchange.h"
 #include "protocol/steps.h"
@@ -52,7 +53,9 @@ void fitPopupToItems(QComboBox *combo)
 
 QStringList Searial::GetEnableCommPort()
 {
-    return serial::openablePorts();
+    // The port held open stays listed: left out, the box would move to
+    // another port while the status still says Connected.
+    return serial::openablePorts(serial.isOpen() ? serial.portName() : QString());
 }
 
 void Searial::cmb_port_name_port()
@@ -75,6 +78,19 @@ void Searial::btn_usart_number_port(bool)
     }
     portIndex = static_cast<qint8>(qMin(portNameList.size(), maxIndex));
     fitPopupToItems(ui->cmb_port_name);
+    selectHeldPort();
+}
+
+void Searial::selectHeldPort()
+{
+    if (!serial.isOpen())
+        return;
+    for (int i = 0; i < portNameList.size(); ++i) {
+        if (serial::samePort(portNameList.at(i), serial.portName())) {
+            ui->cmb_port_name->setCurrentIndex(i);
+            return;
+        }
+    }
 }
 
 void Searial::btn_open_port(bool)
@@ -86,13 +102,18 @@ void Searial::btn_open_port(bool)
     const int index = ui->cmb_port_name->currentIndex();
     qCDebug(lcLink) << index;
     // Nothing scanned or nothing found: there is no port to open.
-    if (index < 0 || index >= portNameList.size())
+    if (index < 0 || index >= portNameList.size()) {
+        StatusNotes(ui->statusBar).noPortChosen();
         return;
+    }
     qCDebug(lcLink) << portNameList.at(index);
     serial.setPortName(portNameList.at(index));
     serial::applyLinePreset(serial, ui->cmb_baud_rate->currentIndex());
-    if (!serial.open(QIODevice::ReadWrite))
+    if (!serial.open(QIODevice::ReadWrite)) {
+        StatusNotes(ui->statusBar).openFailed(portNameList.at(index), serial.errorString());
         return;
+    }
+    StatusNotes(ui->statusBar).clear();
     ui->lab_status->setText("Connected");
     portClosed = false;
     ui->btn_open->setText("Close");
@@ -110,12 +131,15 @@ void Searial::handlePortError(QSerialPort::SerialPortError error)
 {
     if (!serial::isDeviceLost(error))
         return;
-    // Close from the event loop, not from inside the port's own notification.
+    // Close from the event loop, not from inside the port's own notification;
+    // the reason is the one of this error.
     QMetaObject::invokeMethod(
         this,
-        [this] {
-            if (!portClosed)
-                closePort();
+        [this, port = serial.portName(), reason = serial.errorString()] {
+            if (portClosed)
+                return;
+            closePort();
+            StatusNotes(ui->statusBar).deviceLost(port, reason);
         },
         Qt::QueuedConnection);
 }
@@ -125,8 +149,21 @@ void Searial::transmit(const QByteArray &bytes)
     serial::tracedWrite(serial, bytes);
 }
 
+bool Searial::readyToSend()
+{
+    if (!serial.isOpen()) {
+        StatusNotes(ui->statusBar).portClosed();
+        return false;
+    }
+    // A new command: what was said about the last one is over.
+    StatusNotes(ui->statusBar).clear();
+    return true;
+}
+
 void Searial::btn_send_data(bool)
 {
+    if (!readyToSend())
+        return;
     const QByteArray bytes = serial::freeTextBytes(ui->lint_send_data->toPlainText());
     transmit(bytes);
     qCDebug(lcLink) << bytes;

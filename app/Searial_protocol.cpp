@@ -6,6 +6,7 @@
 #include "app/logging.h"
 #include "app/messages.h"
 #include "app/state.h"
+#include "app/statusnotes.h"
 #include "protocol/answers.h"
 #include "protocol/commands.h"
 #include "protocol/exchange.h"
@@ -52,6 +53,8 @@ bool Searial::refusedAsBusy(bool warn)
 
 void Searial::endExchange(const QByteArray &command)
 {
+    if (!readyToSend())
+        return;
     // Laser on, laser off and Stop end whatever is in flight, and with it the
     // display of unrequested frames.
     distanceDisplay = false;
@@ -66,12 +69,16 @@ void Searial::btn_open_LD_port(bool)
 
 void Searial::btn_td_port(bool)
 {
+    if (!readyToSend())
+        return;
     activeCommand = SingleMeasurement;
     transmit(kSingleMeasurement);
 }
 
 void Searial::btn_tk_port(bool)
 {
+    if (!readyToSend())
+        return;
     activeCommand = ContinuousMeasurement;
     transmit(kContinuousMeasurement);
 }
@@ -105,7 +112,7 @@ void Searial::showDistanceFrame(const QByteArray &chunk)
 
 void Searial::startQuery(quint8 command, const QByteArray &bytes)
 {
-    if (refusedAsBusy(false))
+    if (!readyToSend() || refusedAsBusy(false))
         return;
     beginQuery(command, rxBuffer, rxByteCount);
     distanceDisplay = false;
@@ -134,6 +141,10 @@ void Searial::handleTimeout()
     qCDebug(lcProtocol) << rxBuffer;
     if (responseTimer->isActive())
         responseTimer->stop();
+    // Said before the parse empties the buffer, and before a box the operator
+    // may be reading it with.
+    StatusNotes(ui->statusBar)
+        .noAnswer(unansweredAtWindowEnd(activeCommand, pendingSetting, rxBuffer, rxByteCount));
     parseQueryAnswer();
     confirmTimedSettings();
     activeCommand = Idle;
@@ -187,7 +198,7 @@ void Searial::parseQueryAnswer()
 
 void Searial::btn_set_baud_rate_port(bool)
 {
-    if (refusedAsBusy(true))
+    if (!readyToSend() || refusedAsBusy(true))
         return;
     pendingSetting = LineSpeedSetting;
     const QByteArray command = lineSpeedCommand(ui->cmb_set_baud_rate->currentIndex());
@@ -199,7 +210,7 @@ void Searial::btn_set_baud_rate_port(bool)
 
 void Searial::btn_set_Auto_M_port(bool)
 {
-    if (refusedAsBusy(false))
+    if (!readyToSend() || refusedAsBusy(false))
         return;
     pendingSetting = AutoMeasureSetting;
     const QByteArray command = autoMeasureCommand(ui->com_set_Auto_M->currentIndex());
@@ -209,7 +220,7 @@ void Searial::btn_set_Auto_M_port(bool)
 
 void Searial::btn_set_AD_port(bool)
 {
-    if (refusedAsBusy(true))
+    if (!readyToSend() || refusedAsBusy(true))
         return;
     // The distances follow with the sensor's answer; refuse now what could not
     // be sent then.
@@ -228,7 +239,7 @@ void Searial::btn_set_AD_port(bool)
 
 void Searial::btn_set_DA_port(bool)
 {
-    if (refusedAsBusy(true))
+    if (!readyToSend() || refusedAsBusy(true))
         return;
     const QByteArray start = ui->lineEdit_W_DA_start->text().toLatin1();
     const QByteArray stop = ui->lineEdit_W_DA_stop->text().toLatin1();

@@ -1,4 +1,5 @@
 #include "app/Searial.h"
+#include "app/displaycheck.h"
 #include "app/options.h"
 #include "app/toolkit.h"
 #include "version/version.h"
@@ -14,7 +15,10 @@ int main(int argc, char **argv)
     // Ends the process for --help, --version and mistakes, display or not.
     takeCommandLine(argc, argv);
 
+    // Without a display QApplication cannot be made: say so and end.
+    DisplayCheck displayCheck(argc, argv);
     QApplication app(argc, argv);
+    displayCheck.passed();
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(ORV_APP_ID));
 

@@ -1,5 +1,6 @@
 #include "app/options.h"
 
+#include "console/arguments.h"
 #include "serial/ports.h"
 #include "view/trafficdisplay.h"
 
@@ -79,8 +80,7 @@ void addProgramOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(
         "Configure and watch a laser distance sensor on a serial line.");
-    parser.addHelpOption();
-    parser.addVersionOption();
+    console::addHelpAndVersion(parser);
     parser.addOption(portOption());
     parser.addOption(scrollbackOption());
 }
@@ -131,7 +131,7 @@ void takeCommandLine(int argc, char **argv)
     QCoreApplication early(ownCount, own.data());
     QCommandLineParser parser;
     addProgramOptions(parser);
-    parser.process(early);
+    console::readArguments(parser, early.arguments(), 1);
     // A value that cannot be used ends the process as the parser's own
     // mistakes do: one line on stderr, status 1.
     const QString error = optionError(parser);

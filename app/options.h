@@ -16,7 +16,7 @@ QStringList applyProgramOptions(const QCommandLineParser &parser);
 
 // Reads the command line before QApplication exists, because QApplication
 // cannot start without a display: --help, --version and a faulty command line
-// are answered by QCommandLineParser (its texts, its exit status) and end the
+// are answered (console/arguments.h; status 1 for a faulty one) and end the
 // process; otherwise the options are applied and their complaints go to stderr.
 // The switches QApplication takes for itself (-platform, -style, ...) are left
 // to it.

@@ -53,8 +53,10 @@ void printFields(const Fields &fields, bool json)
         printRaw(QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
         return;
     }
-    for (const auto &field : fields)
-        printLine(field.first + ": " + oneLine(field.second));
+    for (const auto &field : fields) {
+        if (!field.second.isEmpty())
+            printLine(field.first + ": " + oneLine(field.second));
+    }
 }
 
 QString quote(const QByteArray &answer)
@@ -64,7 +66,9 @@ QString quote(const QByteArray &answer)
     while (shown.endsWith('\r') || shown.endsWith('\n'))
         shown.chop(1);
     constexpr int kShown = 40;
-    const QString text = oneLine(QString::fromLatin1(shown.left(kShown)));
+    // All of them: a zero byte does not end what was received.
+    const QString text =
+        oneLine(QString::fromLatin1(shown.constData(), qMin(kShown, int(shown.size()))));
     return "'" + text + (shown.size() > kShown ? "...'" : "'");
 }
 

@@ -30,7 +30,8 @@ int fail(int status, const QString &message);
 
 // Named answer values, in order; an empty value is one the answer lacked.
 using Fields = QList<QPair<QString, QString>>;
-// "key: value" lines, or one JSON object with null for the lacking values.
+// "key: value" lines for the values there are, or one JSON object with null
+// for the lacking values.
 void printFields(const Fields &fields, bool json);
 
 // The answer's first bytes for a message, control characters as \xNN.

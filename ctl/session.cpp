@@ -110,13 +110,18 @@ int query(Line &line, quint8 command, const QByteArray &bytes, const QString &wh
         return lost(line);
     if (answer.raw.isEmpty())
         return noAnswer(what);
-    const Fields fields = queryFields(command, answer);
-    printFields(fields, json);
+    // A value the window cut off is not the sensor's (150 of 1500): it is
+    // left out like one that never came.
+    Fields fields = queryFields(command, answer);
+    const QList<bool> whole = queryValuesFinal(command, answer.text, answer.count);
     QStringList lacking;
-    for (const auto &field : fields) {
-        if (field.second.isEmpty())
-            lacking << field.first;
+    for (int i = 0; i < fields.size(); ++i) {
+        if (!whole.value(i))
+            fields[i].second.clear();
+        if (fields.at(i).second.isEmpty())
+            lacking << fields.at(i).first;
     }
+    printFields(fields, json);
     if (!lacking.isEmpty())
         return incomplete(what, "no " + lacking.join(", "), answer);
     return Done;

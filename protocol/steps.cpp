@@ -10,15 +10,20 @@ namespace protocol {
 
 namespace {
 
-bool identityFinal(const QByteArray &answer)
+// Identity: the date needs positions up to 15, the version 17, the serial
+// number 20.
+QList<bool> identityValuesFinal(const QByteArray &answer)
 {
-    return answer.size() >= 21;
+    return {answer.size() >= 21, answer.size() >= 18, answer.size() >= 16};
 }
 
-bool analogFinal(const QByteArray &answer)
+// Analog output: the range code at position 5, each distance once its '+'
+// has closed it.
+QList<bool> analogValuesFinal(const QByteArray &answer)
 {
     const int firstPlus = answer.indexOf('+', 7);
-    return firstPlus >= 0 && answer.indexOf('+', firstPlus + 1) >= 0;
+    return {answer.size() > 5, firstPlus >= 0,
+            firstPlus >= 0 && answer.indexOf('+', firstPlus + 1) >= 0};
 }
 
 // The key has matched below `len` (so no later byte can give an earlier
@@ -29,13 +34,12 @@ bool keyedValueFinal(const QByteArray &answer, const QByteArray &key, int len)
     return start >= 0 && start < answer.size() && answer.indexOf('\r', start) >= 0;
 }
 
-bool switchingFinal(const QByteArray &answer, int len)
+QList<bool> switchingValuesFinal(const QByteArray &answer, int len)
 {
-    for (const char *key : {"on1", "off1", "on2", "off2"}) {
-        if (!keyedValueFinal(answer, QByteArray(key), len))
-            return false;
-    }
-    return true;
+    QList<bool> final;
+    for (const char *key : {"on1", "off1", "on2", "off2"})
+        final << keyedValueFinal(answer, QByteArray(key), len);
+    return final;
 }
 
 Verdict lineSpeedVerdict(const QByteArray &answer, int len)
@@ -86,16 +90,40 @@ void Answer::restart()
 
 bool queryAnswerFinal(quint8 command, const QByteArray &answer, int len)
 {
+    const QList<bool> values = queryValuesFinal(command, answer, len);
+    return !values.isEmpty() && !values.contains(false);
+}
+
+QList<bool> queryValuesFinal(quint8 command, const QByteArray &answer, int len)
+{
     switch (command) {
     case IdentityQuery:
-        return identityFinal(answer);
+        return identityValuesFinal(answer);
     case AnalogQuery:
-        return analogFinal(answer);
+        return analogValuesFinal(answer);
     case SwitchingQuery:
-        return switchingFinal(answer, len);
+        return switchingValuesFinal(answer, len);
     default:
-        return false;
+        return {};
     }
+}
+
+Unanswered unansweredAtWindowEnd(quint8 activeCommand, quint8 pendingSetting,
+                                 const QByteArray &answer, int len)
+{
+    Unanswered missing;
+    if (activeCommand == IdentityQuery || activeCommand == AnalogQuery ||
+        activeCommand == SwitchingQuery) {
+        if (!queryAnswerFinal(activeCommand, answer, len))
+            missing.command = activeCommand;
+        return missing;
+    }
+    const bool timed = pendingSetting == LineSpeedSetting ||
+                       pendingSetting == SwitchingFirstSetting ||
+                       pendingSetting == SwitchingSecondSetting;
+    if (timed && settingVerdict(pendingSetting, answer, len) == Verdict::Undecided)
+        missing.setting = pendingSetting;
+    return missing;
 }
 
 Verdict settingVerdict(quint8 pending, const QByteArray &answer, int len)

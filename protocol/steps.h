@@ -43,6 +43,25 @@ struct Answer
 // output: both distances closed by their '+'. Switching outputs: all four keys
 // found below `len`, each value ended by its CR. False for other codes.
 bool queryAnswerFinal(quint8 command, const QByteArray &answer, int len);
+// The same, value by value, in the order the query's parse gives them
+// (identity: serial number, version, date; analog output: range, min, max;
+// switching outputs: on1, off1, on2, off2): whether each has come in full. A
+// value cut off by the end of the window is not final: its bytes so far are
+// not the sensor's value. Empty for other codes.
+QList<bool> queryValuesFinal(quint8 command, const QByteArray &answer, int len);
+
+// What a response window that has just ended waited for and did not get in
+// full: the query in flight (`command`, a Command code), if its answer is not
+// final; otherwise, when no query was in flight, the setting awaiting the
+// window (`setting`: line speed or either switching-output command) if its
+// answer is still undecided. Both Idle / NoSetting when nothing is missing.
+struct Unanswered
+{
+    quint8 command = 0;
+    quint8 setting = 0;
+};
+Unanswered unansweredAtWindowEnd(quint8 activeCommand, quint8 pendingSetting,
+                                 const QByteArray &answer, int len);
 
 // What the answer collected so far says about a setting write; Undecided
 // while more bytes could still decide it.

@@ -18,7 +18,12 @@ bool portOpens(const QString &path, QString *reason = nullptr);
 
 // Names of the ports that can be opened for reading and writing right now: the
 // extra paths in the order given, then the enumerated ports in enumeration
-// order. A port held open elsewhere (also by this program) is left out.
-QStringList openablePorts();
+// order. A port held open elsewhere is left out; `held`, the port this
+// program holds open, is listed where it would be, without being tried.
+QStringList openablePorts(const QString &held = QString());
+
+// Whether two port names (a short system name such as ttyUSB0 or COM3, or a
+// path) name the same device as QSerialPort opens them.
+bool samePort(const QString &a, const QString &b);
 
 } // namespace serial

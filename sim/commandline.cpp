@@ -1,5 +1,6 @@
 #include "sim/commandline.h"
 
+#include "console/arguments.h"
 #include "protocol/linepresets.h"
 
 #include <QCommandLineParser>
@@ -89,50 +90,75 @@ SensorModel::Options modelOptions(const QCommandLineParser &parser)
     return o;
 }
 
+// The default value of an option, shown in its help, or what happens
+// without it.
+QString defaulted(const QString &description, const QString &value)
+{
+    return QStringLiteral("%1 Default: %2.").arg(description, value);
+}
+
 void addOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(
         "Simulated laser distance sensor. Creates a pseudo-terminal and prints the path of its "
         "serial device on standard output, or serves the device given with --device. Runs "
         "until SIGINT or SIGTERM. Distances are in 0.1 mm.");
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addOptions({
+    console::addHelpAndVersion(parser);
+    // The defaults are the model's own.
+    const SensorModel::Options d;
+    const QString rate = QString::number(1000.0 / d.frameIntervalMs, 'g', 6);
+    QList<QCommandLineOption> options{
         {"device",
-         "Serve this serial device (a real port or one end of a socat pair) instead of "
-         "a new pseudo-terminal.",
+         defaulted("Serve this serial device (a real port or one end of a socat pair).",
+                   "a new pseudo-terminal"),
          "path"},
-        {"link", "Make a symbolic link to the pseudo-terminal at this path; removed on exit.",
+        {"link",
+         defaulted("Make a symbolic link to the pseudo-terminal at this path; removed on exit.",
+                   "none"),
          "path"},
         {"verbose", "Log received and sent bytes to standard error."},
         {"profile",
-         "Distance profile: fixed, ramp (sawtooth from --distance up by --amplitude) "
-         "or sine (around --distance).",
+         "Distance profile: fixed, ramp (sawtooth from --distance up by --amplitude) or sine "
+         "(around --distance).",
          "name", "fixed"},
-        {"distance", "Fixed distance, ramp start or sine centre.", "tenths-mm", "12345"},
-        {"amplitude", "Ramp rise or sine amplitude.", "tenths-mm", "1000"},
-        {"period", "Ramp or sine period.", "ms", "10000"},
-        {"jitter", "Sine only: random noise of up to this much either way.", "tenths-mm", "0"},
-        {"seed", "Seed for jitter and noise bytes (runs repeat exactly).", "n", "1"},
-        {"rate", "Frames per second during a continuous measurement.", "hz", "10"},
-        {"serial-number", "Serial number, 3 characters.", "text", "A17"},
-        {"sensor-version", "Version, 2 characters.", "text", "12"},
-        {"production-date", "Production date, 2020 to 2029.", "yyyy-mm-dd", "2024-06-18"},
+        {"distance", "Fixed distance, ramp start or sine centre.", "tenths-mm",
+         QString::number(d.distance)},
+        {"amplitude", "Ramp rise or sine amplitude.", "tenths-mm", QString::number(d.amplitude)},
+        {"period", "Ramp or sine period.", "ms", QString::number(d.periodMs)},
+        {"jitter", "Sine only: random noise of up to this much either way.", "tenths-mm",
+         QString::number(d.jitter)},
+        {"seed", "Seed for jitter and noise bytes (runs repeat exactly).", "n",
+         QString::number(d.seed)},
+        {"rate", "Frames per second during a continuous measurement.", "hz", rate},
+        {"serial-number", "Serial number, 3 characters.", "text",
+         QString::fromLatin1(d.serialNumber)},
+        {"sensor-version", "Version, 2 characters.", "text", QString::fromLatin1(d.version)},
+        {"production-date", "Production date, 2020 to 2029.", "yyyy-mm-dd",
+         d.productionDate.toString(Qt::ISODate)},
         {"preset",
-         "Line preset 0-7 the sensor starts with (9600 8N1 ... 115200 7E1); sets the "
-         "line of --device.",
-         "index", "0"},
+         "Line preset 0-7 the sensor starts with (9600 8N1 ... 115200 7E1). It answers only "
+         "when the port's speed matches (a pseudo-terminal shows the speed the program set, "
+         "not its character format); at another speed what it sends arrives garbled and what "
+         "it is sent is not understood. Sets the line of --device.",
+         "index", QString::number(d.linePreset)},
         {"auto", "Automatic measurement on: measure continuously from start-up."},
         {"reject-settings", "Fault: refuse every setting write."},
         {"silent", "Fault: never answer."},
-        {"delay", "Fault: send every answer this late.", "ms", "0"},
+        {"delay", "Fault: send every answer this late.", "ms", QString::number(d.answerDelayMs)},
         {"chunk-size", "Fault: send answers in pieces of this many bytes (0: whole).", "bytes",
-         "0"},
-        {"chunk-gap", "Fault: pause between those pieces.", "ms", "0"},
-        {"noise-bytes", "Fault: send this many garbage bytes ahead of every answer.", "count", "0"},
-        {"drop-after", "Fault: drop the line (close the device) and exit after this long.",
+         QString::number(d.chunkSize)},
+        {"chunk-gap", "Fault: pause between those pieces.", "ms", QString::number(d.chunkGapMs)},
+        {"noise-bytes", "Fault: send this many garbage bytes ahead of every answer.", "count",
+         QString::number(d.noiseBytes)},
+        {"drop-after",
+         defaulted("Fault: drop the line (close the device) and exit after this long.", "never"),
          "seconds"},
-    });
+    };
+    for (QCommandLineOption &option : options) {
+        if (!option.defaultValues().isEmpty())
+            option.setDescription(defaulted(option.description(), option.defaultValues().first()));
+    }
+    parser.addOptions(options);
 }
 
 } // namespace
@@ -141,7 +167,7 @@ bool readCommandLine(const QCoreApplication &app, Settings *settings, QString *e
 {
     QCommandLineParser parser;
     addOptions(parser);
-    parser.process(app);
+    console::readArguments(parser, app.arguments(), kUsageError);
     try {
         settings->model = modelOptions(parser);
     } catch (const Failure &f) {

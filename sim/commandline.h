@@ -21,9 +21,9 @@ struct Settings
 // 1 is left for a device that cannot be served or is lost.
 constexpr int kUsageError = 2;
 
-// Reads the command line. --help and --version are answered (and the process
-// ended) by QCommandLineParser; false, with the reason in `error`, when a
-// value cannot be used.
+// Reads the command line. --help and --version are answered, and a command
+// line that cannot be read is refused with kUsageError, ending the process;
+// false, with the reason in `error`, when a value cannot be used.
 bool readCommandLine(const QCoreApplication &app, Settings *settings, QString *error);
 
 } // namespace sim

@@ -22,6 +22,8 @@ public:
 
     std::function<void(const QByteArray &)> received;
     std::function<void(const QString &)> lost;
+    // What the line did to bytes on their way (the verbose log shows it).
+    std::function<void(const QString &)> noted;
 };
 
 } // namespace sim

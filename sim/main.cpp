@@ -54,7 +54,7 @@ std::unique_ptr<sim::Line> openLine(const sim::Settings &settings, QString *path
         return device;
     }
     auto pty = std::make_unique<sim::PtyLine>();
-    if (!pty->open(error))
+    if (!pty->open(settings.model.linePreset, error))
         return nullptr;
     *path = pty->slavePath();
     if (!settings.link.isEmpty() && !makeLink(settings.link, *path, error))

@@ -1,5 +1,8 @@
 #include "sim/ptyline.h"
 
+#include "protocol/linepresets.h"
+#include "sim/speedmismatch.h"
+
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -11,8 +14,16 @@
 
 namespace sim {
 
-bool PtyLine::open(QString *error)
+namespace {
+// The speed the slave is left at while no program has it open: QSerialPort
+// puts back on close what it found on open, so this speed says the program
+// has gone. No preset uses it.
+constexpr speed_t kIdleSpeed = B50;
+} // namespace
+
+bool PtyLine::open(int preset, QString *error)
 {
+    m_preset = preset;
     int master = -1;
     int slave = -1;
     if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
@@ -30,6 +41,7 @@ bool PtyLine::open(QString *error)
     termios tio;
     if (::tcgetattr(slave, &tio) == 0) {
         ::cfmakeraw(&tio);
+        ::cfsetspeed(&tio, kIdleSpeed);
         ::tcsetattr(slave, TCSANOW, &tio);
     }
     ::close(slave);
@@ -46,10 +58,24 @@ bool PtyLine::open(QString *error)
     return true;
 }
 
-qint64 PtyLine::write(const QByteArray &bytes)
+qint64 PtyLine::write(const QByteArray &sent)
 {
     if (!listening())
         return 0;
+    QByteArray bytes = sent;
+    const int readBaud = programBaud();
+    if (readBaud != sensorBaud()) {
+        const protocol::LinePreset &format = protocol::kLinePresets[m_preset];
+        // At a speed the line cannot tell, the program gets nothing it could use.
+        bytes = readBaud == 0
+                    ? QByteArray()
+                    : acrossSpeeds(sent, sensorBaud(), readBaud, format.dataBits, format.parity);
+        if (noted)
+            noted(QStringLiteral("sent at %1 baud, read at %2: %3 bytes arrive")
+                      .arg(sensorBaud())
+                      .arg(readBaud)
+                      .arg(bytes.size()));
+    }
     qint64 done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
@@ -60,7 +86,8 @@ qint64 PtyLine::write(const QByteArray &bytes)
         else
             break; // full or gone: the rest is lost, as on an overrun line
     }
-    return done;
+    // What was garbled on the way counts as taken.
+    return done == bytes.size() ? sent.size() : qMin<qint64>(done, sent.size());
 }
 
 void PtyLine::close()
@@ -76,6 +103,7 @@ void PtyLine::close()
 void PtyLine::readAvailable()
 {
     QByteArray data;
+    bool hungUp = false;
     char buffer[4096];
     for (;;) {
         const ssize_t n = ::read(m_master, buffer, sizeof buffer);
@@ -85,12 +113,51 @@ void PtyLine::readAvailable()
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && errno == EIO)
-            setPeerPresent(false); // the last holder of the slave closed it
+        hungUp = n < 0 && errno == EIO; // the last holder of the slave closed it
         break;
     }
-    if (!data.isEmpty() && received)
+    // Looked at before answering: the program may have set another speed since.
+    const int sentBaud = programBaud();
+    if (!data.isEmpty() && sentBaud != sensorBaud()) {
+        if (noted)
+            noted(QStringLiteral("%1 bytes sent at %2 baud not made out at %3")
+                      .arg(data.size())
+                      .arg(sentBaud)
+                      .arg(sensorBaud()));
+    } else if (!data.isEmpty() && received) {
         received(data);
+    }
+    if (hungUp)
+        setPeerPresent(false);
+}
+
+int PtyLine::programBaud()
+{
+    termios tio;
+    if (::tcgetattr(m_master, &tio) != 0)
+        return 0;
+    const speed_t speed = ::cfgetospeed(&tio);
+    // Closed since: what is still unread was sent at the speed it had.
+    if (speed == kIdleSpeed)
+        return m_programBaud;
+    const struct
+    {
+        speed_t code;
+        int baud;
+    } speeds[] = {{B1200, 1200},   {B2400, 2400},     {B4800, 4800},
+                  {B9600, 9600},   {B19200, 19200},   {B38400, 38400},
+                  {B57600, 57600}, {B115200, 115200}, {B230400, 230400}};
+    m_programBaud = 0;
+    for (const auto &known : speeds) {
+        if (known.code == speed)
+            m_programBaud = known.baud;
+    }
+    return m_programBaud;
+}
+
+int PtyLine::sensorBaud() const
+{
+    return protocol::kLinePresets[m_preset].baudRate;
 }
 
 void PtyLine::checkPeer()
@@ -111,6 +178,7 @@ void PtyLine::setPeerPresent(bool present)
         m_peerPoll.stop();
         return;
     }
+    m_programBaud = 0;
     discardUnread();
     m_peerPoll.start();
 }

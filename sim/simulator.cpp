@@ -36,6 +36,10 @@ Simulator::Simulator(const SensorModel::Options &options, Line *line, bool verbo
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_timer, &QTimer::timeout, [this] { pump(); });
+    m_line->noted = [this](const QString &what) {
+        if (m_verbose)
+            std::fprintf(stderr, "line: %s\n", qPrintable(what));
+    };
     m_line->received = [this](const QByteArray &bytes) {
         syncClock();
         log("rx", bytes);

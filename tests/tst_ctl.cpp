@@ -86,9 +86,14 @@ private slots:
             silence.arg("identity query"));
         // Positions 18 to 20 have not come when the window ends.
         row("identity cut off by the window", "--chunk-size 9 --chunk-gap 600", "identity", 3,
-            "serial_number: \nversion: 12\nproduction_date: 2024-06-18\n",
+            "version: 12\nproduction_date: 2024-06-18\n",
             "orvante-ctl: no complete answer to the identity query within 1000 ms \\(no "
             "serial_number; received 'DEVICE-ID: 4061812'\\); .*\n");
+        // 150 is not the sensor's 1500: nothing is printed.
+        row("switching cut off by the window", "--chunk-size 15 --chunk-gap 1200", "switching", 3,
+            "",
+            "orvante-ctl: no complete answer to the switching output query within 1000 ms \\(no "
+            "on1, off1, on2, off2; received 'mode:1\\\\x0d\\\\x0aon1:150'\\); .*\n");
         row("switching in pieces", "--chunk-size 7 --chunk-gap 40", "switching", 0,
             "on1: 1500\noff1: 1400\non2: 3000\noff2: 2900\n");
 
@@ -100,8 +105,15 @@ private slots:
             frame + "{2}");
         row("half a second at 10 Hz", "", "measure --seconds 0.5", 0, frame + "{3,7}");
 
-        row("line preset, read back", "", "set line-preset 4 && send PARAMETER", 0,
+        row("line preset, read back", "", "set line-preset 4 && send --preset 4 PARAMETER", 0,
             "(?s).*baud:38400\r\n.*");
+        // Frames sent at 38400 baud, read at 9600: garbled, zero bytes and all.
+        row("port at another preset", "--preset 4 --auto --rate 2", "identity", 3, "",
+            "orvante-ctl: no complete answer to the identity query within 1000 ms \\(no "
+            "serial_number, version, production_date; received '\\\\x00.*'\\); .*\n");
+        // The sensor now answers at 38400 baud only.
+        row("line preset, old preset", "", "set line-preset 4 && identity", 3, "",
+            silence.arg("identity query"));
         row("automatic measurement, read back", "", "set auto on && send PARAMETER", 0,
             "(?s).*auto:1\r\n.*");
         row("analog output, read back", "",

@@ -303,27 +303,30 @@ private slots:
         QTest::addColumn<QStringList>("fields");
         QTest::addColumn<QStringList>("values");
         QTest::addColumn<QString>("echo"); // in the query's answer, if no field shows it
+        QTest::addColumn<int>("reopen");   // the port's preset for the query (-1: as it is)
 
+        // The sensor answers the query at its new preset only.
         QTest::newRow("line preset")
             << QStringList{"cmb_set_baud_rate=4"} << "btn_set_baud_rate"
             << "Set:4"
-            << "btn_R_DA" << QStringList() << QStringList() << "baud:38400";
+            << "btn_R_DA" << QStringList() << QStringList() << "baud:38400" << 4;
         QTest::newRow("analog range")
             << QStringList{"cmb_set_AD_I=0", "lineEdit_W_AD_D_min=150", "lineEdit_W_AD_D_max=90000"}
             << "btn_set_AD"
             << "DS:ACK"
-            << "btn_R_AD" << kAnalog << QStringList{"0~20", "150", "90000"} << "";
+            << "btn_R_AD" << kAnalog << QStringList{"0~20", "150", "90000"} << "" << -1;
         QTest::newRow("switching outputs")
             << QStringList{"cmb_set_DA_mode=1", "lineEdit_W_DA_start=2500",
                            "lineEdit_W_DA_stop=2400", "lineEdit_W_DA_start2=3500",
                            "lineEdit_W_DA_stop2=3300"}
             << "btn_set_DA"
             << "ok"
-            << "btn_R_DA" << kSwitching << QStringList{"2500", "2400", "3500", "3300"} << "mode:2";
+            << "btn_R_DA" << kSwitching << QStringList{"2500", "2400", "3500", "3300"} << "mode:2"
+            << -1;
         QTest::newRow("automatic measurement")
             << QStringList{"com_set_Auto_M=0"} << "btn_set_Auto_M"
             << "Auto:1"
-            << "btn_R_DA" << QStringList() << QStringList() << "auto:1";
+            << "btn_R_DA" << QStringList() << QStringList() << "auto:1" << -1;
     }
 
     void settings()
@@ -335,6 +338,7 @@ private slots:
         QFETCH(QStringList, fields);
         QFETCH(QStringList, values);
         QFETCH(QString, echo);
+        QFETCH(int, reopen);
 
         QVERIFY(connectSimulator({}));
         for (const QString &input : inputs)
@@ -347,6 +351,12 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(display(*window).contains(lastAnswer), 3000);
 
         // Read back what the sensor now holds.
+        if (reopen >= 0) {
+            click(window.get(), "btn_open");
+            child<QComboBox>(window.get(), "cmb_baud_rate")->setCurrentIndex(reopen);
+            click(window.get(), "btn_open");
+            QVERIFY(!portClosed);
+        }
         click(window.get(), qPrintable(query));
         QVERIFY(activeCommand != 0);
         QTRY_COMPARE_WITH_TIMEOUT(activeCommand, quint8(0), 3000);

@@ -21,10 +21,14 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QSerialPort>
 #include <QSerialPortInfo>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
+#include <QWheelEvent>
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 #include <QTextCodec>
 #endif
@@ -54,6 +58,20 @@ QStringList comboItems(QComboBox *combo)
     for (int i = 0; i < combo->count(); ++i)
         items << combo->itemText(i);
     return items;
+}
+
+// The texts of the window's labels, fields and buttons, by object name.
+QMap<QString, QString> widgetTexts(QWidget *window)
+{
+    QMap<QString, QString> texts;
+    for (QLabel *label : window->findChildren<QLabel *>())
+        texts.insert(label->objectName(), label->text());
+    for (QLineEdit *edit : window->findChildren<QLineEdit *>())
+        texts.insert(edit->objectName(), edit->text());
+    for (QAbstractButton *button : window->findChildren<QAbstractButton *>())
+        texts.insert(button->objectName(), button->text());
+    texts.remove(QString());
+    return texts;
 }
 
 QByteArray readFile(const QString &path)
@@ -90,6 +108,8 @@ private slots:
 
     void scanListsOpenablePortsOnly();
     void scanPastOneHundredTwentySeven();
+    void statusBarSaysWhy_data();
+    void statusBarSaysWhy();
     void openWithEachPreset_data();
     void openWithEachPreset();
     void openFailureKeepsClosedState_data();
@@ -106,6 +126,8 @@ private slots:
     void scrollbackKeepsNewestLines_data();
     void scrollbackKeepsNewestLines();
     void repaintsFollowTheFrameRate();
+    void viewStaysWhereScrolled_data();
+    void viewStaysWhereScrolled();
 
     void send_data();
     void send();
@@ -165,17 +187,20 @@ void TestLink::scanListsOpenablePortsOnly()
     click(window.get(), "btn_usart_number");
     QCOMPARE(names->count(), count);
 
-    // The port this program holds open is not offered again, and stays open.
-    names->setCurrentIndex(portNameList.indexOf(peer->path()));
+    // The port this program holds stays listed and selected, though it is
+    // not the first: Close and Open then reopen it, not another device.
+    names->setCurrentIndex(portNameList.indexOf(second.path()));
     click(window.get(), "btn_open");
     QVERIFY(!portClosed);
     click(window.get(), "btn_usart_number");
-    QVERIFY(!portNameList.contains(peer->path()));
-    QVERIFY(portNameList.contains(second.path()));
-    QVERIFY(!portClosed);
+    QCOMPARE(portNameList.mid(0, 2), (QStringList{peer->path(), second.path()}));
+    QCOMPARE(names->currentText(), second.path());
     QCOMPARE(child<QPushButton>(window.get(), "btn_open")->text(), QString("Close"));
     click(window.get(), "btn_open");
     QVERIFY(portClosed);
+    click(window.get(), "btn_open");
+    QVERIFY(second.write("held\r\n"));
+    QTRY_VERIFY(display(*window).endsWith("held\n"));
 }
 
 void TestLink::scanPastOneHundredTwentySeven()
@@ -192,6 +217,107 @@ void TestLink::scanPastOneHundredTwentySeven()
     auto *names = child<QComboBox>(window.get(), "cmb_port_name");
     QCOMPARE(portNameList.mid(0, 130), paths);
     QCOMPARE(comboItems(names), portNameList);
+}
+
+void TestLink::statusBarSaysWhy_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("note");        // the status bar's message, a pattern
+    QTest::addColumn<QStringList>("shown");   // the boxes
+    QTest::addColumn<QStringList>("changed"); // object=text; every other text stays
+    QTest::addColumn<int>("command");
+    QTest::addColumn<int>("pending");
+    const QStringList open{"lab_status=Connected", "btn_open=Close"};
+    const QString noAnswer = "No complete answer to the %1 within 1000 ms: check the preset";
+    const QString closed = "Nothing sent: the port is closed\\. Press Open first";
+
+    QTest::newRow("open, nothing scanned")
+        << QStringList{"click:btn_open"}
+        << "No port to open: press Scan, then choose the sensor's port" << QStringList()
+        << QStringList() << 0 << 0;
+    QTest::newRow("open, device missing")
+        << QStringList{"open:$missing"} << "Cannot open $missing: No such file or directory"
+        << QStringList() << QStringList() << 0 << 0;
+    QTest::newRow("open, device held elsewhere")
+        << QStringList{"hold", "open:$pty"} << "Cannot open $pty: .+" << QStringList()
+        << QStringList() << 0 << 0;
+    QTest::newRow("device lost") << QStringList{"open", "lose"}
+                                 << "Lost .+ \\(.+\\); the port is closed" << QStringList()
+                                 << QStringList() << 0 << 0;
+    QTest::newRow("identity query unanswered")
+        << QStringList{"open", "click:btn_R_ID", "timeout"} << noAnswer.arg("identity query")
+        << QStringList() << open << 0 << 0;
+    // The field shows what came, as it always did; the note says it is cut off.
+    QTest::newRow("switching values cut off")
+        << QStringList{"open", "click:btn_R_DA", "rx:on1:150", "timeout"}
+        << noAnswer.arg("switching output query") << QStringList()
+        << open + QStringList{"lineEdit_R_DA1_on=150"} << 0 << 0;
+    QTest::newRow("switching answer complete")
+        << QStringList{"open", "click:btn_R_DA", "rx:on1:1\\roff1:2\\ron2:3\\roff2:4\\r", "timeout"}
+        << "" << QStringList()
+        << open + QStringList{"lineEdit_R_DA1_on=1", "lineEdit_R_DA1_off=2", "lineEdit_R_DA2_on=3",
+                              "lineEdit_R_DA2_off=4"}
+        << 0 << 0;
+    QTest::newRow("line preset setting unanswered")
+        << QStringList{"open", "click:btn_set_baud_rate", "timeout"}
+        << noAnswer.arg("line preset setting")
+        << QStringList{"Warning|Your operation failed. Please check your output parameters"} << open
+        << 0 << 0;
+    QTest::newRow("query, port closed")
+        << QStringList{"click:btn_R_ID"} << closed << QStringList() << QStringList() << 0 << 0;
+    QTest::newRow("switching setting, port closed")
+        << QStringList{"click:btn_set_DA"} << closed << QStringList() << QStringList() << 0 << 0;
+    QTest::newRow("measurement, port closed")
+        << QStringList{"click:btn_tk"} << closed << QStringList() << QStringList() << 0 << 0;
+    // Left pending, the setting would be decided by the frame, with a box.
+    QTest::newRow("automatic measurement setting, port closed, then a frame")
+        << QStringList{"click:btn_set_Auto_M", "open", "click:btn_td", "rx:DT:00001234\\r\\n"} << ""
+        << QStringList() << open + QStringList{"lineEdit_D=1234"} << 3 << 0;
+}
+
+void TestLink::statusBarSaysWhy()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, note);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, changed);
+    QFETCH(int, command);
+    QFETCH(int, pending);
+    const QString missing = dir->filePath("no-such-tty");
+    note.replace("$missing", QRegularExpression::escape(missing))
+        .replace("$pty", QRegularExpression::escape(peer->path()));
+    QMap<QString, QString> texts = widgetTexts(window.get());
+    QSerialPort holder;
+    for (const QString &step : steps) {
+        if (step == "open") {
+            QVERIFY(openPort(*window, *peer));
+        } else if (step.startsWith("open:")) {
+            QVERIFY(!openPortAt(*window, step == "open:$pty" ? peer->path() : missing));
+        } else if (step == "hold") {
+            holder.setPortName(peer->path());
+            QVERIFY(holder.open(QIODevice::ReadWrite));
+        } else if (step == "lose") {
+            peer->closeMaster();
+            QTRY_VERIFY(portClosed);
+        } else if (step == "timeout") {
+            QVERIFY(invoke(window.get(), "handleTimeout"));
+        } else if (step.startsWith("click:")) {
+            click(window.get(), step.mid(6).toLatin1().constData());
+        } else {
+            QVERIFY(step.startsWith("rx:"));
+            deliver(step.mid(3).toLatin1().replace("\\r", "\r").replace("\\n", "\n"));
+        }
+    }
+    const QString said = window->statusBar()->currentMessage();
+    QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(note)).match(said).hasMatch(),
+             qPrintable(said));
+    QCOMPARE(boxes->summary(), shown);
+    for (const QString &change : changed)
+        texts.insert(change.section('=', 0, 0), change.section('=', 1));
+    QCOMPARE(widgetTexts(window.get()), texts);
+    QCOMPARE(int(activeCommand), command);
+    QCOMPARE(int(pendingSetting), pending);
+    QVERIFY(!responseTimer->isActive());
 }
 
 void TestLink::openWithEachPreset_data()
@@ -472,8 +598,8 @@ void TestLink::repaintsFollowTheFrameRate()
 {
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    click(window.get(), "btn_tk");
     QVERIFY(openPort(*window, *peer));
+    click(window.get(), "btn_tk");
     auto *edit = child<QPlainTextEdit>(window.get(), "plainTextEdit");
     auto *distance = child<QLineEdit>(window.get(), "lineEdit_D");
     int paints = 0;
@@ -495,6 +621,83 @@ void TestLink::repaintsFollowTheFrameRate()
     QTRY_VERIFY(edit->verticalScrollBar()->maximum() > 0);
     QTRY_VERIFY(edit->cursorRect().top() >= 0 &&
                 edit->cursorRect().bottom() <= edit->viewport()->height());
+}
+
+void TestLink::viewStaysWhereScrolled_data()
+{
+    QTest::addColumn<QString>("away"); // how the operator scrolls away
+    QTest::addColumn<int>("scrollback");
+    QTest::addColumn<QString>("top"); // the line then at the top; empty: the same as before
+    QTest::newRow("wheel") << "wheel" << 0 << "";
+    QTest::newRow("scroll bar dragged") << "drag" << 0 << "";
+    // The next chunk goes to the operator's cursor, as it always did.
+    QTest::newRow("Ctrl+Home") << "home" << 0 << "line 201";
+    QTest::newRow("wheel, oldest lines dropped meanwhile") << "wheel" << 300 << "";
+}
+
+void TestLink::viewStaysWhereScrolled()
+{
+    QFETCH(QString, away);
+    QFETCH(int, scrollback);
+    QFETCH(QString, top);
+    if (scrollback > 0) {
+        view::setScrollbackLines(scrollback);
+        window = std::make_unique<Searial>();
+    }
+    const auto restore =
+        qScopeGuard([] { view::setScrollbackLines(view::kDefaultScrollbackLines); });
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(openPort(*window, *peer));
+    auto *edit = child<QPlainTextEdit>(window.get(), "plainTextEdit");
+    QScrollBar *bar = edit->verticalScrollBar();
+    const auto topLine = [edit] { return edit->cursorForPosition(QPoint(2, 2)).block().text(); };
+    int fed = 0;
+    // Ten lines a chunk.
+    const auto feed = [&](int lines) {
+        for (QByteArray chunk; lines > 0; chunk.clear()) {
+            for (int i = 0; i < 10 && lines > 0; ++i, --lines)
+                chunk += "line " + QByteArray::number(++fed) + "\r\n";
+            deliver(chunk);
+        }
+    };
+    feed(200);
+    const auto endInView = [edit] {
+        QTextCursor end(edit->document());
+        end.movePosition(QTextCursor::End);
+        return edit->cursorRect(end).bottom() <= edit->viewport()->height();
+    };
+
+    QTRY_VERIFY(bar->maximum() > 100 && endInView());
+
+    if (away == "wheel") {
+        const QPoint at(10, 10);
+        QWheelEvent up(at, edit->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120),
+                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(edit->viewport(), &up);
+    } else if (away == "drag") {
+        bar->setSliderDown(true);
+        bar->setSliderPosition(bar->maximum() / 2);
+        bar->setSliderDown(false);
+    } else {
+        QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier);
+    }
+    QVERIFY(!endInView());
+    if (top.isEmpty())
+        top = topLine();
+
+    // Data keeps arriving and the cursor keeps going to the end, frame after
+    // frame, but the view stays.
+    feed(150);
+    QTRY_VERIFY(!trafficDisplay->framePending());
+    QCOMPARE(topLine(), top);
+    QVERIFY(edit->textCursor().atEnd());
+    QVERIFY(display(*window).endsWith(QString("line %1\n").arg(fed)));
+
+    // Back at the bottom, it follows again.
+    bar->setValue(bar->maximum());
+    feed(50);
+    QTRY_VERIFY(topLine() != top && endInView());
 }
 
 void TestLink::send_data()

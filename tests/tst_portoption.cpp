@@ -155,7 +155,8 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("output"); // how stdout begins
         QTest::addColumn<QByteArray>("errors");
-        const QByteArray usage = "Usage: " + binary("orvante-usart").toLocal8Bit() + " [options]\n";
+        // The program's name, not the path it was started by.
+        const QByteArray usage = "Usage: orvante-usart [options]\n";
         const QByteArray version = "orvante-usart 1.0\n";
         QTest::newRow("--help") << QStringList{"--help"} << 0 << usage << QByteArray();
         QTest::newRow("--version") << QStringList{"--version"} << 0 << version << QByteArray();
@@ -165,6 +166,12 @@ private slots:
         QTest::newRow("toolkit switches")
             << QStringList{"-style", "fusion", "--reverse", "-stylesheet=a.qss", "--version"} << 0
             << version << QByteArray();
+        // No window to show: one line, not the toolkit's abort.
+        QTest::newRow("no display")
+            << QStringList() << 1 << QByteArray()
+            << QByteArray("orvante-usart: cannot show the window: no display (DISPLAY is not "
+                          "set). Run it on a desktop, on a virtual display (xvfb-run -a "
+                          "orvante-usart) or without one (orvante-usart -platform offscreen).\n");
     }
 
     void executable()

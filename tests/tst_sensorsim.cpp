@@ -30,21 +30,22 @@ QString startSimulator(QProcess &process, const QStringList &arguments)
     return QString::fromLocal8Bit(process.readLine()).trimmed();
 }
 
-bool openPort(QSerialPort &port, const QString &path)
+bool openPort(QSerialPort &port, const QString &path, int baud = 9600)
 {
     port.setPortName(path);
-    port.setBaudRate(QSerialPort::Baud9600);
+    port.setBaudRate(baud);
     return port.open(QIODevice::ReadWrite);
 }
 
-// Writes a command and collects the answer until it holds `size` bytes.
-QByteArray ask(QSerialPort &port, const QByteArray &command, int size)
+// Writes a command and collects the answer until it holds `size` bytes, or
+// for `ms` milliseconds.
+QByteArray ask(QSerialPort &port, const QByteArray &command, int size, int ms = 5000)
 {
     port.write(command);
     QByteArray answer;
     QElapsedTimer clock;
     clock.start();
-    while (answer.size() < size && clock.elapsed() < 5000) {
+    while (answer.size() < size && clock.elapsed() < ms) {
         if (port.bytesAvailable() > 0 || port.waitForReadyRead(100))
             answer += port.readAll();
     }
@@ -67,6 +68,8 @@ private slots:
     void servesPseudoTerminal_data();
     void servesPseudoTerminal();
     void survivesReopen();
+    void answersAtItsSpeedOnly_data();
+    void answersAtItsSpeedOnly();
     void lineDropClosesTheDevice();
 };
 
@@ -83,6 +86,9 @@ void tst_SensorSim::helpListsEveryOption()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
     const QByteArray help = process.readAllStandardOutput();
+    QVERIFY(help.startsWith("Usage: sensor-sim [options]\n"));
+    // Every option that takes a value says what it is without one.
+    QCOMPARE(help.count("Default:"), help.count(" <"));
     const char *options[] = {
         "--device",          "--link",           "--verbose",         "--profile",    "--distance",
         "--amplitude",       "--period",         "--jitter",          "--seed",       "--rate",
@@ -97,6 +103,7 @@ void tst_SensorSim::badOptions_data()
 {
     QTest::addColumn<QStringList>("arguments");
 
+    QTest::newRow("unknown option") << QStringList{"--bogus"};
     QTest::newRow("unknown profile") << QStringList{"--profile", "wobble"};
     QTest::newRow("preset out of range") << QStringList{"--preset", "8"};
     QTest::newRow("zero rate") << QStringList{"--rate", "0"};
@@ -236,6 +243,56 @@ void tst_SensorSim::survivesReopen()
     process.terminate();
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitCode(), 0);
+}
+
+void tst_SensorSim::answersAtItsSpeedOnly_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("baud"); // the port's
+    QTest::addColumn<int>("sensorBaud");
+    QTest::addColumn<QString>("heard"); // "frame", "nothing" or "garbled"
+    QTest::newRow("preset 4, port at 38400")
+        << QStringList{"--preset", "4"} << 38400 << 38400 << "frame";
+    QTest::newRow("preset 4, port at 9600")
+        << QStringList{"--preset", "4"} << 9600 << 38400 << "nothing";
+    QTest::newRow("preset 0, port at 115200") << QStringList() << 115200 << 9600 << "nothing";
+    // A pseudo-terminal carries the speed the program set, not its format.
+    QTest::newRow("preset 5 (7E1), port at 38400 8N1")
+        << QStringList{"--preset", "5"} << 38400 << 38400 << "frame";
+    QTest::newRow("measuring, port at 38400")
+        << QStringList{"--auto", "--rate", "50"} << 38400 << 9600 << "garbled";
+    QTest::newRow("measuring, port at 1200")
+        << QStringList{"--auto", "--rate", "50"} << 1200 << 9600 << "garbled";
+}
+
+// What the port hears of a single measurement; then, at the sensor's speed,
+// the sensor answers at once.
+void tst_SensorSim::answersAtItsSpeedOnly()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, baud);
+    QFETCH(int, sensorBaud);
+    QFETCH(QString, heard);
+    QProcess process;
+    const QString path = startSimulator(process, arguments);
+    QVERIFY(!path.isEmpty());
+    {
+        QSerialPort port;
+        QVERIFY2(openPort(port, path, baud), qPrintable(port.errorString()));
+        const QByteArray got = ask(port, "td\r\n", 1 << 20, 600);
+        if (heard == "frame")
+            QVERIFY2(got.startsWith("DT:000123"), got.toHex().constData());
+        else if (heard == "nothing")
+            QVERIFY2(got.isEmpty(), got.toHex().constData());
+        else
+            QVERIFY2(!got.isEmpty() && !got.contains("DT:"), got.toHex().constData());
+    }
+    QSerialPort port;
+    QVERIFY2(openPort(port, path, sensorBaud), qPrintable(port.errorString()));
+    port.clear();
+    QVERIFY(ask(port, "c\r\nIDR+F\r\n", 1 << 20, 600).contains("DEVICE-ID: 4061812A17\r\n"));
+    process.terminate();
+    QVERIFY(process.waitForFinished(10000));
 }
 
 void tst_SensorSim::lineDropClosesTheDevice()

@@ -65,6 +65,7 @@ TrafficDisplay::TrafficDisplay(QPlainTextEdit *display, int scrollbackLines, QOb
 void TrafficDisplay::showChunk(const QByteArray &chunk, bool hex)
 {
     m_pending = true;
+    noticeScrolling();
     if (!chunk.isEmpty()) {
         QTextDocument *document = m_display->document();
         const QTextCursor cursor = m_display->textCursor();
@@ -84,10 +85,36 @@ void TrafficDisplay::showChunk(const QByteArray &chunk, bool hex)
     }
     // After an insertion at the end the cursor already stands there. Moving it
     // through the editor anyway would scroll the view with every chunk, so
-    // only a cursor the operator has put elsewhere is moved (the view with it).
+    // only a cursor the operator has put elsewhere is moved.
     const QTextCursor cursor = m_display->textCursor();
     if (cursor.hasSelection() || !cursor.atEnd())
-        m_display->moveCursor(QTextCursor::End);
+        cursorToEnd();
+}
+
+void TrafficDisplay::cursorToEnd()
+{
+    QScrollBar *vertical = m_display->verticalScrollBar();
+    QScrollBar *horizontal = m_display->horizontalScrollBar();
+    const int top = vertical->value();
+    const int left = horizontal->value();
+    m_display->moveCursor(QTextCursor::End);
+    if (!m_following) {
+        vertical->setValue(top);
+        horizontal->setValue(left);
+    }
+    m_restedAt = vertical->value();
+}
+
+void TrafficDisplay::noticeScrolling()
+{
+    // The editor scrolls to its cursor without telling the scroll bar's
+    // listeners (Ctrl+Home, Ctrl+End), so a view moved since the display last
+    // placed it is found here: the operator moved it.
+    QScrollBar *bar = m_display->verticalScrollBar();
+    if (bar->value() == m_restedAt)
+        return;
+    m_restedAt = bar->value();
+    m_following = m_restedAt >= bar->maximum() - m_endSlack;
 }
 
 void TrafficDisplay::trimScrollback()
@@ -99,6 +126,11 @@ void TrafficDisplay::trimScrollback()
     // Every line moves up: the view cannot be scrolled by what it shows now,
     // so this frame repaints the whole of it.
     hold(m_display->viewport());
+    if (!m_following) {
+        QTextBlock block = document->begin();
+        for (int n = 0; n < excess && block.isValid(); ++n, block = block.next())
+            m_trimmedLines += block.lineCount();
+    }
     // The editor's own block limit moves a cursor over the oldest lines,
     // laying them out first (lines no one will see); selecting by position
     // inside an edit block lays nothing out.
@@ -171,36 +203,48 @@ void TrafficDisplay::present()
 void TrafficDisplay::follow()
 {
     // What the quiet insertions left out: the scroll bars' range, then the
-    // view scrolled to the cursor at the end.
+    // view scrolled to the cursor at the end, if it follows the end.
     QTextDocument *document = m_display->document();
     QWidget *viewport = m_display->viewport();
+    QScrollBar *bar = m_display->verticalScrollBar();
     const int rows = visibleRows();
+    noticeScrolling();
     // More new lines than the view shows (a fast sensor): none of what is on
     // screen stays, so the view jumps to the end and is painted anew. Placing
     // it by line numbers spares laying out the lines it jumps over, which
     // scrolling to the cursor would measure one by one.
-    const bool jump =
-        isHeld(viewport) || (m_changedFrom >= 0 && document->blockCount() - m_changedFrom > rows);
+    const bool jump = isHeld(viewport) || (m_following && m_changedFrom >= 0 &&
+                                           document->blockCount() - m_changedFrom > rows);
     if (jump)
         hold(viewport);
     keepGlyphsOfLastLines(rows);
     QAbstractTextDocumentLayout *layout = document->documentLayout();
     emit layout->documentSizeChanged(layout->documentSize());
-    if (jump) {
-        // Just above the end, so that scrolling to the cursor below comes to
-        // rest where it always does, as for a slow sensor, having measured
-        // only a line or two.
-        QScrollBar *bar = m_display->verticalScrollBar();
-        bar->setValue(qMax(0, bar->maximum() - 2));
+    if (m_following) {
+        if (jump) {
+            // Just above the end, so that scrolling to the cursor below comes
+            // to rest where it always does, as for a slow sensor, having
+            // measured only a line or two.
+            bar->setValue(qMax(0, bar->maximum() - 2));
+        }
+        m_display->ensureCursorVisible();
+        // The editor's range may reach a little past the line the cursor is
+        // on; where the view rests now counts as the end.
+        m_endSlack = qMax(0, bar->maximum() - bar->value());
+    } else if (m_trimmedLines > 0) {
+        bar->setValue(qMax(0, bar->value() - m_trimmedLines));
     }
-    m_display->ensureCursorVisible();
+    m_restedAt = bar->value();
+    m_trimmedLines = 0;
     // Otherwise scrolling moved what was already painted, and only the lines
-    // that changed since the last frame are painted again.
+    // that changed since the last frame are painted again (none, when they
+    // lie below a view that stays).
     if (!jump && m_changedFrom >= 0) {
         const QTextBlock changed = document->findBlockByNumber(m_changedFrom);
         if (changed.isValid()) {
             const int top = m_display->cursorRect(QTextCursor(changed)).top();
-            viewport->update(0, qMax(0, top), viewport->width(), viewport->height());
+            if (top < viewport->height())
+                viewport->update(0, qMax(0, top), viewport->width(), viewport->height());
         } else {
             viewport->update();
         }
@@ -224,11 +268,12 @@ bool TrafficDisplay::isHeld(QWidget *widget) const
 void TrafficDisplay::release()
 {
     m_frame.stop();
-    m_pending = false;
     m_sinceFrame.start();
     ++m_frames;
     if (m_display)
         follow();
+    // After follow(), whose holds belong to this frame.
+    m_pending = false;
 
     QWidget *shown = nullptr;
     for (const QPointer<QWidget> &widget : qAsConst(m_held)) {

@@ -45,7 +45,9 @@ public:
 
     // Inserts a chunk at the display's cursor (its hex digits or its text,
     // lines broken as displaylines.h says) and leaves the cursor at the end.
-    // The view follows with the next frame.
+    // The view follows with the next frame, if it was at the end: once the
+    // operator has scrolled away it stays where they put it until they
+    // scroll back to the bottom.
     void showChunk(const QByteArray &chunk, bool hex);
 
     // Call before changing a widget that changes with every chunk: its
@@ -55,8 +57,10 @@ public:
     // The frame interval (kFrameIntervalMs unless changed: benchmarks slow
     // it down to count a frame's work alone).
     void setFrameInterval(int ms) { m_intervalMs = ms; }
-    // Frames painted so far.
+    // Frames painted so far, and whether what was shown since the last one
+    // still waits for the next.
     int frames() const { return m_frames; }
+    bool framePending() const { return m_pending; }
 
     // Call once a chunk has been handled. A chunk that comes after a quiet
     // spell is painted at once (a slow sensor's frames appear without delay
@@ -76,6 +80,11 @@ private:
     void keepGlyphsOfLastLines(int rows);
     void follow();
     void release();
+    // The operator's scrolling decides whether the view follows the end:
+    // scrolled away, it stops; back at the bottom, it follows again.
+    void noticeScrolling();
+    // Moves the cursor to the end; a view that does not follow stays put.
+    void cursorToEnd();
 
     QPointer<QPlainTextEdit> m_display;
     int m_scrollback;
@@ -90,6 +99,14 @@ private:
     // First of the last lines, whose glyphs are kept between frames (-1: none).
     int m_glyphsFrom = -1;
     bool m_plainBackgrounds = false;
+    bool m_following = true;
+    // How far below the scroll bar's maximum following leaves the view.
+    int m_endSlack = 0;
+    // Where the display last left the view (the scroll bar's value).
+    int m_restedAt = 0;
+    // Lines removed from the top since the last frame, which a view that does
+    // not follow is moved up by, so that it keeps showing the same lines.
+    int m_trimmedLines = 0;
 };
 
 } // namespace view

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "protocol/steps.h"
+
+#include <QString>
+
+class QStatusBar;
+
+// Why something the operator tried did not happen, in the window's status
+// bar: a short line that stays until the next one replaces it or the next
+// command clears it. The boxes, the status label and the fields stay as they
+// are; this only says what they cannot.
+class StatusNotes
+{
+public:
+    explicit StatusNotes(QStatusBar *bar) : m_bar(bar) {}
+
+    // Open failed: the port as listed and the system's reason.
+    void openFailed(const QString &port, const QString &reason);
+    // Open pressed with no port in the list.
+    void noPortChosen();
+    // The device went away and the port was closed.
+    void deviceLost(const QString &port, const QString &reason);
+    // A response window ended without the complete answer it waited for;
+    // nothing when nothing was missing.
+    void noAnswer(const protocol::Unanswered &missing);
+    // A command button pressed while the port is closed: nothing was sent.
+    void portClosed();
+    void clear();
+
+private:
+    void show(const QString &text);
+
+    QStatusBar *m_bar;
+};
