@@ -12,6 +12,9 @@
 //   serial/    The serial line without widgets: port discovery, a preset on a
 //              port, when the device is gone, the traced write, free text, the
 //              display's line widths and the traffic log file.
+//   measure/   The distance history without widgets: every frame with its
+//              time in a bounded ring, per-second summaries, the statistics
+//              the chart and orvante-ctl measure --stats share, the CSV lines.
 //   console/   What the command-line programs share: stopping on a signal.
 //   sim/       The sensor model, and sensor-sim that serves it on a line.
 //   ctl/       orvante-ctl: the window's queries, settings and measurements for

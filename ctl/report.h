@@ -5,7 +5,6 @@
 // stderr, one line each that says what to do.
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -35,8 +34,5 @@ void printFields(const Fields &fields, bool json);
 
 // The answer's first bytes for a message, control characters as \xNN.
 QString quote(const QByteArray &answer);
-
-// ISO 8601 local time with milliseconds and the UTC offset.
-QString timestamp(const QDateTime &when);
 
 } // namespace ctl

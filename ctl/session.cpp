@@ -3,6 +3,7 @@
 #include "console/interrupts.h"
 #include "ctl/line.h"
 #include "ctl/report.h"
+#include "measure/timestamp.h"
 #include "protocol/answers.h"
 #include "protocol/commands.h"
 #include "protocol/exchange.h"
@@ -253,7 +254,7 @@ int measure(Line &line, const Invocation &inv)
     int seen = 0;
     QElapsedTimer sinceFrame;
     line.received = [&](const QByteArray &chunk) {
-        const QString now = timestamp(QDateTime::currentDateTime());
+        const QString now = measure::timestamp(QDateTime::currentDateTime());
         for (const QByteArray &distance : frames.take(chunk)) {
             if (wanted > 0 && seen >= wanted)
                 break;
