@@ -36,6 +36,16 @@ bool printLine(const QString &line)
     return printRaw(line.toUtf8() + '\n');
 }
 
+void printStatistics(const QString &line, bool besideCsv)
+{
+    if (!besideCsv) {
+        printLine(line);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+    std::fflush(stderr);
+}
+
 int fail(int status, const QString &message)
 {
     std::fprintf(stderr, "orvante-ctl: %s\n", message.toUtf8().constData());

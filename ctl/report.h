@@ -24,6 +24,10 @@ enum Status {
 bool printLine(const QString &line);
 bool printRaw(const QByteArray &bytes);
 
+// A measurement's statistics, one line: on stdout, or on stderr while stdout
+// carries CSV, which must stay clean for whatever reads it.
+void printStatistics(const QString &line, bool besideCsv);
+
 // "orvante-ctl: <message>" on stderr; returns `status`.
 int fail(int status, const QString &message);
 

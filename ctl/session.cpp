@@ -3,6 +3,7 @@
 #include "console/interrupts.h"
 #include "ctl/line.h"
 #include "ctl/report.h"
+#include "measure/statistics.h"
 #include "measure/timestamp.h"
 #include "protocol/answers.h"
 #include "protocol/commands.h"
@@ -253,6 +254,9 @@ int measure(Line &line, const Invocation &inv)
     FrameStream frames;
     int seen = 0;
     QElapsedTimer sinceFrame;
+    measure::Statistics stats;
+    QElapsedTimer clock;
+    clock.start();
     line.received = [&](const QByteArray &chunk) {
         const QString now = measure::timestamp(QDateTime::currentDateTime());
         for (const QByteArray &distance : frames.take(chunk)) {
@@ -260,6 +264,7 @@ int measure(Line &line, const Invocation &inv)
                 break;
             ++seen;
             sinceFrame.restart();
+            stats.add(clock.elapsed(), distance.toInt());
             // A reader that went away ends the measurement like Ctrl-C.
             if (!printLine(now + (inv.csv ? "," : " ") + QString::fromLatin1(distance)))
                 line.interrupt();
@@ -289,6 +294,9 @@ int measure(Line &line, const Invocation &inv)
         if (end == Line::End::Lost || end == Line::End::Interrupted)
             break;
     }
+    // Also when the measurement failed: the figures say what did come.
+    if (inv.stats)
+        printStatistics(stats.text(), inv.csv);
     if (line.isLost())
         return lost(line);
     line.send(kStop);
