@@ -21,6 +21,9 @@
 //              scripts, on protocol/ and serial/, QtCore only.
 //   view/      The traffic display's widgets: scroll-back and painting at the
 //              screen's pace (TrafficDisplay and the widgets it installs).
+//   chart/     The distance chart window (View > Distance chart): the plot,
+//              painted at the screen's pace from per-pixel-column summaries,
+//              and its controls.
 //   ui/        Designer forms compiled by uic (Ui_Searial, Ui_help) and the help
 //              window class.
 //   app/       main() and Searial, the one main window. Its slots are the whole

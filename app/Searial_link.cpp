@@ -5,6 +5,7 @@
 #include "app/logging.h"
 #include "app/messages.h"
 #include "app/state.h"
+#include "measure/recorder.h"
 #include "protocol/answers.h"
 #include "protocol/exchange.h"
 #include "protocol/steps.h"
@@ -193,6 +194,7 @@ void Searial::receive_data()
         logChunk(chunk);
 
     showDistanceFrame(chunk);
+    distanceRecorder->take(chunk);
     // Before the boxes below: what this chunk showed is on screen while the
     // operator reads them.
     trafficDisplay->present();
