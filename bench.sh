@@ -3,15 +3,19 @@
 #   - the receive path off screen: CPU per chunk at full line rate, text and
 #     hex, with the display at 10^3 and 10^5 lines; a 1 MiB chunk; memory;
 #   - start-up to first paint against a bare QMainWindow;
+#   - the distance chart off screen: a frame's cost for each time window, the
+#     recording's CPU and memory, the CSV export;
 #   - where the shared peer bench stands beside the project (../shared/peer-bench),
 #     the program and CuteCom on the same stream under Xvfb, at 886 and at 20
-#     frames a second (about 10 minutes).
+#     frames a second (about 10 minutes); and the program with the distance
+#     chart closed and open (1-minute window) at 886 frames/s (5 minutes).
 #
 #   ./bench.sh           all of the above
 #   ./bench.sh --quick   off screen only, shorter runs
 #   ./bench.sh --long    also hex at 20 frames/s for 10 minutes (ours and CuteCom's
 #                        hex output, CPU per minute) and 10^6 frames at line rate
-#                        under Xvfb (about an hour more)
+#                        under Xvfb, with the chart closed and open (about 1.5 hours
+#                        more)
 #
 # Figures depend on the machine and on what else it is doing: compare only
 # figures from the same run.
@@ -28,7 +32,8 @@ esac
 ensure_packages "${BUILD_PACKAGES[@]}"
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DORV_MANPAGES=OFF \
     "${ORV_CMAKE_ARGS[@]}" >/dev/null
-cmake --build build-release -j"$(nproc)" --target orvante-usart bench_receive bench_startup >/dev/null
+cmake --build build-release -j"$(nproc)" --target orvante-usart bench_receive bench_startup \
+    bench_chart >/dev/null
 
 echo "## Off screen"
 echo
@@ -36,11 +41,15 @@ if [ "$mode" = --quick ]; then
     build-release/bench_receive --seconds 5 --long-frames 0
     echo
     build-release/bench_startup 7
+    echo
+    build-release/bench_chart --repeat 100
     exit 0
 fi
 build-release/bench_receive --seconds 20
 echo
 build-release/bench_startup 15
+echo
+build-release/bench_chart
 
 peer=../shared/peer-bench
 if [ ! -x "$peer/compare.sh" ]; then
@@ -59,6 +68,19 @@ for rate in 886.1538461538462 20; do
     "$peer/compare.sh" "$rate" 60
 done
 
+# The chart's hook opens it with Ctrl+D once the usual clicks are done.
+chart=(--post-start "$PWD/bench/chart_post.sh")
+echo
+echo "## Under Xvfb, the distance chart closed and open (1-minute window), 886 frames/s"
+for i in 1 2; do
+    "$peer/run_orv.sh" "orv-closed-$i" 886.1538461538462 60
+    sleep 3
+    "$peer/run_orv.sh" "orv-chart-$i" 886.1538461538462 60 "${chart[@]}"
+    sleep 3
+done
+python3 "$peer/summarize.py" "$PEER_BENCH_RUNS"/orv-closed-[12].json \
+    "$PEER_BENCH_RUNS"/orv-chart-[12].json
+
 if [ "$mode" = --long ]; then
     echo
     echo "## Hex display at 20 frames/s for 10 minutes, CPU per minute"
@@ -68,5 +90,7 @@ if [ "$mode" = --long ]; then
     echo
     echo "## 10^6 frames at line rate, default scroll-back"
     "$peer/run_orv.sh" orv-long 886.1538461538462 1129
-    python3 "$peer/summarize.py" "$PEER_BENCH_RUNS/orv-long.json"
+    "$peer/run_orv.sh" orv-long-chart 886.1538461538462 1129 "${chart[@]}"
+    python3 "$peer/summarize.py" "$PEER_BENCH_RUNS/orv-long.json" \
+        "$PEER_BENCH_RUNS/orv-long-chart.json"
 fi

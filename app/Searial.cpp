@@ -2,6 +2,8 @@
 
 #include "app/messages.h"
 #include "app/state.h"
+#include "chart/chartwindow.h"
+#include "measure/recorder.h"
 #include "ui/help.h"
 #include "ui_Searial.h"
 #include "view/trafficdisplay.h"
@@ -20,6 +22,8 @@ Searial::Searial(QWidget *parent) : QMainWindow(parent), ui(new Ui_Searial)
     // Built for a stream left running for hours: bounded scroll-back, no undo
     // history, and repaints at the screen's pace rather than the line's.
     trafficDisplay = new view::TrafficDisplay(ui->plainTextEdit, view::scrollbackLines(), this);
+    // Recording starts now, whether the chart is ever opened or not.
+    distanceRecorder = new measure::Recorder(this);
     initConnections();
 }
 
@@ -60,6 +64,9 @@ void Searial::initConnections()
     connect(ui->action_exit, &QAction::triggered, this, &Searial::action_exit_port);
     connect(ui->action_version, &QAction::triggered, this, &Searial::action_version_port);
     connect(ui->action_help, &QAction::triggered, this, &Searial::action_help_port);
+    // One chart window; a second activation raises it.
+    connect(ui->action_chart, &QAction::triggered, this,
+            [this] { chart::ChartWindow::open(this, distanceRecorder); });
 
     // A vanished device (adapter unplugged) would otherwise report read errors
     // in a tight loop for ever; treat it as the operator pressing Close.

@@ -12,6 +12,9 @@
 //   serial/    The serial line without widgets: port discovery, a preset on a
 //              port, when the device is gone, the traced write, free text, the
 //              display's line widths and the traffic log file.
+//   measure/   The distance history without widgets: every frame with its
+//              time in a bounded ring, per-second summaries, the statistics
+//              the chart and orvante-ctl measure --stats share, the CSV lines.
 //   console/   What the programs' command lines share: --help, --version and
 //              a usage error; stopping on a signal.
 //   sim/       The sensor model, and sensor-sim that serves it on a line.
@@ -19,6 +22,9 @@
 //              scripts, on protocol/ and serial/, QtCore only.
 //   view/      The traffic display's widgets: scroll-back and painting at the
 //              screen's pace (TrafficDisplay and the widgets it installs).
+//   chart/     The distance chart window (View > Distance chart): the plot,
+//              painted at the screen's pace from per-pixel-column summaries,
+//              and its controls.
 //   ui/        Designer forms compiled by uic (Ui_Searial, Ui_help) and the help
 //              window class.
 //   app/       main() and Searial, the one main window. Its slots are the whole

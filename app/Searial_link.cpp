@@ -6,6 +6,7 @@
 #include "app/messages.h"
 #include "app/state.h"
 #include "app/statusnotes.h"
+#include "measure/recorder.h"
 #include "protocol/answers.h"
 #include "protocol/exchange.h"
 #include "protocol/steps.h"
@@ -230,6 +231,7 @@ void Searial::receive_data()
         logChunk(chunk);
 
     showDistanceFrame(chunk);
+    distanceRecorder->take(chunk);
     // Before the boxes below: what this chunk showed is on screen while the
     // operator reads them.
     trafficDisplay->present();

@@ -5,6 +5,7 @@
 
 QTimer *responseTimer = nullptr;
 view::TrafficDisplay *trafficDisplay = nullptr;
+measure::Recorder *distanceRecorder = nullptr;
 int rxByteCount = 0;
 QByteArray rxBuffer;
 QByteArray daCommandTemplate = protocol::kSwitchingSecondTemplate;

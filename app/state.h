@@ -12,6 +12,9 @@
 #include "serial/trafficlog.h"
 
 class QTimer;
+namespace measure {
+class Recorder;
+}
 namespace view {
 class TrafficDisplay;
 }
@@ -21,6 +24,8 @@ extern QTimer *responseTimer;
 // The traffic display, painted at the screen's pace with the distance field;
 // created by the main window.
 extern view::TrafficDisplay *trafficDisplay;
+// Every distance frame received, for the chart; created by the main window.
+extern measure::Recorder *distanceRecorder;
 // Bytes received since the last switching-output query (saturates at INT_MAX).
 extern int rxByteCount;
 // Text received since the last clear; what the response window parses.

@@ -86,6 +86,7 @@ QString readMeasure(const QCommandLineParser &parser, const QString &, Invocatio
     }
     inv->continuous = parser.isSet("count") || parser.isSet("seconds");
     inv->csv = parser.isSet("csv");
+    inv->stats = parser.isSet("stats");
     return takeSeconds(parser, &inv->durationMs);
 }
 
@@ -165,14 +166,16 @@ const CommandSpec kCommands[] = {
      "switching outputs: switch-on and switch-off distances",
      "Reads the switching outputs' switch-on (on1, on2) and switch-off (off1, off2) distances, "
      "in 0.1 mm."},
-    {"measure", Command::Measure, "measure [--count N | --seconds S] [--csv]",
+    {"measure", Command::Measure, "measure [--count N | --seconds S] [--csv] [--stats]",
      "measure once, or continuously (--count, --seconds)",
      "Measures once, or continuously with --count or --seconds, and prints one line per "
      "distance frame: the time it arrived (ISO 8601 local time with milliseconds and UTC "
      "offset) and the distance in 0.1 mm, separated by a space, or by a comma with --csv. "
      "Stop is sent when it ends, also on Ctrl-C (SIGINT), SIGTERM or SIGHUP, which end it with "
      "status 0. The first frame must come within 1000 ms, and every further one within 1000 ms "
-     "of the one before (status 3 otherwise).",
+     "of the one before (status 3 otherwise). With --stats it ends with one line of "
+     "statistics, in mm: count, rate (frames/s), last, min, max, mean, standard deviation "
+     "(n - 1) and peak to peak; on stdout, or on stderr with --csv, so the CSV stays clean.",
      nullptr, readMeasure},
     {"set line-preset", Command::SetLinePreset, "set line-preset N",
      "the sensor's own line preset, 0-7",
@@ -296,6 +299,7 @@ void addCommandOptions(QCommandLineParser &parser, Command command)
                           "N"});
         parser.addOption({"seconds", "Measure continuously for S seconds (0: until Ctrl-C).", "S"});
         parser.addOption({"csv", "Separate time and distance with a comma."});
+        parser.addOption({"stats", "End with the statistics of the frames (stderr with --csv)."});
         break;
     case Command::SetAnalog:
         parser.addOption({"range", "Current range: 0-20 or 4-20 (mA).", "0-20|4-20"});

@@ -38,6 +38,7 @@ struct Invocation
     int count = 0;
     qint64 durationMs = 0;
     bool csv = false;
+    bool stats = false; // statistics of the frames when it ends
 
     // set: the index the window's combo box would have (line preset 0..7;
     // auto 0 on, 1 off; analog range 0 for 0-20 mA, 1 for 4-20 mA; switching

@@ -36,6 +36,16 @@ bool printLine(const QString &line)
     return printRaw(line.toUtf8() + '\n');
 }
 
+void printStatistics(const QString &line, bool besideCsv)
+{
+    if (!besideCsv) {
+        printLine(line);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+    std::fflush(stderr);
+}
+
 int fail(int status, const QString &message)
 {
     std::fprintf(stderr, "orvante-ctl: %s\n", message.toUtf8().constData());
@@ -70,14 +80,6 @@ QString quote(const QByteArray &answer)
     const QString text =
         oneLine(QString::fromLatin1(shown.constData(), qMin(kShown, int(shown.size()))));
     return "'" + text + (shown.size() > kShown ? "...'" : "'");
-}
-
-QString timestamp(const QDateTime &when)
-{
-    // Local time that says its offset, so lines from different machines or
-    // either side of a clock change still compare.
-    const QDateTime local = when.toLocalTime();
-    return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
 }
 
 } // namespace ctl

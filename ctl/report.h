@@ -5,7 +5,6 @@
 // stderr, one line each that says what to do.
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -25,6 +24,10 @@ enum Status {
 bool printLine(const QString &line);
 bool printRaw(const QByteArray &bytes);
 
+// A measurement's statistics, one line: on stdout, or on stderr while stdout
+// carries CSV, which must stay clean for whatever reads it.
+void printStatistics(const QString &line, bool besideCsv);
+
 // "orvante-ctl: <message>" on stderr; returns `status`.
 int fail(int status, const QString &message);
 
@@ -36,8 +39,5 @@ void printFields(const Fields &fields, bool json);
 
 // The answer's first bytes for a message, control characters as \xNN.
 QString quote(const QByteArray &answer);
-
-// ISO 8601 local time with milliseconds and the UTC offset.
-QString timestamp(const QDateTime &when);
 
 } // namespace ctl

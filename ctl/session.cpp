@@ -3,6 +3,8 @@
 #include "console/interrupts.h"
 #include "ctl/line.h"
 #include "ctl/report.h"
+#include "measure/statistics.h"
+#include "measure/timestamp.h"
 #include "protocol/answers.h"
 #include "protocol/commands.h"
 #include "protocol/exchange.h"
@@ -257,13 +259,17 @@ int measure(Line &line, const Invocation &inv)
     FrameStream frames;
     int seen = 0;
     QElapsedTimer sinceFrame;
+    measure::Statistics stats;
+    QElapsedTimer clock;
+    clock.start();
     line.received = [&](const QByteArray &chunk) {
-        const QString now = timestamp(QDateTime::currentDateTime());
+        const QString now = measure::timestamp(QDateTime::currentDateTime());
         for (const QByteArray &distance : frames.take(chunk)) {
             if (wanted > 0 && seen >= wanted)
                 break;
             ++seen;
             sinceFrame.restart();
+            stats.add(clock.elapsed(), distance.toInt());
             // A reader that went away ends the measurement like Ctrl-C.
             if (!printLine(now + (inv.csv ? "," : " ") + QString::fromLatin1(distance)))
                 line.interrupt();
@@ -293,6 +299,9 @@ int measure(Line &line, const Invocation &inv)
         if (end == Line::End::Lost || end == Line::End::Interrupted)
             break;
     }
+    // Also when the measurement failed: the figures say what did come.
+    if (inv.stats)
+        printStatistics(stats.text(), inv.csv);
     if (line.isLost())
         return lost(line);
     line.send(kStop);

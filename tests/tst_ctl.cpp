@@ -104,6 +104,13 @@ private slots:
         row("frames in pieces", "--chunk-size 5 --chunk-gap 10", "measure --count 2", 0,
             frame + "{2}");
         row("half a second at 10 Hz", "", "measure --seconds 0.5", 0, frame + "{3,7}");
+        const QString stats = "count 3, rate \\d+\\.\\d frames/s, last 1234.5 mm, min 1234.5 mm, "
+                              "max 1234.5 mm, mean 1234.50 mm, std dev 0.00 mm, peak to peak "
+                              "0.0 mm\n";
+        row("statistics after the frames", "--rate 20", "measure --count 3 --stats", 0,
+            frame + "{3}" + stats);
+        row("statistics beside CSV", "--rate 20", "measure --count 3 --csv --stats", 0,
+            "(" + kTime + ",12345\n){3}", stats);
 
         row("line preset, read back", "", "set line-preset 4 && send --preset 4 PARAMETER", 0,
             "(?s).*baud:38400\r\n.*");

@@ -35,6 +35,7 @@ const Node kTree[] = {
     {"action_exit", "QAction", "Searial", "Exit"},
     {"action_version", "QAction", "Searial", "Versions"},
     {"action_help", "QAction", "Searial", "Help"},
+    {"action_chart", "QAction", "Searial", "Distance chart"},
     {"centralWidget", "QWidget", "Searial", nullptr},
     {"scrollArea", "QScrollArea", "centralWidget", nullptr},
     {"scrollAreaWidgetContents", "QWidget", "scrollArea", nullptr},
@@ -149,6 +150,7 @@ const Node kTree[] = {
     // Menus, tool bar and status bar
     {"menuBar", "QMenuBar", "Searial", nullptr},
     {"menu", "QMenu", "menuBar", "file"},
+    {"menu_view", "QMenu", "menuBar", "View"},
     {"menu_2", "QMenu", "menuBar", "About"},
     {"mainToolBar", "QToolBar", "Searial", nullptr},
     {"statusBar", "QStatusBar", "Searial", nullptr},
@@ -270,10 +272,10 @@ struct Count
 };
 
 const Count kCounts[] = {
-    {"QAction", 3},    {"QWidget", 8},   {"QScrollArea", 1},    {"QStackedWidget", 1},
+    {"QAction", 4},    {"QWidget", 8},   {"QScrollArea", 1},    {"QStackedWidget", 1},
     {"QGroupBox", 10}, {"QLabel", 36},   {"QLineEdit", 17},     {"QPushButton", 20},
     {"QComboBox", 6},  {"QCheckBox", 1}, {"QPlainTextEdit", 1}, {"QTextEdit", 1},
-    {"QMenuBar", 1},   {"QMenu", 2},     {"QToolBar", 1},       {"QStatusBar", 1},
+    {"QMenuBar", 1},   {"QMenu", 3},     {"QToolBar", 1},       {"QStatusBar", 1},
 };
 
 const char *const kCentredLabels[] = {"lab_status", "label",    "label_18",
@@ -936,12 +938,18 @@ void TestWidgetTree::menus()
     auto *exit = mainWindow->findChild<QAction *>("action_exit");
     auto *version = mainWindow->findChild<QAction *>("action_version");
     auto *help = mainWindow->findChild<QAction *>("action_help");
-    QVERIFY(bar && file && about && exit && version && help);
+    auto *view = widget<QMenu>("menu_view");
+    auto *chart = mainWindow->findChild<QAction *>("action_chart");
+    QVERIFY(bar && file && about && exit && version && help && view && chart);
 
+    // "file" and "About" as they always were, with "View" between them.
     QCOMPARE(mainWindow->menuBar(), bar);
-    QCOMPARE(bar->actions(), (QList<QAction *>{file->menuAction(), about->menuAction()}));
+    QCOMPARE(bar->actions(),
+             (QList<QAction *>{file->menuAction(), view->menuAction(), about->menuAction()}));
     QCOMPARE(file->actions(), QList<QAction *>{exit});
     QCOMPARE(about->actions(), (QList<QAction *>{version, help}));
+    QCOMPARE(view->actions(), QList<QAction *>{chart});
+    QCOMPARE(chart->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
 
     for (QAction *action : {exit, version, help}) {
         QVERIFY(action->shortcut().isEmpty());

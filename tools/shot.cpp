@@ -1,12 +1,15 @@
 // Drives the real main window the way an operator would (Scan, Open, a single
-// measurement, optionally a page and its queries) and saves a picture of it.
+// measurement, optionally a page and its queries, or a continuous measurement
+// watched in the distance chart) and saves a picture of it.
 // Used by `run.sh --screenshot` where there is no display, and to make the
 // README's screenshots.
 
 #include "app/Searial.h"
 #include "app/toolkit.h"
+#include "chart/chartwindow.h"
 #include "serial/ports.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QCommandLineParser>
@@ -63,7 +66,8 @@ int main(int argc, char **argv)
     const QCommandLineOption pageOption(
         "page", "Page to show: display (measures once), setting, or query (runs the queries).",
         "PAGE", "display");
-    parser.addOptions({portOption, outOption, pageOption});
+    const QCommandLineOption secondsOption("seconds", "How long the chart watches.", "S", "20");
+    parser.addOptions({portOption, outOption, pageOption, secondsOption});
     parser.process(app);
     if (!parser.isSet(portOption) || !parser.isSet(outOption)) {
         err << "--port and --out are required\n";
@@ -113,9 +117,18 @@ int main(int argc, char **argv)
             settle(1300); // one response window each
         }
     }
+    QWidget *shown = &window;
+    if (page == "chart") {
+        click(&window, "btn_tk");
+        window.findChild<QAction *>("action_chart")->trigger();
+        shown = window.findChild<chart::ChartWindow *>();
+        shown->resize(960, 480);
+        settle(int(parser.value(secondsOption).toDouble() * 1000));
+        click(&window, "btn_c");
+    }
     settle(300);
 
-    if (!window.grab().save(parser.value(outOption))) {
+    if (!shown->grab().save(parser.value(outOption))) {
         err << "could not write " << parser.value(outOption) << "\n";
         return 1;
     }

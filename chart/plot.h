@@ -1,0 +1,104 @@
+#pragma once
+
+// The distance over time, painted with QPainter at the screen's pace: at most
+// one paint per frame interval, and only when something it shows changed
+// (new frames, the window moving on with time, the cursor). Nothing is done
+// while it is hidden.
+//
+// What it paints comes from one summary per pixel column (measure::Columns):
+// new frames go into their column as they are taken, and a paint costs the
+// same for ten seconds or an hour at line rate. Each column is drawn from its
+// minimum to its maximum, so no spike is lost to the decimation.
+//
+// Above the plot it writes the statistics of the frames in view, the cursor
+// readout and the number of frames recorded; the x axis is the time back
+// from the right edge, whose clock time it names; the y axis is in mm.
+
+#include "measure/columns.h"
+
+#include <QTimer>
+#include <QWidget>
+
+namespace measure {
+class Recorder;
+}
+
+namespace chart {
+
+class Plot : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kFrameIntervalMs = 33;
+
+    explicit Plot(QWidget *parent = nullptr);
+
+    void setRecorder(measure::Recorder *recorder);
+
+    // The time window in ms; 0 for everything recorded.
+    void setSpan(qint64 ms);
+    qint64 span() const { return m_spanMs; }
+    // A paused view stays as it is; the recording goes on, and the count of
+    // frames recorded with it. Resuming jumps to now.
+    void setPaused(bool paused);
+    bool isPaused() const { return m_paused; }
+    // The distance axis: fitted to what is in view, or fixed (mm).
+    void setAutoscale();
+    void setRange(double lowMm, double highMm);
+    // The range shown now, in mm.
+    double lowMm() const { return m_lowMm; }
+    double highMm() const { return m_highMm; }
+
+    // Builds the view anew from the recorder (after a clear, a change of
+    // window or size, on resume and when shown).
+    void rebuild();
+    // One frame's work, as the frame timer does it: the new frames and the
+    // time that passed go into the view, which is repainted if it changed.
+    void sync();
+
+    // Statistics of the frames in view, as written above the plot.
+    const measure::Statistics &viewStatistics() const { return m_view; }
+    // Where the curve is drawn, in widget coordinates.
+    QRect plotArea() const;
+    // Paints (tests, benchmarks); the time taken is that of one frame.
+    void paintTo(QPainter &painter);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
+private:
+    // The view's time span [from, from + length) in ms.
+    qint64 viewFrom() const;
+    qint64 viewLength() const;
+    qint64 earliestRecorded() const;
+    void fitAllColumns();
+    void take(qint64 from, qint64 to);
+    void fitRange();
+    QString cursorText(QPoint *marker) const;
+
+    measure::Recorder *m_recorder = nullptr;
+    measure::Columns m_columns;
+    measure::Statistics m_view;
+    qint64 m_spanMs = 60000;
+    qint64 m_nowMs = 0;
+    qint64 m_allFromMs = 0;
+    qint64 m_taken = 0;    // frames of the recorder in the view
+    qint64 m_recorded = 0; // the count written above the plot
+    qint64 m_paintedSecond = -1;
+    bool m_paused = false;
+    bool m_stale = false; // the size changed since the view was built
+    bool m_autoscale = true;
+    double m_lowMm = 0;
+    double m_highMm = 1;
+    bool m_cursorMoved = false;
+    QPoint m_cursor{-1, -1};
+    QTimer m_frame;
+};
+
+} // namespace chart

@@ -1,0 +1,84 @@
+#include "measure/statistics.h"
+
+#include <cmath>
+
+namespace measure {
+
+namespace {
+
+// 0.1 mm as mm with `decimals` places.
+QString mm(double tenths, int decimals)
+{
+    return QString::number(tenths / 10.0, 'f', decimals) + " mm";
+}
+
+} // namespace
+
+void Statistics::add(qint64 ms, qint32 distance)
+{
+    if (m_count == 0) {
+        m_min = m_max = distance;
+        m_firstMs = ms;
+    } else {
+        m_min = qMin(m_min, distance);
+        m_max = qMax(m_max, distance);
+    }
+    ++m_count;
+    const double delta = distance - m_mean;
+    m_mean += delta / double(m_count);
+    m_m2 += delta * (distance - m_mean);
+    m_last = distance;
+    m_lastMs = ms;
+}
+
+void Statistics::merge(const Statistics &other)
+{
+    if (other.m_count == 0)
+        return;
+    if (m_count == 0) {
+        *this = other;
+        return;
+    }
+    const double n = double(m_count + other.m_count);
+    const double delta = other.m_mean - m_mean;
+    m_mean += delta * double(other.m_count) / n;
+    m_m2 += other.m_m2 + delta * delta * double(m_count) * double(other.m_count) / n;
+    m_count += other.m_count;
+    m_min = qMin(m_min, other.m_min);
+    m_max = qMax(m_max, other.m_max);
+    m_firstMs = qMin(m_firstMs, other.m_firstMs);
+    if (other.m_lastMs >= m_lastMs) {
+        m_lastMs = other.m_lastMs;
+        m_last = other.m_last;
+    }
+}
+
+double Statistics::standardDeviation() const
+{
+    return m_count < 2 ? 0.0 : std::sqrt(qMax(0.0, m_m2) / double(m_count - 1));
+}
+
+double Statistics::rate() const
+{
+    const qint64 span = m_lastMs - m_firstMs;
+    return m_count < 2 || span <= 0 ? 0.0 : double(m_count - 1) * 1000.0 / double(span);
+}
+
+QStringList Statistics::fields() const
+{
+    QStringList fields{QString("count %1").arg(m_count)};
+    if (m_count == 0)
+        return fields;
+    fields << QString("rate %1 frames/s").arg(rate(), 0, 'f', 1) << "last " + mm(m_last, 1)
+           << "min " + mm(m_min, 1) << "max " + mm(m_max, 1) << "mean " + mm(m_mean, 2)
+           << "std dev " + mm(standardDeviation(), 2)
+           << "peak to peak " + mm(double(m_max) - double(m_min), 1);
+    return fields;
+}
+
+QString Statistics::text() const
+{
+    return fields().join(", ");
+}
+
+} // namespace measure

@@ -1,0 +1,174 @@
+// The distance chart: what it paints keeps every extreme, a paused view
+// stays while the recording goes on, and against the simulated sensor at
+// line rate it counts every frame that was sent.
+
+#include "app/Searial.h"
+#include "app/state.h"
+#include "chart/chartwindow.h"
+#include "chart/plot.h"
+#include "measure/recorder.h"
+#include "serial/ports.h"
+#include "support/apphelpers.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+
+QImage render(chart::Plot &plot)
+{
+    QImage image(plot.size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    plot.paintTo(painter);
+    return image;
+}
+
+// The row of `mm` in a plot showing 0 to 1000 mm.
+int rowOf(const QRect &area, double mm)
+{
+    return int(std::lround(area.bottom() - mm / 1000.0 * (area.height() - 1)));
+}
+
+} // namespace
+
+class TestChart : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { resetExchangeState(); }
+    void extremesSurviveDecimation_data();
+    void extremesSurviveDecimation();
+    void pauseFreezesViewNotCount();
+    void countsEveryFrameAtLineRate();
+};
+
+void TestChart::extremesSurviveDecimation_data()
+{
+    QTest::addColumn<int>("at");
+    QTest::addColumn<int>("distance"); // 0.1 mm, against a floor of 500 mm
+    QTest::newRow("spike in the middle") << 500000 << 9000;
+    QTest::newRow("dip in the middle") << 612345 << 1000;
+    QTest::newRow("spike, the oldest frame") << 0 << 9999;
+    QTest::newRow("dip, the newest frame") << 999999 << 1;
+}
+
+// 10^6 frames, one a millisecond, on 800 columns: 1250 frames a column, and
+// the one that stands out is still drawn at its height, in its own column.
+void TestChart::extremesSurviveDecimation()
+{
+    QFETCH(int, at);
+    QFETCH(int, distance);
+    measure::Recorder recorder;
+    for (int i = 0; i < 1000000; ++i)
+        recorder.add(i, i == at ? distance : 5000 + i % 10);
+
+    chart::Plot plot;
+    plot.resize(800 + plot.width() - plot.plotArea().width(), 400);
+    const QRect area = plot.plotArea();
+    QCOMPARE(area.width(), 800);
+    plot.setSpan(1000000);
+    plot.setRecorder(&recorder);
+    plot.setRange(0, 1000);
+    QCOMPARE(plot.viewStatistics().count(), qint64(1000000));
+
+    const QImage image = render(plot);
+    const QRgb curve = image.pixel(area.left() + 400, rowOf(area, 500.45));
+    const int expectedX = area.left() + at / 1250;
+    const int row = rowOf(area, distance / 10.0);
+    QList<int> found;
+    for (int y = row - 1; y <= row + 1; ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixel(x, y) == curve && !found.contains(x))
+                found << x;
+    QCOMPARE(found, QList<int>{expectedX});
+}
+
+void TestChart::pauseFreezesViewNotCount()
+{
+    measure::Recorder recorder;
+    chart::Plot plot;
+    plot.resize(600, 300);
+    plot.setSpan(10000);
+    plot.setRecorder(&recorder);
+    for (int i = 0; i < 300; ++i)
+        recorder.add(10 * i, 4000 + i);
+    plot.sync();
+    QCOMPARE(plot.viewStatistics().count(), qint64(300));
+
+    plot.setPaused(true);
+    const QImage paused = render(plot);
+    for (int i = 300; i < 600; ++i)
+        recorder.add(10 * i, 9000 - i);
+    plot.sync();
+    const QImage later = render(plot);
+    QCOMPARE(plot.viewStatistics().count(), qint64(300));
+    QCOMPARE(plot.viewStatistics().maximum(), 4299);
+    const QRect area = plot.plotArea();
+    QCOMPARE(later.copy(area), paused.copy(area));
+    // Above the plot the number of frames recorded has moved on.
+    QVERIFY(later != paused);
+
+    plot.setPaused(false);
+    QCOMPARE(plot.viewStatistics().count(), qint64(600));
+    QCOMPARE(plot.viewStatistics().maximum(), 8700);
+    QVERIFY(render(plot).copy(area) != paused.copy(area));
+}
+
+// sensor-sim at 1000 frames/s for three seconds, the window on its line: the
+// chart counts as many frames as the simulator logged, with the same extremes.
+void TestChart::countsEveryFrameAtLineRate()
+{
+    Searial window;
+    QProcess sim;
+    sim.start(QCoreApplication::applicationDirPath() + "/sensor-sim",
+              {"--verbose", "--profile", "sine", "--amplitude", "3000", "--period", "700",
+               "--jitter", "40", "--rate", "1000"});
+    QVERIFY(sim.waitForReadyRead(5000));
+    QVERIFY(openPortAt(window, QString::fromLocal8Bit(sim.readLine()).trimmed()));
+
+    click(&window, "btn_tk");
+    QTest::qWait(3000);
+    click(&window, "btn_c");
+    // Quiet for a moment: the simulator has stopped.
+    qint64 total = -1;
+    while (total != distanceRecorder->total()) {
+        total = distanceRecorder->total();
+        QTest::qWait(300);
+    }
+    sim.terminate();
+    QVERIFY(sim.waitForFinished(5000));
+
+    QByteArray sent;
+    for (const QByteArray &line : sim.readAllStandardError().split('\n'))
+        if (line.startsWith("tx "))
+            sent += line.mid(line.indexOf(": ") + 2);
+    QList<int> distances;
+    QRegularExpressionMatchIterator frames =
+        QRegularExpression(R"(DT:(\d{8})\\r\\n)").globalMatch(QString::fromLatin1(sent));
+    while (frames.hasNext())
+        distances << frames.next().captured(1).toInt();
+    QVERIFY2(distances.size() > 2000, qPrintable(QString::number(distances.size())));
+
+    window.findChild<QAction *>("action_chart")->trigger();
+    auto *chart = window.findChild<chart::ChartWindow *>();
+    QVERIFY(chart);
+    window.findChild<QAction *>("action_chart")->trigger();
+    QCOMPARE(window.findChildren<chart::ChartWindow *>().size(), 1);
+    chart->findChild<QComboBox *>("cmb_span")->setCurrentText("all");
+    const measure::Statistics &view = chart->plot()->viewStatistics();
+    QCOMPARE(view.count(), qint64(distances.size()));
+    QCOMPARE(view.minimum(), *std::min_element(distances.begin(), distances.end()));
+    QCOMPARE(view.maximum(), *std::max_element(distances.begin(), distances.end()));
+    QCOMPARE(view.last(), distances.last());
+}
+
+QTEST_MAIN(TestChart)
+#include "tst_chart.moc"
