@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Performance figures, from a Release build (build-release/):
 #   - the receive path off screen: CPU per chunk at full line rate, text and
 #     hex, with the display at 10^3 and 10^5 lines; a 1 MiB chunk; memory;

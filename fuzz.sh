@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs each for
 # SECONDS (default 60), starting from its seeds in fuzz/corpus/<target>/.
 # Prints each target's runs and runs per second. A crash, a sanitizer report

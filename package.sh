@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing and builds the Debian package, with Qt 5, or with
 # --qt6 with Qt 6, or with --windows the Windows zip (a mingw-w64 cross build
 # against the Qt for Windows that tools/qt-mingw.sh builds once into a cache).

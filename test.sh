@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and runs the whole test suite through
 # CTest: with Qt 5 in build/, with --qt6 with Qt 6 in build-qt6/, or with
 # --sanitize with Qt 5 under AddressSanitizer, LeakSanitizer and

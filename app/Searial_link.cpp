@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Slots of the serial link: port scan, open/close, receive, send and the log.
 
 #include "app/Searial.h"

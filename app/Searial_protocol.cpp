@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Slots of the sensor protocol: laser and measurements, queries, settings, and
 // the answer steps of the receive path and the response window.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/state.h"
 
 #include "protocol/commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The distance chart off screen, with a history recorded at the full line
 // rate (886 frames/s). Prints three tables:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receive path under a sensor's full line rate, off screen: the real main
 // window on a pseudo-terminal, fed as a sensor feeds it. Prints one table:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up to first paint: the program's window against a bare QMainWindow of
 // the same size, each started as a fresh process, alternately, off screen.
 //

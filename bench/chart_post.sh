@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Peer-bench hook for a run with the distance chart open: the program's own
 # hook first (Scan, Open, Save the log), then View -> Distance chart through
 # its shortcut, Ctrl+D, once a click on the window's title label has given

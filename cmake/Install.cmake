@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Where the program goes. On Windows: the executables, img/, the licence and a
 # short README at the top of the folder, where windeployqt (or, for the
 # cross build, cmake/WindowsDeploy.cmake) puts the Qt and runtime libraries.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Run as a script (cmake -P) at build time: writes a help2man include file
 # with a COMMANDS section for a program that has commands, each with its own
 # --help (orvante-ctl): the command list is read from PROGRAM --help, each

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Manual pages, written by help2man from each program's own --help and
 # --version output at build time, so that they cannot drift from the options.
 # What --help does not say (NAME, DESCRIPTION, EXAMPLES, SEE ALSO, ...) comes

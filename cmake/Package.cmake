@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package, built by ./package.sh (cpack -G DEB), and on Windows the
 # zip of the program's folder (./package.sh --windows). Its dependencies
 # are what dpkg-shlibdeps finds the installed programs linking, so a Qt 5

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # openpty() for the simulator, the benchmark and the test helpers. glibc has it
 # in libc since 2.34 and in libutil before; other systems have neither <pty.h>
 # nor pseudo-terminals of this kind (Windows). orv_pty carries the library

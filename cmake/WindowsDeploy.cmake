@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows folder made self-contained, as windeployqt lays a program out:
 # the Qt DLLs the programs link beside them, the windows platform plugin in
 # platforms/ and the native look in styles/, the compiler's runtime DLLs, and

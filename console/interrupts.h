@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Ctrl-C (SIGINT), SIGTERM and SIGHUP as events on the event loop, for the

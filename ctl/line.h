@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The serial line to the sensor for one run of orvante-ctl: opened with one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvante-ctl: the sensor's queries, settings and measurements for scripts.
 
 #include "ctl/options.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ctl/session.h"
 
 #include "console/interrupts.h"

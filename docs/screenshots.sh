@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the README's screenshots: the program's window on a virtual X display,
 # connected to the simulated sensor, one picture per page, and the distance
 # chart after half a minute of a breathing, jittering target.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary bytes into every answer parser and the number
 // field. Besides crashes and sanitizer reports it checks the invariants that
 // the callers rely on and traps when one is broken.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target over the whole receive path: the main window, off screen,
 // on a pseudo-terminal, with the traffic log on. Each input puts the window
 // into one exchange state (idle, a measurement, a query with its response

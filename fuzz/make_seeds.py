@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the seed corpora of the fuzz targets into fuzz/corpus/<target>/.
 
 fuzz_answers takes an answer as it is. fuzz_receive reads its input with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A bounded history: keeps the newest 2^capacityBits items, numbered from the

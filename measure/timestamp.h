@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // How a frame's time is written, by orvante-ctl measure and the chart's CSV

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Outbound command bytes. Every command ends in CR LF; the ones that carry

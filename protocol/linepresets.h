@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The sensor's eight line presets: the index is what "ut+N" sends, what the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // sensor-sim: serves the simulated laser distance sensor on a pseudo-terminal
 // (default) or on a serial device, so the configuration tool can be run and
 // tested without the hardware.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The window keeps its 825 x 560 device pixels on a 192-dpi screen, built with
 # Qt 5 or Qt 6. Qt 6's offscreen platform plays such a screen; Qt 5's ignores
 # the setting, and a Qt 5 window is not scaled by DPI anyway.

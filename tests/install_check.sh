@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a scratch prefix and checks the installed layout the
 # way Debian's tools see it: the program beside its icon with a link in bin/
 # (listed in the install manifest), orvante-ctl without the GUI libraries,

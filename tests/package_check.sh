@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from the build and checks it without touching the
 # machine's own packages: its fields, its copyright and changelog, then its
 # files unpacked into a throwaway folder, where the programs are started. (The

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs a built Debian package with apt as an operator would, runs the
 # installed programs, and removes it again together with anything apt had to
 # add, also when a step fails. For CI's fresh machine (./package.sh then this);

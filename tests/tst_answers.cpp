@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parsing of the sensor's answers: distance frames, the three query answers,
 // the setting confirmations and the text of a received chunk.
 

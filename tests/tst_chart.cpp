@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The distance chart: what it paints keeps every extreme, a paused view
 // stays while the recording goes on, and against the simulated sensor at
 // line rate it counts every frame that was sent.

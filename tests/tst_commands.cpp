@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Outbound command bytes and the exchange codes.
 
 #include "protocol/commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvante-ctl against the simulated sensor, as a script runs it: what each
 // command prints and the status it ends with, when the sensor answers,
 // answers in pieces, refuses, stays silent or drops the line, and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The same operation through the window's buttons and through orvante-ctl
 // puts the same bytes on the line, write for write. Each front end has its
 // own pseudo-terminal, on whose far side a simulated sensor answers, so both

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // data_analysis: the value after a 3- or 4-byte key, one separator
 // byte skipped, up to the next CR; start positions below `len` only.
 

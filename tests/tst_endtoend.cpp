@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program against the simulated sensor, driven through its buttons as an
 // operator would: connect, measure, query, set, and the line's faults (late,
 // split and dropped answers).

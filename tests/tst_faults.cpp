@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults of the disk and of the device while the program works: the traffic
 // log failing under it, and the device vanishing while a box is open.
 

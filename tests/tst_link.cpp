@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial link against a pseudo-terminal: scan, open/close with each line
 // preset, the receive path and its log, free-text sending, and losing the device.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The distance history and its statistics: the figures against a plain
 // two-pass computation, frames cut from the stream however the reads fall,
 // and the CSV export read back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line: --port adds devices to Scan (first, and complains about
 // those that do not open), and the real executable answers --help, --version
 // and mistakes without opening a window, with no display at all.

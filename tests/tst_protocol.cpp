@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor protocol through the real window and a pseudo-terminal: command
 // bytes and write boundaries, distance frames, the three queries, the four
 // settings with their confirmations, and the busy rule.

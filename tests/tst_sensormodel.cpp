@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated sensor against the answer formats the program reads: fixed
 // positions, keyed lines and markers, checked by hand and with the program's
 // own parsers so that both sides are known to agree.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor-sim program as a process: its options, the pseudo-terminal it
 // serves, and how it ends.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a whole: its slot table, page switching, the menus, the
 // help windows and the two ways the program ends.
 

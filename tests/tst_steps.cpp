@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // When an answer is final, and what the setting steps make of it. A front end
 // that ends the response window as soon as the answer is final must show what
 // the whole window would: for every prefix that counts as final, no further

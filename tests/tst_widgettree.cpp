@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Widget trees of the main window and of the help window.
 //
 // A constructed `Searial` is examined through object names only, the way the

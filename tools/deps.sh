@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the scripts that build (run.sh, test.sh, package.sh, bench.sh,
 # fuzz.sh, tools/qt-mingw.sh): the Debian packages each needs, installed when
 # missing, and the build steps they share.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scales the program's icon to the sizes of an icon theme:
 //
 //   orv-iconsizes SOURCE.png OUTDIR NAME SIZE...

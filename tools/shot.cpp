@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the real main window the way an operator would (Scan, Open, a single
 // measurement, optionally a page and its queries, or a continuous measurement
 // watched in the distance chart) and saves a picture of it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A widget that leaves some of its pixels unpainted (a line edit's rounded

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "view/trafficdisplay.h"
 
 #include "serial/displaylines.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Plays the sensor's side of a serial line: a pseudo-terminal pair whose slave

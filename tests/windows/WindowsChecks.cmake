@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows build's checks, run by ./test.sh --windows on Linux: the suites
 # above under Wine, and three checks of what a Windows user gets: the zip has
 # every DLL its programs import, orvante-ctl.exe talks through a COM port, and

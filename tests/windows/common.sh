@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the COM-port and window checks: the zip unpacked into a work
 # folder, native simulators that log what they receive, and a COM port in
 # Wine that leads to one of them. Everything goes when the check ends.

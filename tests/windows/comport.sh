@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # orvante-ctl.exe from the zip, under Wine, through COM7, which Wine maps to a
 # native simulator's pseudo-terminal: `ports` lists COM7, and identity,
 # `measure --count 5 --csv` and a switching setting put exactly the bytes on

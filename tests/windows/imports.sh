@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Every DLL that an executable or DLL in the Windows zip imports is in the zip
 # (beside the programs, where Windows looks first) or is part of Windows (in
 # the Wine prefix's system32): a DLL left out fails here, not on a user's PC.

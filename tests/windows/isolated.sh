@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command with this machine's own serial devices out of Wine's reach:
 # Wine makes a COM port of every /dev/ttyS*, ttyUSB* and ttyACM* it finds, and
 # Scan (orvante-ctl ports) opens each one to see whether it can. Here those

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the Wine prefix the Windows checks run in (once), with a CJK font so
 # that the window's Chinese texts render, and puts the DLLs the test programs
 # load beside them.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # orvante-usart.exe from the zip under Wine, on the X display of the test run
 # (Xvfb): Scan lists COM7 (a native simulator's pseudo-terminal, mapped by
 # Wine), Open opens it, Single Measurement puts "td\r\n" on the wire. The
