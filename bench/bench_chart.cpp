@@ -14,6 +14,7 @@
 //
 //   build/bench_chart [--repeat N]
 
+#include "bench/figures.h"
 #include "chart/plot.h"
 #include "measure/recorder.h"
 
@@ -32,18 +33,8 @@
 
 namespace {
 
-constexpr double kLineRate = 115200.0 / 10 / 13; // 8N1: 10 bits a byte, 13 bytes a frame
-
-long rssKb()
-{
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
+using bench::kLineRate;
+using bench::rssKb;
 
 // A target that breathes and jitters, 1234.5 mm give or take 5, now and then
 // a spike.

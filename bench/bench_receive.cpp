@@ -17,6 +17,7 @@
 
 #include "app/Searial.h"
 #include "app/state.h"
+#include "bench/figures.h"
 #include "serial/ports.h"
 #include "view/trafficdisplay.h"
 
@@ -42,18 +43,8 @@
 
 namespace {
 
-constexpr double kLineRate = 115200.0 / 10 / 13; // 8N1: 10 bits a byte, 13 bytes a frame
-
-long rssKb()
-{
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
+using bench::kLineRate;
+using bench::rssKb;
 
 double threadCpuMs()
 {
