@@ -23,7 +23,14 @@ case "${1:-}" in
     *) echo "usage: $0 [--rebuild]" >&2; exit 2 ;;
 esac
 
-sources=${ORV_THIRD_PARTY:-$PWD/../shared/third-party}
+# The sources sit in shared/third-party beside the project's folder; a clone
+# made elsewhere on the same machine finds them at /work/shared.
+sources=${ORV_THIRD_PARTY:-}
+if [ -z "$sources" ]; then
+    for sources in "$PWD/../shared/third-party" /work/shared/third-party; do
+        [ -d "$sources" ] && break
+    done
+fi
 qtbase_tar=$sources/qtbase-opensource-src_5.15.8+dfsg.orig.tar.xz
 serialport_tar=$sources/qtserialport-everywhere-src-5.15.8.tar.xz
 prefix=$(mingw_qt_prefix)

@@ -9,10 +9,14 @@
 # Usage: isolated.sh COMMAND [ARGUMENTS]
 set -eu
 if [ "${ORV_ISOLATED:-}" != 1 ]; then
-    ns=-m
-    [ "$(id -u)" -eq 0 ] || ns="-r -m"
-    # shellcheck disable=SC2086
-    ORV_ISOLATED=1 exec unshare $ns sh "$0" "$@"
+    for ns in "-m" "-r -m"; do
+        # shellcheck disable=SC2086
+        if unshare $ns true 2>/dev/null; then
+            ORV_ISOLATED=1 exec unshare $ns sh "$0" "$@"
+        fi
+    done
+    echo "isolated.sh: cannot make a mount namespace (unshare -m, unshare -r -m)" >&2
+    exit 1
 fi
 for device in /dev/ttyS* /dev/ttyUSB* /dev/ttyACM*; do
     [ -e "$device" ] && mount --bind /dev/null "$device"
