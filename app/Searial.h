@@ -20,7 +20,8 @@
 //              a usage error; stopping on a signal.
 //   sim/       The sensor model, and sensor-sim that serves it on a line.
 //   ctl/       orvante-ctl: the window's queries, settings and measurements for
-//              scripts, on protocol/ and serial/, QtCore only.
+//              scripts, on protocol/, serial/, measure/ and console/, QtCore
+//              only.
 //   view/      The traffic display's widgets: scroll-back and painting at the
 //              screen's pace (TrafficDisplay and the widgets it installs).
 //   chart/     The distance chart window (View > Distance chart): the plot,
