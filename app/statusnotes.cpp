@@ -16,27 +16,10 @@ QString tr(const char *text)
 // What the window waited for, named as orvante-ctl names it.
 QString exchangeName(const protocol::Unanswered &missing)
 {
-    using namespace protocol;
-    switch (missing.command) {
-    case IdentityQuery:
-        return tr("identity query");
-    case AnalogQuery:
-        return tr("analog output query");
-    case SwitchingQuery:
-        return tr("switching output query");
-    default:
-        break;
-    }
-    switch (missing.setting) {
-    case LineSpeedSetting:
-        return tr("line preset setting");
-    case SwitchingFirstSetting:
-        return tr("switching output 1 setting");
-    case SwitchingSecondSetting:
-        return tr("switching output 2 setting");
-    default:
-        return QString();
-    }
+    const char *name = protocol::commandName(missing.command);
+    if (!name)
+        name = protocol::settingName(missing.setting);
+    return name ? tr(name) : QString();
 }
 
 } // namespace

@@ -28,11 +28,6 @@ double niceStep(double raw)
     return (f <= 1 ? 1 : f <= 2 ? 2 : f <= 5 ? 5 : 10) * power;
 }
 
-QString mm(qint32 tenths)
-{
-    return QString::number(tenths / 10.0, 'f', 1) + " mm";
-}
-
 } // namespace
 
 Plot::Plot(QWidget *parent) : QWidget(parent)
@@ -266,7 +261,7 @@ QString Plot::cursorText(QPoint *marker) const
             area.bottom() - (s.distance / 10.0 - m_lowMm) / range * (area.height() - 1);
         *marker = QPoint(m_cursor.x(), int(std::lround(y)));
         return m_recorder->wallTime(s.ms).toString(QStringLiteral("HH:mm:ss.zzz")) + "   " +
-               mm(s.distance);
+               measure::mmText(s.distance);
     }
     // Older than the frames kept: the column's summary.
     measure::Statistics column;
@@ -278,7 +273,7 @@ QString Plot::cursorText(QPoint *marker) const
     if (column.isEmpty())
         return QString();
     return m_recorder->wallTime(column.firstMs()).toString(QStringLiteral("HH:mm:ss")) + "   min " +
-           mm(column.minimum()) + ", max " + mm(column.maximum());
+           measure::mmText(column.minimum()) + ", max " + measure::mmText(column.maximum());
 }
 
 void Plot::paintTo(QPainter &painter)

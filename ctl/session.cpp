@@ -99,8 +99,9 @@ Fields queryFields(quint8 command, const Answer &answer)
     }
 }
 
-int query(Line &line, quint8 command, const QByteArray &bytes, const QString &what, bool json)
+int query(Line &line, quint8 command, const QByteArray &bytes, bool json)
 {
+    const QString what = commandName(command);
     Answer answer;
     beginQuery(command, answer.text, answer.count);
     line.received = [&answer](const QByteArray &chunk) { answer.take(chunk); };
@@ -134,9 +135,9 @@ int query(Line &line, quint8 command, const QByteArray &bytes, const QString &wh
 
 // A setting decided at the end of a response window (line speed, either
 // switching-output command), or as soon as its verdict can no longer change.
-int timedOutcome(Line &line, quint8 pending, Answer &answer, const QString &what,
-                 const QString &command)
+int timedOutcome(Line &line, quint8 pending, Answer &answer, const QString &command)
 {
+    const QString what = settingName(pending);
     line.wait(kResponseWindowMs, [&] {
         return settingVerdict(pending, answer.text, answer.count) != Verdict::Undecided;
     });
@@ -155,7 +156,7 @@ int setLinePreset(Line &line, const Invocation &inv)
     Answer answer;
     line.received = [&answer](const QByteArray &chunk) { answer.take(chunk); };
     line.send(lineSpeedCommand(inv.index));
-    return timedOutcome(line, LineSpeedSetting, answer, "line preset setting", "set line-preset");
+    return timedOutcome(line, LineSpeedSetting, answer, "set line-preset");
 }
 
 int setSwitching(Line &line, const Invocation &inv)
@@ -179,13 +180,13 @@ int setSwitching(Line &line, const Invocation &inv)
         return lost(line);
     const Step step = timedSettingStep(pending, answer.text, answer.count, {second, {}, {}});
     if (step.action == Action::Failed)
-        return refused("switching output 1 setting", "set switching", answer);
+        return refused(settingName(pending), "set switching", answer);
     if (step.action != Action::SendSecond)
-        return incomplete("switching output 1 setting", "no decision", answer);
+        return incomplete(settingName(pending), "no decision", answer);
     answer.restart();
     for (const QByteArray &part : step.writes)
         line.send(part);
-    return timedOutcome(line, step.next, answer, "switching output 2 setting", "set switching");
+    return timedOutcome(line, step.next, answer, "set switching");
 }
 
 int setAuto(Line &line, const Invocation &inv)
@@ -204,10 +205,10 @@ int setAuto(Line &line, const Invocation &inv)
     if (line.isLost())
         return lost(line);
     if (answer.raw.isEmpty())
-        return noAnswer("automatic measurement setting");
+        return noAnswer(settingName(pending));
     if (chunkSettingStep(pending, answer.raw).action == Action::Succeeded)
         return accepted();
-    return refused("automatic measurement setting", "set auto", answer);
+    return refused(settingName(pending), "set auto", answer);
 }
 
 // The window goes on with the first chunk that begins with 'DAC'; in a
@@ -240,8 +241,8 @@ int setAnalog(Line &line, const Invocation &inv)
     const Step step = distancesStep(answer.raw, typed);
     if (step.action != Action::SendDistances) {
         if (answer.raw.isEmpty())
-            return noAnswer("analog output setting");
-        return refused("analog output setting", "set analog", answer);
+            return noAnswer(settingName(AnalogSetting));
+        return refused(settingName(AnalogSetting), "set analog", answer);
     }
     // As in the window, the answer to the distances is not examined.
     for (const QByteArray &part : step.writes)
@@ -393,11 +394,11 @@ int run(const Invocation &inv)
                                     .arg(path, reason));
     switch (inv.command) {
     case Command::Identity:
-        return query(line, IdentityQuery, kIdentityQuery, "identity query", inv.json);
+        return query(line, IdentityQuery, kIdentityQuery, inv.json);
     case Command::Analog:
-        return query(line, AnalogQuery, kAnalogQuery, "analog output query", inv.json);
+        return query(line, AnalogQuery, kAnalogQuery, inv.json);
     case Command::Switching:
-        return query(line, SwitchingQuery, kSwitchingQuery, "switching output query", inv.json);
+        return query(line, SwitchingQuery, kSwitchingQuery, inv.json);
     case Command::Measure:
         return measure(line, inv);
     case Command::SetLinePreset:

@@ -31,26 +31,28 @@ bool Columns::advanceTo(qint64 ms)
     return true;
 }
 
-void Columns::add(qint64 ms, qint32 distance)
+Statistics *Columns::columnFor(qint64 ms)
 {
     const qint64 index = indexOf(ms);
     if (index > m_newest)
         advanceTo(ms);
     else if (index < oldest())
-        return;
-    m_slots[slot(index)].add(ms, distance);
+        return nullptr;
+    return &m_slots[slot(index)];
+}
+
+void Columns::add(qint64 ms, qint32 distance)
+{
+    if (Statistics *column = columnFor(ms))
+        column->add(ms, distance);
 }
 
 void Columns::add(const Statistics &summary)
 {
     if (summary.isEmpty())
         return;
-    const qint64 index = indexOf(summary.firstMs());
-    if (index > m_newest)
-        advanceTo(summary.firstMs());
-    else if (index < oldest())
-        return;
-    m_slots[slot(index)].merge(summary);
+    if (Statistics *column = columnFor(summary.firstMs()))
+        column->merge(summary);
 }
 
 void Columns::coarsen()

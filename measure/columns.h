@@ -45,6 +45,9 @@ public:
     Statistics total() const;
 
 private:
+    // The column that holds `ms`, the window moved on to it first if it is
+    // newer; null when it is older than the oldest.
+    Statistics *columnFor(qint64 ms);
     // Indices below 0 occur while the window still reaches back before time 0.
     size_t slot(qint64 index) const { return size_t(((index % count()) + count()) % count()); }
 

@@ -5,15 +5,10 @@
 
 namespace measure {
 
-namespace {
-
-// 0.1 mm as mm with `decimals` places.
-QString mm(double tenths, int decimals)
+QString mmText(double tenths, int decimals)
 {
     return QString::number(tenths / 10.0, 'f', decimals) + " mm";
 }
-
-} // namespace
 
 void Statistics::add(qint64 ms, qint32 distance)
 {
@@ -70,10 +65,10 @@ QStringList Statistics::fields() const
     QStringList fields{QString("count %1").arg(m_count)};
     if (m_count == 0)
         return fields;
-    fields << QString("rate %1 frames/s").arg(rate(), 0, 'f', 1) << "last " + mm(m_last, 1)
-           << "min " + mm(m_min, 1) << "max " + mm(m_max, 1) << "mean " + mm(m_mean, 2)
-           << "std dev " + mm(standardDeviation(), 2)
-           << "peak to peak " + mm(double(m_max) - double(m_min), 1);
+    fields << QString("rate %1 frames/s").arg(rate(), 0, 'f', 1) << "last " + mmText(m_last)
+           << "min " + mmText(m_min) << "max " + mmText(m_max) << "mean " + mmText(m_mean, 2)
+           << "std dev " + mmText(standardDeviation(), 2)
+           << "peak to peak " + mmText(double(m_max) - double(m_min));
     return fields;
 }
 

@@ -16,6 +16,9 @@
 
 namespace measure {
 
+// A distance in 0.1 mm as the figures write it: "1234.5 mm".
+QString mmText(double tenths, int decimals = 1);
+
 class Statistics
 {
 public:

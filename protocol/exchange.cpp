@@ -3,6 +3,38 @@
 
 namespace protocol {
 
+const char *commandName(quint8 command)
+{
+    switch (command) {
+    case IdentityQuery:
+        return "identity query";
+    case AnalogQuery:
+        return "analog output query";
+    case SwitchingQuery:
+        return "switching output query";
+    default:
+        return nullptr;
+    }
+}
+
+const char *settingName(quint8 setting)
+{
+    switch (setting) {
+    case LineSpeedSetting:
+        return "line preset setting";
+    case AnalogSetting:
+        return "analog output setting";
+    case SwitchingFirstSetting:
+        return "switching output 1 setting";
+    case SwitchingSecondSetting:
+        return "switching output 2 setting";
+    case AutoMeasureSetting:
+        return "automatic measurement setting";
+    default:
+        return nullptr;
+    }
+}
+
 bool isBusy(quint8 activeCommand)
 {
     return activeCommand != Idle;

@@ -30,6 +30,12 @@ enum Setting : quint8 {
     AutoMeasureSetting = 5,
 };
 
+// What a query or setting is called where a program names it to the operator
+// (orvante-ctl's messages, the window's status bar): "identity query", "line
+// preset setting", ... Null for the measurements, Idle and NoSetting.
+const char *commandName(quint8 command);
+const char *settingName(quint8 setting);
+
 // Queries and settings must not overlap a command in flight.
 bool isBusy(quint8 activeCommand);
 
