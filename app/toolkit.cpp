@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/toolkit.h"
 
-#include <QByteArray>
+#include <QGuiApplication>
 
 void prepareToolkit()
 {
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-    // Qt 6 scales a window by the screen's DPI, Qt 5 by default does not: keep
-    // the fixed 825 x 560 window in device pixels on both, fonts following the
-    // DPI as with Qt 5. QT_ENABLE_HIGHDPI_SCALING=1 asks either for scaling.
-    if (!qEnvironmentVariableIsSet("QT_ENABLE_HIGHDPI_SCALING"))
-        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    // Qt 5 grows the fonts with the screen's DPI but keeps the fixed layout in
+    // device pixels, which cuts captions off at 150 %. Scaled as a whole, the
+    // window keeps its 825 x 560 layout in logical pixels on every screen
+    // (Qt 6 always scales).
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
 #endif
+    // 150 % must give 1.5, not 2 (rounded) with fonts shrunk to fit.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Toolkit settings that have to be made before the QApplication exists, so
-// that the window looks the same built with Qt 5 or Qt 6.
+// Toolkit settings that have to be made before the QApplication exists: the
+// window scales with the display as a whole (150 % is 1.5), with Qt 5 as with
+// Qt 6, so that its fixed layout is never cut.
 void prepareToolkit();

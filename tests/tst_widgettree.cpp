@@ -8,6 +8,7 @@
 // The tables below list the objects in creation order.
 
 #include "app/Searial.h"
+#include "app/toolkit.h"
 #include "protocol/linepresets.h"
 #include "ui/help.h"
 
@@ -428,6 +429,7 @@ private slots:
     void spacers();
     void menus();
     void initialState();
+    void textsFit();
 
     // Help window
     void helpTree();
@@ -993,6 +995,58 @@ void TestWidgetTree::initialState()
     QVERIFY(!widget<QTextEdit>("lint_send_data")->isReadOnly());
 }
 
+// Every caption on every page is whole: no text is wider than the widget that
+// shows it. Run at 100 % and, on an X screen of 120, 144 and 192 dpi, at 125,
+// 150 and 200 %, where Qt 5 without scaling cut them off.
+void TestWidgetTree::textsFit()
+{
+    if (QGuiApplication::platformName() == "offscreen")
+        QSKIP("the offscreen platform's default font (12 pt) is larger than a desktop's");
+    // The screen's DPI comes from its size in millimetres, hence the tolerance.
+    if (qEnvironmentVariableIsSet("ORV_EXPECT_SCALE")) {
+        const qreal scale = mainWindow->devicePixelRatioF();
+        QVERIFY2(qAbs(scale - qEnvironmentVariable("ORV_EXPECT_SCALE").toDouble()) < 0.01,
+                 qPrintable(QString("scaled by %1").arg(scale)));
+    }
+    auto *pages = widget<QStackedWidget>("stackedWidget");
+    const int shown = pages->currentIndex();
+    mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(mainWindow));
+    QStringList cut;
+    for (int page = 0; page < pages->count(); ++page) {
+        pages->setCurrentIndex(page);
+        QCoreApplication::processEvents();
+        for (QWidget *w : mainWindow->findChildren<QWidget *>()) {
+            if (!w->isVisible() || w->objectName().isEmpty())
+                continue;
+            QString text;
+            int room = 0;
+            if (auto *label = qobject_cast<QLabel *>(w)) {
+                text = label->text();
+                room = label->contentsRect().width();
+            } else if (auto *button = qobject_cast<QPushButton *>(w)) {
+                text = button->text();
+                room = button->width();
+            } else if (auto *box = qobject_cast<QGroupBox *>(w)) {
+                text = box->title();
+                room = box->width();
+            } else if (auto *check = qobject_cast<QCheckBox *>(w)) {
+                QStyleOptionButton option;
+                option.initFrom(check);
+                text = check->text();
+                room = check->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, check).width();
+            }
+            const int needed = w->fontMetrics().horizontalAdvance(text);
+            if (needed > room)
+                cut << QString("%1 on page %2: \"%3\" needs %4 px, has %5")
+                           .arg(w->objectName()).arg(page).arg(text).arg(needed).arg(room);
+        }
+    }
+    pages->setCurrentIndex(shown);
+    mainWindow->hide();
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
+}
+
 // ---------------------------------------------------------------------------
 // Help window
 
@@ -1071,5 +1125,15 @@ void TestWidgetTree::helpTexts()
     QCOMPARE(other.findChild<QPlainTextEdit *>("plainTextEdit")->toPlainText(), kHelpText);
 }
 
-QTEST_MAIN(TestWidgetTree)
+// The window's own toolkit settings (scaling with the screen) before the
+// application exists, so that a run on a high-DPI screen sees what the
+// program does.
+int main(int argc, char **argv)
+{
+    prepareToolkit();
+    QApplication app(argc, argv);
+    TestWidgetTree test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_widgettree.moc"
