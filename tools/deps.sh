@@ -68,8 +68,11 @@ build_project() {
 # its tests run under Wine on a virtual display.
 WINDOWS_BUILD_PACKAGES=(cmake make mingw-w64 g++-mingw-w64-x86-64-posix unzip)
 WINDOWS_TEST_PACKAGES=(wine wine64 fonts-wine xvfb xauth xdotool imagemagick fonts-wqy-microhei)
+# The Qt for Windows that tools/qt-mingw.sh builds: its version names the
+# source tarballs, their folders and the cache.
+ORV_QT_WINDOWS_VERSION=5.15.8
 mingw_qt_prefix() {
-    echo "${ORV_QT_MINGW:-${XDG_CACHE_HOME:-$HOME/.cache}/orvante-usart/qt-5.15.8-mingw64}"
+    echo "${ORV_QT_MINGW:-${XDG_CACHE_HOME:-$HOME/.cache}/orvante-usart/qt-$ORV_QT_WINDOWS_VERSION-mingw64}"
 }
 
 # build_windows DIR TESTS: the cross build in DIR (Release), with the test

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds Qt 5.15.8 for Windows (x86_64-w64-mingw32) from the source tarballs in
-# ../shared/third-party, once, into a cache folder outside the tree that later
+# Builds Qt for Windows (x86_64-w64-mingw32; the version is set in tools/deps.sh)
+# from its source tarballs, once, into a cache folder outside the tree that later
 # runs reuse. Only what the programs and their tests use: Core, Gui, Widgets,
 # Test, SerialPort, the windows and offscreen platform plugins and the
 # windowsvista style.
@@ -10,8 +10,11 @@
 #                                prints the Qt prefix on the last line
 #   tools/qt-mingw.sh --rebuild  throw the cached Qt away and build it again
 #
-# The cache is $ORV_QT_MINGW, or ~/.cache/orvante-usart/qt-5.15.8-mingw64.
-# A cold build takes about half an hour on two cores.
+# The tarballs are in $ORV_THIRD_PARTY, or in shared/third-party beside the
+# project's folder. The cache is $ORV_QT_MINGW, or
+# ~/.cache/orvante-usart/qt-<version>-mingw64. A cold build takes about half an
+# hour on two cores. The licence texts of Qt and of what it bundles are taken
+# from the sources into the cache's licenses/ (tools/qt-notices.py).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/deps.sh
@@ -23,17 +26,20 @@ case "${1:-}" in
     *) echo "usage: $0 [--rebuild]" >&2; exit 2 ;;
 esac
 
-# The sources sit in shared/third-party beside the project's folder; a clone
-# made elsewhere on the same machine finds them at /work/shared.
-sources=${ORV_THIRD_PARTY:-}
-if [ -z "$sources" ]; then
-    for sources in "$PWD/../shared/third-party" /work/shared/third-party; do
-        [ -d "$sources" ] && break
-    done
-fi
-qtbase_tar=$sources/qtbase-opensource-src_5.15.8+dfsg.orig.tar.xz
-serialport_tar=$sources/qtserialport-everywhere-src-5.15.8.tar.xz
+# The sources: named by ORV_THIRD_PARTY, or in shared/third-party beside the
+# project's folder (as CI lays a clone out).
+sources=${ORV_THIRD_PARTY:-$(cd .. && pwd)/shared/third-party}
+v=$ORV_QT_WINDOWS_VERSION
+qtbase_tar=$sources/qtbase-opensource-src_$v+dfsg.orig.tar.xz
+serialport_tar=$sources/qtserialport-everywhere-src-$v.tar.xz
 prefix=$(mingw_qt_prefix)
+for tar in "$qtbase_tar" "$serialport_tar"; do
+    [ -f "$tar" ] || {
+        echo "missing Qt source $tar: put the tarballs in shared/third-party beside the" \
+             "project's folder, or name their folder in ORV_THIRD_PARTY" >&2
+        exit 1
+    }
+done
 
 # What the cached build was made from and with: a change to either rebuilds.
 configure_flags=(
@@ -47,20 +53,20 @@ configure_flags=(
 )
 recipe="$(sha256sum "$qtbase_tar" "$serialport_tar" | cut -d' ' -f1) ${configure_flags[*]}"
 
-# The licence a copy of these DLLs goes with.
-copy_licence() {
+# The licences a copy of these DLLs goes with: Qt's, and the notices of the
+# third-party code this configuration compiled into them.
+copy_licences() {
+    ensure_packages python3
     mkdir -p "$prefix/licenses"
-    tar -xJf "$qtbase_tar" -O qtbase-everywhere-src-5.15.8/LICENSE.LGPL3 >"$prefix/licenses/LICENSE.LGPL3"
+    tar -xJf "$qtbase_tar" -O "qtbase-everywhere-src-$v/LICENSE.LGPL3" >"$prefix/licenses/LICENSE.LGPL3"
+    python3 tools/qt-notices.py "$qtbase_tar" "$prefix"
 }
 
 if [ "$rebuild" -eq 0 ] && [ -f "$prefix/.recipe" ] && [ "$(cat "$prefix/.recipe")" = "$recipe" ]; then
-    [ -s "$prefix/licenses/LICENSE.LGPL3" ] || copy_licence
+    [ -s "$prefix/licenses/LICENSE.LGPL3" ] && [ -s "$prefix/licenses/third-party.list" ] || copy_licences
     echo "$prefix"
     exit 0
 fi
-for tar in "$qtbase_tar" "$serialport_tar"; do
-    [ -f "$tar" ] || { echo "missing Qt source: $tar (set ORV_THIRD_PARTY)" >&2; exit 1; }
-done
 ensure_packages "${WINDOWS_BUILD_PACKAGES[@]}" perl python3 xz-utils
 
 start=$SECONDS
@@ -84,18 +90,18 @@ tar -xJf "$serialport_tar" -C "$work"
 mkdir "$work/qtbase-build" "$work/serialport-build"
 (
     cd "$work/qtbase-build"
-    "$work/qtbase-everywhere-src-5.15.8/configure" "${configure_flags[@]}" >"$work/configure.log" 2>&1 \
+    "$work/qtbase-everywhere-src-$v/configure" "${configure_flags[@]}" >"$work/configure.log" 2>&1 \
         || { tail -40 "$work/configure.log" >&2; exit 1; }
     make -j"$(nproc)" >"$work/make.log" 2>&1 || { tail -60 "$work/make.log" >&2; exit 1; }
     make install >"$work/install.log" 2>&1 || { tail -40 "$work/install.log" >&2; exit 1; }
 )
 (
     cd "$work/serialport-build"
-    "$prefix/bin/qmake" "$work/qtserialport-everywhere-src-5.15.8" >"$work/serialport.log" 2>&1
+    "$prefix/bin/qmake" "$work/qtserialport-everywhere-src-$v" >"$work/serialport.log" 2>&1
     make -j"$(nproc)" >>"$work/serialport.log" 2>&1 && make install >>"$work/serialport.log" 2>&1 \
         || { tail -40 "$work/serialport.log" >&2; exit 1; }
 )
-copy_licence
+copy_licences
 printf '%s\n' "$recipe" >"$prefix/.recipe"
 echo "Qt for Windows built in $((SECONDS - start)) s" >&2
 echo "$prefix"
