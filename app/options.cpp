@@ -2,6 +2,7 @@
 #include "app/options.h"
 
 #include "console/arguments.h"
+#include "console/textout.h"
 #include "serial/ports.h"
 #include "view/trafficdisplay.h"
 
@@ -137,8 +138,8 @@ void takeCommandLine(int argc, char **argv)
     // mistakes do: one line on stderr, status 1.
     const QString error = optionError(parser);
     if (!error.isEmpty()) {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
-                     qPrintable(error));
+        console::showText(QCoreApplication::applicationName() + ": " + error + '\n',
+                          console::TextKind::Mistake);
         std::exit(1);
     }
     for (const QString &line : applyProgramOptions(parser))

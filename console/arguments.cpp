@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "console/arguments.h"
+#include "console/textout.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace console {
@@ -27,16 +27,20 @@ QString helpText(const QCommandLineParser &parser)
 void readArguments(QCommandLineParser &parser, const QStringList &arguments, int usageStatus)
 {
     if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
-                     qPrintable(parser.errorText()));
+        showText(QCoreApplication::applicationName() + ": " + parser.errorText() + '\n',
+                 TextKind::Mistake);
         std::exit(usageStatus);
     }
     if (parser.isSet("help")) {
-        std::fputs(qPrintable(helpText(parser)), stdout);
+        showText(helpText(parser), TextKind::Information);
         std::exit(0);
     }
-    if (parser.isSet("version"))
-        parser.showVersion();
+    if (parser.isSet("version")) {
+        showText(QCoreApplication::applicationName() + ' ' +
+                     QCoreApplication::applicationVersion() + '\n',
+                 TextKind::Information);
+        std::exit(0);
+    }
 }
 
 } // namespace console

@@ -21,7 +21,8 @@ QString helpText(const QCommandLineParser &parser);
 
 // Reads `arguments`. --help and --version are answered on stdout and end the
 // process with status 0; a command line the parser cannot read ends it with
-// `usageStatus` after one line on stderr, "<program>: <what is wrong>".
+// `usageStatus` after one line on stderr, "<program>: <what is wrong>" (on
+// Windows without a console, in a message box: console/textout.h).
 // Returns when the options are to be used.
 void readArguments(QCommandLineParser &parser, const QStringList &arguments, int usageStatus);
 
