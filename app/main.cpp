@@ -3,10 +3,13 @@
 #include "app/displaycheck.h"
 #include "app/options.h"
 #include "app/toolkit.h"
+#include "app/widgetreport.h"
 #include "version/version.h"
 
 #include <QApplication>
 #include <QIcon>
+
+#include <memory>
 
 int main(int argc, char **argv)
 {
@@ -29,5 +32,11 @@ int main(int argc, char **argv)
     Searial window;
     window.setWindowTitle("ORVANTE_USART");
     window.show();
+#ifdef ORV_TEST_HOOKS
+    // The Windows checks find the controls by asking the window where they are.
+    std::unique_ptr<WidgetReport> report;
+    if (qEnvironmentVariableIsSet("ORV_WIDGET_REPORT"))
+        report = std::make_unique<WidgetReport>(&window, qEnvironmentVariable("ORV_WIDGET_REPORT"));
+#endif
     return app.exec();
 }

@@ -9,6 +9,7 @@
 
 #include "app/Searial.h"
 #include "app/toolkit.h"
+#include "app/widgetreport.h"
 #include "protocol/linepresets.h"
 #include "ui/help.h"
 
@@ -1016,31 +1017,8 @@ void TestWidgetTree::textsFit()
     for (int page = 0; page < pages->count(); ++page) {
         pages->setCurrentIndex(page);
         QCoreApplication::processEvents();
-        for (QWidget *w : mainWindow->findChildren<QWidget *>()) {
-            if (!w->isVisible() || w->objectName().isEmpty())
-                continue;
-            QString text;
-            int room = 0;
-            if (auto *label = qobject_cast<QLabel *>(w)) {
-                text = label->text();
-                room = label->contentsRect().width();
-            } else if (auto *button = qobject_cast<QPushButton *>(w)) {
-                text = button->text();
-                room = button->width();
-            } else if (auto *box = qobject_cast<QGroupBox *>(w)) {
-                text = box->title();
-                room = box->width();
-            } else if (auto *check = qobject_cast<QCheckBox *>(w)) {
-                QStyleOptionButton option;
-                option.initFrom(check);
-                text = check->text();
-                room = check->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, check).width();
-            }
-            const int needed = w->fontMetrics().horizontalAdvance(text);
-            if (needed > room)
-                cut << QString("%1 on page %2: \"%3\" needs %4 px, has %5")
-                           .arg(w->objectName()).arg(page).arg(text).arg(needed).arg(room);
-        }
+        for (const QString &caption : WidgetReport::cutCaptions(mainWindow))
+            cut << QString("page %1, %2").arg(page).arg(caption);
     }
     pages->setCurrentIndex(shown);
     mainWindow->hide();
