@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing and builds the Debian package, with Qt 5, or with
-# --qt6 with Qt 6, or with --windows the Windows zip (a mingw-w64 cross build
-# against the Qt for Windows that tools/qt-mingw.sh builds once into a cache).
+# --qt6 with Qt 6, or with --windows the Windows zip and installer (a mingw-w64
+# cross build against the Qt for Windows that tools/qt-mingw.sh builds once).
 #
 #   ./package.sh [--qt6]     the .deb lands in build-package/ (build-package-qt6/)
 #   sudo apt install ./build-package/orvante-usart_*.deb
-#   ./package.sh --windows   build-windows/orvante-usart-<version>-windows-x64.zip
+#   ./package.sh --windows   in build-windows/: orvante-usart-<version>-windows-x64.zip,
+#                            the installer orvante-usart-<version>-setup.exe and
+#                            orvante-usart-<version>-source.zip (git archive)
 set -euo pipefail
 cd "$(dirname "$0")"
 . tools/deps.sh
@@ -21,7 +23,11 @@ case "${1:-}" in
         (cd build-windows && cpack -G ZIP >/dev/null)
         zip=$(echo build-windows/orvante-usart-*-windows-x64.zip)
         unzip -l "$zip" | tail -1
-        echo "Built $zip"
+        version=$(windows_version build-windows)
+        windows_installer build-windows
+        source_archive build-windows
+        echo "Built $zip, build-windows/orvante-usart-$version-setup.exe and" \
+             "build-windows/orvante-usart-$version-source.zip"
         exit 0
         ;;
     *) echo "usage: $0 [--qt6 | --windows]" >&2; exit 2 ;;

@@ -28,6 +28,7 @@ case "${1:-}" in
         ORV_WINDOWS_CMAKE_ARGS=(-DORV_NATIVE_BUILD="$PWD/build")
         build_windows build-windows ON
         (cd build-windows && cpack -G ZIP >/dev/null)
+        windows_installer build-windows
         cd build-windows
         # One Wine at a time (the checks restart it to change its COM ports),
         # away from this machine's own serial devices, on a virtual display.

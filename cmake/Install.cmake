@@ -8,7 +8,16 @@ option(ORV_DEPLOY_QT "Windows: install the Qt and compiler runtime DLLs beside t
 if(WIN32)
     install(TARGETS orvante-usart RUNTIME DESTINATION .)
     install(FILES img/ORV_DD.png DESTINATION img)
-    install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
+    # A text file opened in Notepad has Windows line ends.
+    function(orv_crlf_copy source destination)
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+        file(READ ${source} text)
+        string(REPLACE "\r\n" "\n" text "${text}")
+        string(REPLACE "\n" "\r\n" text "${text}")
+        file(WRITE ${destination} "${text}")
+    endfunction()
+    orv_crlf_copy(${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/dist/LICENSE.txt)
+    install(FILES ${CMAKE_BINARY_DIR}/dist/LICENSE.txt DESTINATION .)
     configure_file(dist/README-windows.txt.in ${CMAKE_BINARY_DIR}/dist/README-windows.txt @ONLY
                    NEWLINE_STYLE CRLF)
     install(FILES ${CMAKE_BINARY_DIR}/dist/README-windows.txt DESTINATION .)

@@ -3,9 +3,6 @@
 # zip of the program's folder (./package.sh --windows). Its dependencies
 # are what dpkg-shlibdeps finds the installed programs linking, so a Qt 5
 # build depends on the Qt 5 libraries and a Qt 6 build on the Qt 6 ones.
-set(ORV_PACKAGE_MAINTAINER "ORVANTE_USART maintainers <maintainers@example.org>" CACHE STRING
-    "Maintainer field of the Debian package")
-
 set(CPACK_PACKAGE_NAME orvante-usart)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${ORV_PACKAGE_MAINTAINER})

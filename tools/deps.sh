@@ -63,11 +63,13 @@ build_project() {
     fi
 }
 
-# The Windows build: the mingw-w64 cross compilers (posix threads) and the
-# Qt for Windows that tools/qt-mingw.sh builds into a cache outside the tree;
-# its tests run under Wine on a virtual display.
-WINDOWS_BUILD_PACKAGES=(cmake make mingw-w64 g++-mingw-w64-x86-64-posix unzip)
-WINDOWS_TEST_PACKAGES=(wine wine64 fonts-wine xvfb xauth xdotool imagemagick fonts-wqy-microhei)
+# The Windows build: the mingw-w64 cross compilers (posix threads), the Qt
+# for Windows that tools/qt-mingw.sh builds into a cache outside the tree,
+# ImageMagick for the .exe icon, NSIS for the installer and git for the source
+# archive; its tests run under Wine on a virtual display and read the .exe
+# resources back with icoutils.
+WINDOWS_BUILD_PACKAGES=(cmake make mingw-w64 g++-mingw-w64-x86-64-posix unzip imagemagick nsis git)
+WINDOWS_TEST_PACKAGES=(wine wine64 fonts-wine xvfb xauth xdotool imagemagick fonts-wqy-microhei icoutils)
 # The Qt for Windows that tools/qt-mingw.sh builds: its version names the
 # source tarballs, their folders and the cache.
 ORV_QT_WINDOWS_VERSION=5.15.8
@@ -87,4 +89,51 @@ build_windows() {
         -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING="$tests" -DORV_DEPLOY_QT=ON \
         "${ORV_CMAKE_ARGS[@]}" "${ORV_WINDOWS_CMAKE_ARGS[@]}" >/dev/null
     cmake --build "$dir" -j"$(nproc)"
+}
+
+# windows_version DIR: the version the Windows build in DIR was configured with.
+windows_version() {
+    sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt"
+}
+
+# windows_installer DIR: DIR/orvante-usart-<version>-setup.exe (NSIS), from the
+# folder the build in DIR installs. The file lists are made here from that
+# folder, so that the uninstaller removes exactly what was installed.
+windows_installer() {
+    local dir=$1
+    local version stage lists
+    version=$(windows_version "$dir")
+    stage=$PWD/$dir/installer/folder
+    lists=$PWD/$dir/installer
+    rm -rf "$stage"
+    cmake --install "$dir" --prefix "$stage" --strip >/dev/null
+    local file folder
+    : >"$lists/files.nsh"
+    : >"$lists/unfiles.nsh"
+    (cd "$stage" && find . -type f | sed 's|^\./||' | LC_ALL=C sort) | while read -r file; do
+        folder=$(dirname "$file")
+        [ "$folder" = . ] && folder= || folder="\\${folder//\//\\}"
+        printf 'SetOutPath "$INSTDIR%s"\nFile "%s"\n' "$folder" "$stage/$file" >>"$lists/files.nsh"
+        printf 'Delete "$INSTDIR\\%s"\n' "${file//\//\\}" >>"$lists/unfiles.nsh"
+    done
+    # Folders deepest first, each removed only if nothing else is left in it.
+    (cd "$stage" && find . -mindepth 1 -type d | sed 's|^\./||' | LC_ALL=C sort -r) | while read -r folder; do
+        printf 'RMDir "$INSTDIR\\%s"\n' "${folder//\//\\}" >>"$lists/unfiles.nsh"
+    done
+    makensis -V2 -DFILES="$lists/files.nsh" -DUNFILES="$lists/unfiles.nsh" \
+        -DOUTFILE="$PWD/$dir/orvante-usart-$version-setup.exe" "$dir/dist/installer.nsi"
+}
+
+# source_archive DIR: DIR/orvante-usart-<version>-source.zip, the committed
+# tree (git archive), which the Windows packages offer as their source.
+source_archive() {
+    local dir=$1 version
+    version=$(windows_version "$dir")
+    git rev-parse --git-dir >/dev/null 2>&1 || {
+        echo "the source archive needs a git checkout" >&2
+        return 1
+    }
+    git diff --quiet HEAD -- || echo "note: uncommitted changes are not in the source archive" >&2
+    git archive --format=zip --prefix="orvante-usart-$version/" \
+        -o "$dir/orvante-usart-$version-source.zip" HEAD
 }

@@ -16,14 +16,9 @@ set(ORV_WINDOWS_DIR ${CMAKE_CURRENT_SOURCE_DIR}/windows)
 
 # The test programs find the Qt DLLs (QtTest's among them), the platform
 # plugin and the compiler's runtime beside them, as a deployed program does.
-set(ORV_TEST_DLLS)
-foreach(module Core Gui Widgets SerialPort Test)
+set(ORV_TEST_DLLS ${ORV_RUNTIME_DLLS})
+foreach(module ${ORV_QT_DLL_MODULES} Test)
     list(APPEND ORV_TEST_DLLS $<TARGET_FILE:Qt${ORV_QT_MAJOR}::${module}>)
-endforeach()
-foreach(dll libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll)
-    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
-                    OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
-    list(APPEND ORV_TEST_DLLS ${path})
 endforeach()
 
 add_test(NAME wine_prefix COMMAND sh ${ORV_WINDOWS_DIR}/prefix.sh ${ORV_WINEPREFIX}
