@@ -2,8 +2,10 @@
 #include "app/widgetreport.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QStyle>
@@ -93,9 +95,14 @@ QString WidgetReport::describe(const QWidget *window)
         QString text;
         int room = 0;
         const bool fits = !caption(w, &text, &room) || needed(w, text) <= room;
+        if (auto *combo = qobject_cast<const QComboBox *>(w))
+            text = combo->currentText();
+        else if (auto *edit = qobject_cast<const QLineEdit *>(w))
+            text = edit->text();
+        text.replace('\t', ' ').replace('\n', ' ');
         lines << QStringList{w->objectName(), w->metaObject()->className(), device(whole.x()),
                              device(whole.y()), device(whole.width()), device(whole.height()),
-                             visible == whole ? "whole" : "clipped", fits ? "fits" : "cut"}
+                             visible == whole ? "whole" : "clipped", fits ? "fits" : "cut", text}
                      .join('\t');
     }
     return lines.join('\n') + '\n';

@@ -20,7 +20,8 @@ public:
     static QStringList cutCaptions(const QWidget *window);
     // First line "window <width> <height> <scale>", then one line per visible
     // named widget: "<name> <class> <x> <y> <width> <height> whole|clipped
-    // fits|cut", sizes in device pixels, fields separated by tabs.
+    // fits|cut <text>", sizes in device pixels, fields separated by tabs; the
+    // text is the caption, or a combo box's or line edit's current text.
     static QString describe(const QWidget *window);
 
     // Keeps `path` holding describe(window), rewritten whenever it changes.

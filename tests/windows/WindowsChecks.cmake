@@ -1,8 +1,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows build's checks, run by ./test.sh --windows on Linux: the suites
-# above under Wine, and three checks of what a Windows user gets: the zip has
-# every DLL its programs import, orvante-ctl.exe talks through a COM port, and
-# orvante-usart.exe starts, opens the port and measures.
+# above under Wine, and what a Windows user gets: the zip has every DLL its
+# programs import, orvante-ctl.exe talks through a COM port, orvante-usart.exe
+# at 150 % shows the settings page whole, opens the port and measures, the
+# executables carry their icon, version and manifest, and the installer
+# installs and uninstalls cleanly.
 #
 # Wine runs everything in one prefix, made (once) by the wine_prefix fixture;
 # a COM port there is a registry value naming a device of this machine, here
@@ -39,7 +41,17 @@ add_test(NAME windows_imports COMMAND sh ${ORV_WINDOWS_DIR}/imports.sh ${ORV_WIN
 add_test(NAME windows_comport COMMAND sh ${ORV_WINDOWS_DIR}/comport.sh ${ORV_WINDOWS_ZIP}
                                          ${ORV_NATIVE_BUILD})
 add_test(NAME windows_window COMMAND sh ${ORV_WINDOWS_DIR}/window.sh ${ORV_WINDOWS_ZIP}
-                                        ${ORV_NATIVE_BUILD} ${CMAKE_BINARY_DIR}/windows.png)
+                                        ${ORV_NATIVE_BUILD} ${CMAKE_BINARY_DIR}/windows.png
+                                        ${CMAKE_BINARY_DIR}/windows-settings.png)
 set_tests_properties(windows_imports windows_comport windows_window PROPERTIES
     ENVIRONMENT "WINEPREFIX=${ORV_WINEPREFIX}" FIXTURES_REQUIRED wine RESOURCE_LOCK wine
     TIMEOUT 300)
+# What a Windows user gets beyond the zip: the icon, version and manifest in
+# both executables, and the installer (made by ./test.sh --windows as by
+# ./package.sh --windows) in a Wine prefix of its own.
+add_test(NAME windows_resources COMMAND sh ${ORV_WINDOWS_DIR}/resources.sh ${ORV_WINDOWS_ZIP}
+                                           ${PROJECT_VERSION} ${PROJECT_SOURCE_DIR}/img/ORV_DD.png)
+add_test(NAME windows_installer COMMAND sh ${ORV_WINDOWS_DIR}/installer.sh
+                                           ${CMAKE_BINARY_DIR}/${PROJECT_NAME}-${PROJECT_VERSION}-setup.exe
+                                           ${ORV_WINDOWS_ZIP} ${PROJECT_VERSION})
+set_tests_properties(windows_installer PROPERTIES RESOURCE_LOCK wine TIMEOUT 300)

@@ -11,6 +11,7 @@ cleanup() {
     for pid in $sims; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     wine reg delete 'HKLM\Software\Wine\Ports' /v COM7 /f >/dev/null 2>&1 || true
+    wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -19,6 +20,7 @@ unzip -q "$zip" -d "$work"
 # The unpacked program folder, as a user has it.
 top=$(echo "$work"/*/)
 export WINEDEBUG=-all
+. "$(dirname "$0")/poll.sh"
 
 # start_sim NAME [ARGS]: a simulator that logs what it receives in NAME.log.
 start_sim() {
@@ -26,11 +28,7 @@ start_sim() {
     shift
     "$native/sensor-sim" --verbose "$@" >"$work/$name.path" 2>"$work/$name.log" &
     sims="$sims $!"
-    for _ in $(seq 100); do
-        [ -s "$work/$name.path" ] && break
-        sleep 0.05
-    done
-    test -s "$work/$name.path"
+    poll 5 test -s "$work/$name.path"
 }
 # device NAME: the simulator's pseudo-terminal.
 device() { head -n 1 "$work/$1.path"; }
@@ -43,4 +41,11 @@ received() { tail -n +"$(($2 + 1))" "$work/$1.log" | sed -n 's/^rx [0-9]*: //p' 
 com7() {
     wine reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$(device "$1")" /f >/dev/null
     wineserver -k || true # Wine reads its ports when it starts
+}
+
+# dpi N: Wine's screen has N dots per inch (96: 100 %, 144: 150 %) from the
+# programs started next; the prefix goes back to 96 when the check ends.
+dpi() {
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+    wineserver -k || true # Wine reads it when it starts
 }

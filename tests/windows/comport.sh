@@ -33,18 +33,20 @@ check() {
     mark=$(logged windows)
     status=0
     (cd "$top" && wine orvante-ctl.exe --port COM7 "$@") >"$work/out" 2>"$work/err" || status=$?
-    sleep 0.3 # the simulator logs what the port had left to send
-    sent=$(received windows "$mark")
     case $status in
         0) partner=live ;;
         3) partner=silent ;;
         *) echo "$name: orvante-ctl.exe ended with status $status: $(cat "$work/err")"; failed=1; return ;;
     esac
-    mark=$(logged $partner)
+    other=$(logged $partner)
     expected=0
     "$native/orvante-ctl" --port "$(device $partner)" "$@" >/dev/null 2>&1 || expected=$?
-    sleep 0.3
-    wanted=$(received $partner "$mark")
+    # The simulators log what the ports had left to send a moment after the
+    # programs end: until both have logged the same, or for 5 s.
+    same() { [ -n "$(received windows "$mark")" ] && [ "$(received windows "$mark")" = "$(received $partner "$other")" ]; }
+    poll 5 same || true
+    sent=$(received windows "$mark")
+    wanted=$(received $partner "$other")
     if [ -z "$sent" ] || [ "$sent" != "$wanted" ] || [ "$status" -ne "$expected" ]; then
         printf "%s: Windows wrote '%s' (status %s), Linux '%s' (status %s)\n" \
             "$name" "$sent" "$status" "$wanted" "$expected"
