@@ -43,7 +43,8 @@ add_test(NAME windows_comport COMMAND sh ${ORV_WINDOWS_DIR}/comport.sh ${ORV_WIN
 add_test(NAME windows_window COMMAND sh ${ORV_WINDOWS_DIR}/window.sh ${ORV_WINDOWS_ZIP}
                                         ${ORV_NATIVE_BUILD} ${CMAKE_BINARY_DIR}/windows.png
                                         ${CMAKE_BINARY_DIR}/windows-settings.png)
-set_tests_properties(windows_imports windows_comport windows_window PROPERTIES
+add_test(NAME windows_options COMMAND sh ${ORV_WINDOWS_DIR}/options.sh ${ORV_WINDOWS_ZIP})
+set_tests_properties(windows_imports windows_comport windows_window windows_options PROPERTIES
     ENVIRONMENT "WINEPREFIX=${ORV_WINEPREFIX}" FIXTURES_REQUIRED wine RESOURCE_LOCK wine
     TIMEOUT 300)
 # What a Windows user gets beyond the zip: the icon, version and manifest in
