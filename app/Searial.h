@@ -17,7 +17,8 @@
 //              time in a bounded ring, per-second summaries, the statistics
 //              the chart and orvante-ctl measure --stats share, the CSV lines.
 //   console/   What the programs' command lines share: --help, --version and
-//              a usage error; stopping on a signal.
+//              a usage error (in a message box for a Windows window program
+//              without a console); stopping on a signal.
 //   sim/       The sensor model, and sensor-sim that serves it on a line.
 //   ctl/       orvante-ctl: the window's queries, settings and measurements for
 //              scripts, on protocol/, serial/, measure/ and console/, QtCore
@@ -32,7 +33,9 @@
 //   app/       main() and Searial, the one main window. Its slots are the whole
 //              behaviour of the program; each stays thin and hands the real work
 //              to the folders above. state.h holds the exchange state the slots
-//              share (file-scope, as there is one window per process).
+//              share (file-scope, as there is one window per process);
+//              toolkit.h scales the window with the display; widgetreport.h
+//              tells the Windows checks where the controls are.
 //   tools/, bench/, fuzz/, tests/  The screenshot driver and icon scaler,
 //              benchmarks, libFuzzer targets, QtTest suites.
 
