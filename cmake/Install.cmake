@@ -18,8 +18,10 @@ if(WIN32)
     endfunction()
     orv_crlf_copy(${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/dist/LICENSE.txt)
     install(FILES ${CMAKE_BINARY_DIR}/dist/LICENSE.txt DESTINATION .)
-    configure_file(dist/README-windows.txt.in ${CMAKE_BINARY_DIR}/dist/README-windows.txt @ONLY
-                   NEWLINE_STYLE CRLF)
+    # Its source offer is many lines in one value: line ends made afterwards.
+    configure_file(dist/README-windows.txt.in ${CMAKE_BINARY_DIR}/dist/README-windows.txt.lf @ONLY)
+    orv_crlf_copy(${CMAKE_BINARY_DIR}/dist/README-windows.txt.lf
+                  ${CMAKE_BINARY_DIR}/dist/README-windows.txt)
     install(FILES ${CMAKE_BINARY_DIR}/dist/README-windows.txt DESTINATION .)
     if(ORV_DEPLOY_QT)
         include(cmake/WindowsDeploy.cmake)

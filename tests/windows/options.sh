@@ -24,11 +24,12 @@ case "$status $version" in
     *) echo "--version printed '$version', status $status"; failed=1 ;;
 esac
 
-# box OPTION STATUS: without stdout and stderr the text comes in a box titled
-# orvante-usart; Enter closes it and the program ends with STATUS.
+# box OPTION STATUS: started as a shortcut starts it (ShellExecute, through
+# start), without any output, the text comes in a box titled orvante-usart;
+# Enter closes it and the program ends with STATUS.
 box() {
     status=0
-    (cd "$top" && exec wine orvante-usart.exe "$1" >&- 2>&-) &
+    (cd "$top" && exec wine start /wait /unix "$top/orvante-usart.exe" "$1") &
     program=$!
     found() { xdotool search --onlyvisible --name '^orvante-usart$' >"$work/box" 2>/dev/null; }
     if ! poll 30 found; then
@@ -37,7 +38,7 @@ box() {
         kill "$program" 2>/dev/null || true
         return
     fi
-    xdotool key --window "$(head -n 1 "$work/box")" Return
+    xdotool key --window "$(head -n 1 "$work/box")" Return 2>/dev/null
     wait "$program" || status=$?
     if [ "$status" -ne "$2" ]; then
         echo "$1 without a console: status $status, not $2"

@@ -1,7 +1,7 @@
 #!/bin/sh
 # SPDX-License-Identifier: GPL-3.0-or-later
 # What Explorer reads from both executables of the zip, read back with
-# icoutils: the icon (16 to 256 pixels; its 128-pixel picture is the window
+# wrestool (icoutils) and ImageMagick: the icon (16 to 256 pixels; its 128-pixel picture is the window
 # icon's, pixel for pixel), the VERSIONINFO (product, version, description,
 # copyright, licence) and the manifest (per-monitor DPI aware, common
 # controls 6, asInvoker).
@@ -18,9 +18,11 @@ fail() { echo "$*"; failed=1; }
 for exe in orvante-usart.exe orvante-ctl.exe; do
     file="$top/$exe"
     wrestool -x --type=group_icon "$file" >"$work/icon.ico" 2>/dev/null || true
-    sizes=$(icotool -l "$work/icon.ico" 2>/dev/null | sed -n 's/.*--width=\([0-9]*\).*/\1/p' | sort -n | tr '\n' ' ')
+    # ImageMagick reads the 256-pixel picture, stored as PNG, which icotool cannot.
+    sizes=$(identify -format '%w\n' "$work/icon.ico" 2>/dev/null | sort -n | tr '\n' ' ')
     [ "$sizes" = "16 20 24 32 40 48 64 128 256 " ] || fail "$exe: icon sizes '$sizes'"
-    icotool -x -w 128 -o "$work/128.png" "$work/icon.ico" 2>/dev/null || true
+    frame=$(identify -format '%p %w\n' "$work/icon.ico" 2>/dev/null | awk '$2 == 128 { print $1; exit }')
+    convert "$work/icon.ico[${frame:-0}]" "$work/128.png" 2>/dev/null || true
     differing=$(compare -metric AE "$work/128.png" "$icon" null: 2>&1 || true)
     [ "$differing" = 0 ] || fail "$exe: its 128-pixel icon differs from $(basename "$icon") in '$differing' pixels"
 
