@@ -2,6 +2,7 @@
 #include "app/Searial.h"
 
 #include "app/messages.h"
+#include "app/shortcuts.h"
 #include "app/state.h"
 #include "chart/chartwindow.h"
 #include "measure/recorder.h"
@@ -25,6 +26,7 @@ Searial::Searial(QWidget *parent) : QMainWindow(parent), ui(new Ui_Searial)
     trafficDisplay = new view::TrafficDisplay(ui->plainTextEdit, view::scrollbackLines(), this);
     // Recording starts now, whether the chart is ever opened or not.
     distanceRecorder = new measure::Recorder(this);
+    installShortcuts(this, ui);
     initConnections();
 }
 
