@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The distance chart: what it paints keeps every extreme, a paused view
 // stays while the recording goes on, and against the simulated sensor at
-// line rate it counts every frame that was sent.
+// line rate it counts every frame that was sent, and writes and copies the
+// statistics of what it exports. Its controls: the exports' file names, the
+// range message, the window's smallest size.
 
 #include "app/Searial.h"
 #include "app/state.h"
@@ -10,13 +12,22 @@
 #include "measure/recorder.h"
 #include "serial/ports.h"
 #include "support/apphelpers.h"
+#include "support/modalboxes.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
@@ -49,6 +60,10 @@ private slots:
     void extremesSurviveDecimation();
     void pauseFreezesViewNotCount();
     void countsEveryFrameAtLineRate();
+    void exportNames_data();
+    void exportNames();
+    void rangeMessageClears();
+    void readableAtMinimumSize();
 };
 
 void TestChart::extremesSurviveDecimation_data()
@@ -169,6 +184,122 @@ void TestChart::countsEveryFrameAtLineRate()
     QCOMPARE(view.minimum(), *std::min_element(distances.begin(), distances.end()));
     QCOMPARE(view.maximum(), *std::max_element(distances.begin(), distances.end()));
     QCOMPARE(view.last(), distances.last());
+
+    // The statistics line says what the exported frames say, and Ctrl+C
+    // copies it as name and value pairs.
+    QTemporaryDir dir;
+    QVERIFY(chart->exportCsv(dir.filePath("frames.csv")));
+    QFile csv(dir.filePath("frames.csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    measure::Statistics exported;
+    QDateTime first;
+    while (!csv.atEnd()) {
+        const QList<QByteArray> cells = csv.readLine().trimmed().split(',');
+        QCOMPARE(cells.size(), 2);
+        const QDateTime at = QDateTime::fromString(QString::fromLatin1(cells[0]), Qt::ISODateWithMs);
+        QVERIFY(at.isValid());
+        if (!first.isValid())
+            first = at;
+        exported.add(at.toMSecsSinceEpoch(), cells[1].toInt());
+    }
+    QCOMPARE(exported.count(), qint64(distances.size()));
+    const QString since = " since " + first.toString("HH:mm:ss");
+    QString line = exported.text();
+    line.replace(" frames/s,", " frames/s" + since + ",");
+    auto *label = chart->findChild<QLabel *>("label_statistics");
+    QTRY_COMPARE(label->text(), line);
+
+    QStringList cells;
+    for (const auto &pair : exported.pairs())
+        cells << pair.first << pair.second + (pair.first == "rate" ? since : QString());
+    QGuiApplication::clipboard()->clear();
+    QApplication::setActiveWindow(chart);
+    QVERIFY(QTest::qWaitForWindowActive(chart));
+    label->setFocus();
+    QTest::keyClick(label, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), cells.join('\t'));
+
+    // Its context menu offers the same.
+    emit label->customContextMenuRequested(QPoint(2, 2));
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QVERIFY(menu->actions().contains(chart->findChild<QAction *>("action_copy_statistics")));
+    menu->close();
+}
+
+void TestChart::exportNames_data()
+{
+    QTest::addColumn<QByteArray>("button");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("CSV, no suffix typed") << QByteArray("btn_export_csv") << "chart-export"
+                                          << "chart-export.csv" << "1 frame written to %1";
+    QTest::newRow("CSV, a suffix of its own")
+        << QByteArray("btn_export_csv") << "frames.txt" << "frames.txt" << "1 frame written to %1";
+    QTest::newRow("PNG, no suffix typed") << QByteArray("btn_export_png") << "plot" << "plot.png"
+                                          << "The plot written to %1";
+}
+
+// A name typed without a suffix gets the format's.
+void TestChart::exportNames()
+{
+    QFETCH(QByteArray, button);
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QFETCH(QString, message);
+    measure::Recorder recorder;
+    recorder.add(0, 12345);
+    chart::ChartWindow chart(&recorder, nullptr);
+    chart.show();
+    QTemporaryDir dir;
+    ModalBoxes boxes;
+    boxes.answerFileDialog(dir.filePath(typed));
+    chart.findChild<QPushButton *>(button)->click();
+    QCOMPARE(boxes.fileDialogs, 1);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{written});
+    QCOMPARE(chart.statusBar()->currentMessage(), message.arg(dir.filePath(written)));
+}
+
+void TestChart::rangeMessageClears()
+{
+    measure::Recorder recorder;
+    chart::ChartWindow chart(&recorder, nullptr);
+    chart.show();
+    auto *autoscale = chart.findChild<QCheckBox *>("chk_autoscale");
+    auto *low = chart.findChild<QLineEdit *>("edit_low");
+    autoscale->setChecked(false);
+    low->setText("100000");
+    emit low->editingFinished();
+    QVERIFY(chart.statusBar()->currentMessage().startsWith("The range needs two numbers"));
+    autoscale->setChecked(true);
+    QCOMPARE(chart.statusBar()->currentMessage(), QString());
+}
+
+// At its smallest the window still shows every control whole: the buttons,
+// labels and choices at their natural width, a range end of -100000.0 mm in
+// full.
+void TestChart::readableAtMinimumSize()
+{
+    measure::Recorder recorder;
+    chart::ChartWindow chart(&recorder, nullptr);
+    chart.show();
+    chart.resize(1, 1);
+    QTRY_COMPARE(chart.size(), chart.minimumSize());
+    const QString widest = "-100000.0";
+    for (QWidget *control : chart.findChildren<QWidget *>()) {
+        if (control->parentWidget() != chart.centralWidget() || control == chart.plot())
+            continue;
+        if (auto *edit = qobject_cast<QLineEdit *>(control)) {
+            // Inside its frame a line edit keeps 2 px on either side.
+            const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+            QVERIFY2(edit->width() >= edit->fontMetrics().horizontalAdvance(widest) + 2 * frame + 4,
+                     qPrintable(edit->objectName()));
+        } else if (!qobject_cast<QLabel *>(control) || !static_cast<QLabel *>(control)->wordWrap()) {
+            QVERIFY2(control->width() >= control->sizeHint().width(),
+                     qPrintable(control->objectName()));
+        }
+    }
 }
 
 QTEST_MAIN(TestChart)

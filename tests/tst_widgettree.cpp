@@ -5,9 +5,13 @@
 // slots reach the widgets: class, parent, order among siblings, texts,
 // combo-box items, geometries and size limits, fonts, alignments, the box
 // layouts with their spacers, the menus, and the texts' translation context.
-// The tables below list the objects in creation order.
+// The tables below list the objects in creation order. Every control, here
+// and in the distance chart, has a name in the accessibility tree.
 
 #include "app/Searial.h"
+#include "chart/chartwindow.h"
+#include "chart/plot.h"
+#include "measure/recorder.h"
 #include "protocol/linepresets.h"
 #include "ui/help.h"
 
@@ -428,6 +432,7 @@ private slots:
     void spacers();
     void menus();
     void initialState();
+    void accessibleNames();
 
     // Help window
     void helpTree();
@@ -991,6 +996,34 @@ void TestWidgetTree::initialState()
         QVERIFY2(!edit->isReadOnly(), qPrintable(edit->objectName()));
     QVERIFY(!widget<QPlainTextEdit>("plainTextEdit")->isReadOnly());
     QVERIFY(!widget<QTextEdit>("lint_send_data")->isReadOnly());
+}
+
+// What a screen reader announces: every control that takes the focus, and
+// the chart's plot, has a name; those without a caption of their own (the
+// fields, the display, the Send box, the plot) a description as well.
+void TestWidgetTree::accessibleNames()
+{
+    measure::Recorder recorder;
+    chart::ChartWindow chart(&recorder, nullptr);
+    int checked = 0;
+    for (QWidget *window : {static_cast<QWidget *>(mainWindow), static_cast<QWidget *>(&chart)}) {
+        for (QWidget *w : window->findChildren<QWidget *>()) {
+            const bool field = qobject_cast<QLineEdit *>(w) || qobject_cast<QTextEdit *>(w) ||
+                               qobject_cast<QPlainTextEdit *>(w) || w == chart.plot();
+            if (!(w->focusPolicy() & Qt::TabFocus) && !field)
+                continue;
+            QAccessibleInterface *node = QAccessible::queryAccessibleInterface(w);
+            QVERIFY2(node, qPrintable(w->objectName()));
+            QVERIFY2(!node->text(QAccessible::Name).trimmed().isEmpty(),
+                     qPrintable(w->objectName()));
+            if (field)
+                QVERIFY2(!node->text(QAccessible::Description).trimmed().isEmpty(),
+                         qPrintable(w->objectName()));
+            ++checked;
+        }
+    }
+    // 46 controls on the three pages and the page bar, 10 in the chart.
+    QCOMPARE(checked, 56);
 }
 
 // ---------------------------------------------------------------------------
