@@ -32,7 +32,8 @@
 //   app/       main() and Searial, the one main window. Its slots are the whole
 //              behaviour of the program; each stays thin and hands the real work
 //              to the folders above. state.h holds the exchange state the slots
-//              share (file-scope, as there is one window per process).
+//              share (file-scope, as there is one window per process);
+//              shortcuts.h the window's keys, each of which clicks a button.
 //   tools/, bench/, fuzz/, tests/  The screenshot driver and icon scaler,
 //              benchmarks, libFuzzer targets, QtTest suites.
 
