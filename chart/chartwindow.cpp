@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QSaveFile>
 
 namespace chart {
@@ -194,15 +195,22 @@ void ChartWindow::applyRange()
 
 void ChartWindow::askAndExport(bool csv)
 {
-    QFileDialog dialog(this, csv ? tr("Export CSV") : tr("Export PNG"), QString(),
-                       csv ? tr("CSV (*.csv)") : tr("PNG (*.png)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // On the heap and watched: the window may go while the dialog is open.
+    QPointer<QFileDialog> dialog =
+        new QFileDialog(this, csv ? tr("Export CSV") : tr("Export PNG"), QString(),
+                        csv ? tr("CSV (*.csv)") : tr("PNG (*.png)"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
     // A name typed without a suffix gets the format's, before the dialog
     // asks whether to replace a file of that name.
-    dialog.setDefaultSuffix(csv ? QStringLiteral("csv") : QStringLiteral("png"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    dialog->setDefaultSuffix(csv ? QStringLiteral("csv") : QStringLiteral("png"));
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    if (!dialog)
         return;
-    const QString path = dialog.selectedFiles().first();
+    const QStringList chosen = dialog->selectedFiles();
+    delete dialog;
+    if (!accepted || chosen.isEmpty())
+        return;
+    const QString path = chosen.first();
     if (csv)
         exportCsv(path);
     else

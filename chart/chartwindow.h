@@ -38,16 +38,16 @@ public:
     bool exportCsv(const QString &path);
     bool exportPng(const QString &path);
 
-    // The statistics line as tab-separated name and value pairs, as "Copy
-    // statistics" puts it on the clipboard.
-    QString statisticsForCopy() const;
-
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
 private:
+    // The figures of the frames in view, the rate with the time it runs from.
     QList<QPair<QString, QString>> statistics() const;
+    // As "Copy statistics" puts them on the clipboard: tab-separated name and
+    // value pairs.
+    QString statisticsForCopy() const;
     void refreshStatistics();
     void showStatisticsMenu(const QPoint &at);
     void applyRange();
@@ -55,7 +55,7 @@ private:
 
     Ui_ChartWindow *ui;
     measure::Recorder *m_recorder;
-    QAction *m_copyStatistics;
+    QAction *m_copyStatistics = nullptr;
     // The statistics line is rewritten at a reading pace, not the plot's.
     QTimer m_statisticsTimer;
 };
