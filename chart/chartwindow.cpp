@@ -51,6 +51,9 @@ ChartWindow::ChartWindow(measure::Recorder *recorder, QWidget *owner)
         edit->setMinimumWidth(wide);
         edit->setMaximumWidth(qMax(wide, edit->maximumWidth()));
     }
+    // Two lines kept for the statistics, which wrap in a narrow window: the
+    // plot does not jump as the figures change length.
+    ui->label_statistics->setMinimumHeight(2 * ui->label_statistics->fontMetrics().lineSpacing());
     ui->plot->setSpan(kSpans[ui->cmb_span->currentIndex()]);
     ui->plot->setRecorder(recorder);
 
@@ -145,9 +148,10 @@ void ChartWindow::refreshStatistics()
 {
     QString text = tr("No frames in view");
     if (!ui->plot->viewStatistics().isEmpty()) {
+        // A figure wraps as a whole: "peak to peak 2.9 mm" stays on one line.
         QStringList fields;
         for (const auto &pair : statistics())
-            fields << pair.first + " " + pair.second;
+            fields << QString(pair.first + " " + pair.second).replace(' ', QChar::Nbsp);
         text = fields.join(", ");
     }
     // Rewriting the same text would drop a selection being made.

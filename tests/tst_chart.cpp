@@ -207,7 +207,8 @@ void TestChart::countsEveryFrameAtLineRate()
     QString line = exported.text();
     line.replace(" frames/s,", " frames/s" + since + ",");
     auto *label = chart->findChild<QLabel *>("label_statistics");
-    QTRY_COMPARE(label->text(), line);
+    // (Each figure's blanks do not break.)
+    QTRY_COMPARE(label->text().replace(QChar::Nbsp, ' '), line);
 
     QStringList cells;
     for (const auto &pair : exported.pairs())
