@@ -2,8 +2,7 @@
 // The distance chart: what it paints keeps every extreme, a paused view
 // stays while the recording goes on, and against the simulated sensor at
 // line rate it counts every frame that was sent, and writes and copies the
-// statistics of what it exports. Its controls: the exports' file names, the
-// range message, the window's smallest size.
+// statistics of what it exports; the exports' file names.
 
 #include "app/Searial.h"
 #include "app/state.h"
@@ -15,12 +14,10 @@
 #include "support/modalboxes.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QProcess>
@@ -62,8 +59,6 @@ private slots:
     void countsEveryFrameAtLineRate();
     void exportNames_data();
     void exportNames();
-    void rangeMessageClears();
-    void readableAtMinimumSize();
 };
 
 void TestChart::extremesSurviveDecimation_data()
@@ -260,47 +255,6 @@ void TestChart::exportNames()
     QCOMPARE(boxes.fileDialogs, 1);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{written});
     QCOMPARE(chart.statusBar()->currentMessage(), message.arg(dir.filePath(written)));
-}
-
-void TestChart::rangeMessageClears()
-{
-    measure::Recorder recorder;
-    chart::ChartWindow chart(&recorder, nullptr);
-    chart.show();
-    auto *autoscale = chart.findChild<QCheckBox *>("chk_autoscale");
-    auto *low = chart.findChild<QLineEdit *>("edit_low");
-    autoscale->setChecked(false);
-    low->setText("100000");
-    emit low->editingFinished();
-    QVERIFY(chart.statusBar()->currentMessage().startsWith("The range needs two numbers"));
-    autoscale->setChecked(true);
-    QCOMPARE(chart.statusBar()->currentMessage(), QString());
-}
-
-// At its smallest the window still shows every control whole: the buttons,
-// labels and choices at their natural width, a range end of -100000.0 mm in
-// full.
-void TestChart::readableAtMinimumSize()
-{
-    measure::Recorder recorder;
-    chart::ChartWindow chart(&recorder, nullptr);
-    chart.show();
-    chart.resize(1, 1);
-    QTRY_COMPARE(chart.size(), chart.minimumSize());
-    const QString widest = "-100000.0";
-    for (QWidget *control : chart.findChildren<QWidget *>()) {
-        if (control->parentWidget() != chart.centralWidget() || control == chart.plot())
-            continue;
-        if (auto *edit = qobject_cast<QLineEdit *>(control)) {
-            // Inside its frame a line edit keeps 2 px on either side.
-            const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
-            QVERIFY2(edit->width() >= edit->fontMetrics().horizontalAdvance(widest) + 2 * frame + 4,
-                     qPrintable(edit->objectName()));
-        } else if (!qobject_cast<QLabel *>(control) || !static_cast<QLabel *>(control)->wordWrap()) {
-            QVERIFY2(control->width() >= control->sizeHint().width(),
-                     qPrintable(control->objectName()));
-        }
-    }
 }
 
 QTEST_MAIN(TestChart)
