@@ -144,8 +144,14 @@ void Searial::handleTimeout()
         responseTimer->stop();
     // Said before the parse empties the buffer, and before a box the operator
     // may be reading it with.
-    StatusNotes(ui->statusBar)
-        .noAnswer(unansweredAtWindowEnd(activeCommand, pendingSetting, rxBuffer, rxByteCount));
+    const Unanswered missing =
+        unansweredAtWindowEnd(activeCommand, pendingSetting, rxBuffer, rxByteCount);
+    StatusNotes notes(ui->statusBar);
+    notes.noAnswer(missing);
+    // A complete answer may still not be the sensor's: the fields show it
+    // as the sensor's format places it, and the status bar says what it is.
+    if (missing.command == Idle)
+        notes.notUnderstood(activeCommand, rxBuffer, rxByteCount);
     parseQueryAnswer();
     confirmTimedSettings();
     activeCommand = Idle;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/statusnotes.h"
 
+#include "protocol/answercheck.h"
+#include "protocol/answers.h"
 #include "protocol/exchange.h"
 
 #include <QCoreApplication>
@@ -20,6 +22,20 @@ QString exchangeName(const protocol::Unanswered &missing)
     if (!name)
         name = protocol::settingName(missing.setting);
     return name ? tr(name) : QString();
+}
+
+// A value as its field shows it, between quotes; control characters would
+// break the status line, so they are spelled out.
+QString quoted(const QByteArray &value)
+{
+    QString out;
+    for (const QChar c : protocol::chunkText(value)) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            out += QString("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return "'" + out + "'";
 }
 
 } // namespace
@@ -47,6 +63,19 @@ void StatusNotes::noAnswer(const protocol::Unanswered &missing)
     show(tr("No complete answer to the %1 within %2 ms: check the preset")
              .arg(name)
              .arg(protocol::kResponseWindowMs));
+}
+
+void StatusNotes::notUnderstood(quint8 command, const QByteArray &answer, int len)
+{
+    const QList<int> malformed = protocol::malformedValues(command, answer, len);
+    if (malformed.isEmpty())
+        return;
+    const QList<QByteArray> values = protocol::queryValues(command, answer, len);
+    const QStringList names = protocol::queryValueNames(command);
+    QStringList named;
+    for (int i : malformed)
+        named << tr(qPrintable(names.value(i))) + " " + quoted(values.value(i));
+    show(tr("%1 not understood: %2").arg(tr(protocol::answerName(command)), named.join(", ")));
 }
 
 void StatusNotes::portClosed()

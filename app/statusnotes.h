@@ -25,6 +25,10 @@ public:
     // A response window ended without the complete answer it waited for;
     // nothing when nothing was missing.
     void noAnswer(const protocol::Unanswered &missing);
+    // The answer to query `command` came, but values in it lack the form the
+    // sensor gives them (protocol::malformedValues): each is named with what
+    // its field shows. Nothing when all are well formed.
+    void notUnderstood(quint8 command, const QByteArray &answer, int len);
     // A command button pressed while the port is closed: nothing was sent.
     void portClosed();
     void clear();
