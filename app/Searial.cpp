@@ -16,7 +16,9 @@
 
 #include <cstdlib>
 
-Searial::Searial(QWidget *parent) : QMainWindow(parent), ui(new Ui_Searial)
+Searial::Searial(QWidget *parent)
+    : QMainWindow(parent), ui(new Ui_Searial),
+      settingDeadline([this](quint8 setting) { settingUnanswered(setting); })
 {
     responseTimer = new QTimer(this);
     ui->setupUi(this);

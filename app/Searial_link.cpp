@@ -98,7 +98,7 @@ void Searial::selectHeldPort()
 void Searial::btn_open_port(bool)
 {
     if (!portClosed) {
-        closePort();
+        StatusNotes(ui->statusBar).closed(closePort());
         return;
     }
     const int index = ui->cmb_port_name->currentIndex();
@@ -121,12 +121,17 @@ void Searial::btn_open_port(bool)
     ui->btn_open->setText("Close");
 }
 
-void Searial::closePort()
+quint8 Searial::closePort()
 {
+    // What the next device sends must not decide a setting made on this one.
+    const quint8 dropped = pendingSetting;
+    pendingSetting = protocol::NoSetting;
+    settingDeadline.cancel();
     portClosed = true;
     ui->lab_status->setText(" Disconnected");
     serial.close();
     ui->btn_open->setText("Open");
+    return dropped;
 }
 
 void Searial::handlePortError(QSerialPort::SerialPortError error)

@@ -220,6 +220,7 @@ void Searial::btn_set_Auto_M_port(bool)
     if (!readyToSend() || refusedAsBusy(false))
         return;
     pendingSetting = AutoMeasureSetting;
+    settingDeadline.start(pendingSetting);
     const QByteArray command = autoMeasureCommand(ui->com_set_Auto_M->currentIndex());
     if (!command.isEmpty())
         transmit(command);
@@ -237,6 +238,7 @@ void Searial::btn_set_AD_port(bool)
         return;
     }
     pendingSetting = AnalogSetting;
+    settingDeadline.start(pendingSetting);
     const int index = ui->cmb_set_AD_I->currentIndex();
     qCDebug(lcProtocol) << index;
     const QByteArray command = analogCurrentCommand(index);
@@ -291,6 +293,8 @@ void Searial::confirmChunkSettings(const QByteArray &chunk)
     }
     const Step step = chunkSettingStep(pendingSetting, chunk, typed);
     // Before the writes and the box.
+    if (step.next != pendingSetting)
+        settingDeadline.cancel();
     pendingSetting = step.next;
     if (step.action == Action::SendDistances) {
         qCDebug(lcProtocol) << typed.minDistance;
@@ -299,4 +303,13 @@ void Searial::confirmChunkSettings(const QByteArray &chunk)
     for (const QByteArray &part : step.writes)
         transmit(part);
     showVerdict(this, step.action);
+}
+
+void Searial::settingUnanswered(quint8 setting)
+{
+    // Decided meanwhile, or replaced by another setting: nothing to say.
+    if (pendingSetting != setting)
+        return;
+    pendingSetting = NoSetting;
+    StatusNotes(ui->statusBar).settingUnanswered(setting);
 }

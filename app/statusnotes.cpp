@@ -78,6 +78,19 @@ void StatusNotes::notUnderstood(quint8 command, const QByteArray &answer, int le
     show(tr("%1 not understood: %2").arg(tr(protocol::answerName(command)), named.join(", ")));
 }
 
+void StatusNotes::settingUnanswered(quint8 setting)
+{
+    show(tr("No answer to the %1 within %2 ms")
+             .arg(tr(protocol::settingName(setting)))
+             .arg(protocol::kResponseWindowMs));
+}
+
+void StatusNotes::closed(quint8 dropped)
+{
+    if (const char *name = protocol::settingName(dropped))
+        show(tr("Closed; the %1 had no answer and was dropped").arg(tr(name)));
+}
+
 void StatusNotes::portClosed()
 {
     show(tr("Nothing sent: the port is closed. Press Open first"));

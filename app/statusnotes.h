@@ -29,6 +29,12 @@ public:
     // sensor gives them (protocol::malformedValues): each is named with what
     // its field shows. Nothing when all are well formed.
     void notUnderstood(quint8 command, const QByteArray &answer, int len);
+    // The automatic-measurement or analog setting had no answer within the
+    // response window and is pending no more.
+    void settingUnanswered(quint8 setting);
+    // Close pressed; `dropped`, the setting that was still pending (or
+    // NoSetting), is forgotten.
+    void closed(quint8 dropped);
     // A command button pressed while the port is closed: nothing was sent.
     void portClosed();
     void clear();
