@@ -45,6 +45,8 @@ bool Searial::refusedAsBusy(bool warn)
 {
     if (!isBusy(activeCommand))
         return false;
+    // The fields would otherwise keep the last answer as if it were fresh.
+    StatusNotes(ui->statusBar).busy(activeCommand);
     if (warn)
         showBusyWarning(this);
     return true;
@@ -267,6 +269,7 @@ void Searial::btn_set_DA_port(bool)
     rxBuffer.clear();
     responseTimer->start(kResponseWindowMs);
     transmit(first);
+    StatusNotes(ui->statusBar).switchingSent(1, start, stop);
 }
 
 void Searial::confirmTimedSettings()
@@ -277,6 +280,10 @@ void Searial::confirmTimedSettings()
         responseTimer->start(kResponseWindowMs);
     for (const QByteArray &part : step.writes)
         transmit(part);
+    if (step.action == Action::SendSecond)
+        StatusNotes(ui->statusBar)
+            .switchingSent(2, daCommandTemplate.mid(4, kFieldWidth),
+                           daCommandTemplate.mid(13, kFieldWidth));
     showVerdict(this, step.action);
     // After the box has been closed.
     pendingSetting = step.next;
@@ -302,6 +309,8 @@ void Searial::confirmChunkSettings(const QByteArray &chunk)
     }
     for (const QByteArray &part : step.writes)
         transmit(part);
+    if (step.action == Action::SendDistances)
+        StatusNotes(ui->statusBar).analogSent(typed.minDistance, typed.maxDistance);
     showVerdict(this, step.action);
 }
 

@@ -4,6 +4,7 @@
 #include "protocol/answercheck.h"
 #include "protocol/answers.h"
 #include "protocol/exchange.h"
+#include "measure/statistics.h"
 
 #include <QCoreApplication>
 #include <QStatusBar>
@@ -26,6 +27,11 @@ QString exchangeName(const protocol::Unanswered &missing)
 
 // A value as its field shows it, between quotes; control characters would
 // break the status line, so they are spelled out.
+QString mm(const QByteArray &tenths)
+{
+    return measure::mmText(double(tenths.toLongLong()));
+}
+
 QString quoted(const QByteArray &value)
 {
     QString out;
@@ -89,6 +95,33 @@ void StatusNotes::closed(quint8 dropped)
 {
     if (const char *name = protocol::settingName(dropped))
         show(tr("Closed; the %1 had no answer and was dropped").arg(tr(name)));
+}
+
+void StatusNotes::switchingSent(int output, const QByteArray &on, const QByteArray &off)
+{
+    show(tr("Switching output %1 sent: on at %2, off at %3").arg(output).arg(mm(on), mm(off)));
+}
+
+void StatusNotes::analogSent(const QByteArray &min, const QByteArray &max)
+{
+    show(tr("Analog output sent: min at %1, max at %2").arg(mm(min), mm(max)));
+}
+
+void StatusNotes::busy(quint8 activeCommand)
+{
+    switch (activeCommand) {
+    case protocol::ContinuousMeasurement:
+        show(tr("Busy: a continuous measurement is running; press Stop first"));
+        return;
+    case protocol::SingleMeasurement:
+        show(tr("Busy: waiting for the single measurement's frame; press Stop or Close LD"));
+        return;
+    default:
+        if (const char *name = protocol::commandName(activeCommand))
+            show(tr("Busy: waiting for the answer to the %1; try again in a second")
+                     .arg(tr(name)));
+        return;
+    }
 }
 
 void StatusNotes::portClosed()

@@ -35,6 +35,13 @@ public:
     // Close pressed; `dropped`, the setting that was still pending (or
     // NoSetting), is forgotten.
     void closed(quint8 dropped);
+    // A setting's distances went out: said in mm, as the fields' labels read,
+    // while the fields and the sensor count 0.1 mm. The texts are digits.
+    void switchingSent(int output, const QByteArray &on, const QByteArray &off);
+    void analogSent(const QByteArray &min, const QByteArray &max);
+    // A query or setting refused by the busy rule: what is in flight and how
+    // to end it.
+    void busy(quint8 activeCommand);
     // A command button pressed while the port is closed: nothing was sent.
     void portClosed();
     void clear();
