@@ -9,6 +9,7 @@
 #include "ui_Searial.h"
 #include "view/trafficdisplay.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QTime>
@@ -70,6 +71,10 @@ void Searial::initConnections()
     // One chart window; a second activation raises it.
     connect(ui->action_chart, &QAction::triggered, this,
             [this] { chart::ChartWindow::open(this, distanceRecorder); });
+
+    // Not a slot: cmb_port_name_port stays unconnected, as it always was.
+    connect(ui->cmb_port_name, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            [this] { portChosen(); });
 
     // A vanished device (adapter unplugged) would otherwise report read errors
     // in a tight loop for ever; treat it as the operator pressing Close.

@@ -113,6 +113,11 @@ private:
     quint8 closePort();
     // While the port is open, Scan keeps it selected.
     void selectHeldPort();
+    // Another port picked while one is open: the open one stays in use, and
+    // the operator is told so.
+    void portChosen();
+    // The open port as the list names it.
+    QString heldPortName() const;
     void handlePortError(QSerialPort::SerialPortError error);
 
     // Per-chunk protocol steps of the receive path.

@@ -4,8 +4,10 @@
 #include "protocol/answercheck.h"
 #include "protocol/answers.h"
 #include "protocol/exchange.h"
+#include "serial/ports.h"
 #include "measure/statistics.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QStatusBar>
 
@@ -122,6 +124,27 @@ void StatusNotes::busy(quint8 activeCommand)
                      .arg(tr(name)));
         return;
     }
+}
+
+void StatusNotes::leftOut(QComboBox *ports, const QList<serial::LeftOutPort> &leftOut)
+{
+    QStringList lines;
+    for (const serial::LeftOutPort &port : leftOut)
+        lines << tr("%1 not listed: %2").arg(port.name, port.reason);
+    ports->setToolTip(lines.join('\n'));
+    if (lines.isEmpty())
+        return;
+    if (lines.size() == 1)
+        show(lines.first());
+    else
+        show(tr("%1 (and %2 more: see the port box's tooltip)")
+                 .arg(lines.first())
+                 .arg(lines.size() - 1));
+}
+
+void StatusNotes::otherPortChosen(const QString &held)
+{
+    show(tr("Connected to %1; the new choice takes effect at the next Open").arg(held));
 }
 
 void StatusNotes::portClosed()

@@ -3,7 +3,13 @@
 
 #include "protocol/steps.h"
 
+#include <QList>
 #include <QString>
+
+class QComboBox;
+namespace serial {
+struct LeftOutPort;
+}
 
 class QStatusBar;
 
@@ -42,6 +48,12 @@ public:
     // A query or setting refused by the busy rule: what is in flight and how
     // to end it.
     void busy(quint8 activeCommand);
+    // Ports Scan left out and why: the first in the status bar, all of them
+    // in the port box's tooltip. Nothing left out clears that tooltip.
+    void leftOut(QComboBox *ports, const QList<serial::LeftOutPort> &leftOut);
+    // Another port picked while `held` is open: the status bar keeps the held
+    // port's name in view.
+    void otherPortChosen(const QString &held);
     // A command button pressed while the port is closed: nothing was sent.
     void portClosed();
     void clear();

@@ -376,7 +376,11 @@ int listen(Line &line, const Invocation &inv)
 int ports(const Invocation &inv)
 {
     serial::setExtraPortPaths(inv.ports);
-    const QStringList names = serial::openablePorts();
+    const serial::PortScan scan = serial::scanPorts();
+    const QStringList &names = scan.openable;
+    // As Scan in the window: what was left out, and why, beside the list.
+    for (const serial::LeftOutPort &port : scan.leftOut)
+        fail(Done, QString("%1 not listed: %2").arg(port.name, port.reason));
     if (inv.json) {
         printRaw(QJsonDocument(QJsonArray::fromStringList(names)).toJson(QJsonDocument::Compact) +
                  '\n');
@@ -399,9 +403,8 @@ int run(const Invocation &inv)
     const QString path = inv.ports.constFirst();
     // What is waiting unread is kept only when the traffic itself is asked for.
     if (!line.open(path, inv.preset, inv.command != Command::Listen, &reason))
-        return fail(PortFailed, QString("cannot open %1: %2; check the path (orvante-ctl ports "
-                                        "lists the ports that open), that no other program "
-                                        "holds it, and that you may use it (group dialout)")
+        return fail(PortFailed, QString("cannot open %1: %2; orvante-ctl ports lists the ports "
+                                        "that open")
                                     .arg(path, reason));
     switch (inv.command) {
     case Command::Identity:

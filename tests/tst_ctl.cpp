@@ -171,8 +171,12 @@ private slots:
 
         row("send, hex", "", "send --hex sl", 0, "534c3a41434b0d0a\n");
         row("listen", "--auto --rate 20", "listen --seconds 0.5", 0, "(DT:00012345\r\n){5,}");
+        // What Scan leaves out is said beside the list, with why.
         row("ports: --port first", "", "ports --port %PORT% --port /dev/nonexistent --json", 0,
-            "\\[\"%PORT%\"(,\"[^\"]+\")*\\]\n");
+            "\\[\"%PORT%\"(,\"[^\"]+\")*\\]\n",
+            "(orvante-ctl: .+ not listed: .+\n)*orvante-ctl: /dev/nonexistent not listed: no "
+            "such port \\(No such file or directory\\); check the name .+\n(orvante-ctl: .+ "
+            "not listed: .+\n)*");
 
         row("usage: --port without a path", "", "--port", 2, "",
             usage.arg("Missing value after '--port'"));

@@ -237,7 +237,8 @@ void TestLink::statusBarSaysWhy_data()
         << "No port to open: press Scan, then choose the sensor's port" << QStringList()
         << QStringList() << 0 << 0;
     QTest::newRow("open, device missing")
-        << QStringList{"open:$missing"} << "Cannot open $missing: No such file or directory"
+        << QStringList{"open:$missing"}
+        << "Cannot open $missing: no such port \\(No such file or directory\\); check the name .+"
         << QStringList() << QStringList() << 0 << 0;
     QTest::newRow("open, device held elsewhere")
         << QStringList{"hold", "open:$pty"} << "Cannot open $pty: .+" << QStringList()
