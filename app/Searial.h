@@ -5,14 +5,16 @@
 // only the folders listed above it.
 //
 //   version/   The version and application id, for all three programs.
-//   protocol/  The sensor's protocol: command bytes, answer parsing, the line
-//              presets, the distance frames in a byte stream, and the exchange
+//   protocol/  The sensor's protocol: command bytes, answer parsing and the
+//              checks of each answer value's form, the line presets, the
+//              distance frames in a byte stream, and the exchange
 //              steps every front end takes (which answer decides a setting and
 //              what is written then). No widgets, no port: tests, fuzzers, the
 //              simulator and orvante-ctl call it directly.
-//   serial/    The serial line without widgets: port discovery, a preset on a
-//              port, when the device is gone, the traced write, free text, the
-//              display's line widths and the traffic log file.
+//   serial/    The serial line without widgets: port discovery (and why a port
+//              was left out), what to advise on the system it runs on, a
+//              preset on a port, when the device is gone, the traced write,
+//              free text, the display's line widths and the traffic log file.
 //   measure/   The distance history without widgets: every frame with its
 //              time in a bounded ring, per-second summaries, the statistics
 //              the chart and orvante-ctl measure --stats share, the CSV lines.
@@ -32,7 +34,9 @@
 //   app/       main() and Searial, the one main window. Its slots are the whole
 //              behaviour of the program; each stays thin and hands the real work
 //              to the folders above. state.h holds the exchange state the slots
-//              share (file-scope, as there is one window per process).
+//              share (file-scope, as there is one window per process);
+//              statusnotes.h what the status bar says, settingdeadline.h the
+//              deadline of the settings a chunk decides.
 //   tools/, bench/, fuzz/, tests/  The screenshot driver and icon scaler,
 //              benchmarks, libFuzzer targets, QtTest suites.
 
