@@ -297,35 +297,6 @@ private slots:
         QVERIFY(boxes->seen.isEmpty());
     }
 
-    void garbledAnswers_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QStringList>("fields");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("identity") << "btn_R_ID" << kIdentity
-                                  << "Identity answer not understood: serial number ': 4', "
-                                     "version 'ID', production date '202V-IC-E-'";
-        QTest::newRow("analog") << "btn_R_AD" << kAnalog
-                                << "Analog output answer not understood: current range '\ufffd', "
-                                   "min '\ufffd\ufffdAOUT=1,0', max '100000'";
-    }
-
-    // Line noise ahead of the answer: the fields show what its positions
-    // hold, and the status bar names every value that is not the sensor's.
-    void garbledAnswers()
-    {
-        QFETCH(QString, button);
-        QFETCH(QStringList, fields);
-        QFETCH(QString, said);
-
-        QVERIFY(connectSimulator({"--noise-bytes", "3"}));
-        click(window.get(), qPrintable(button));
-        QTRY_COMPARE_WITH_TIMEOUT(activeCommand, quint8(0), 3000);
-        QCOMPARE(status(), said);
-        QVERIFY(!texts(*window, fields).join("").isEmpty());
-        QVERIFY(boxes->seen.isEmpty());
-    }
-
     void settings_data()
     {
         QTest::addColumn<QStringList>("inputs");

@@ -208,15 +208,6 @@ private slots:
         QTest::newRow("Linux, no permission")
             << onLinux << int(QSerialPort::PermissionError) << "Permission denied" << false
             << "permission denied; on Linux add yourself to the group dialout and log in again";
-        QTest::newRow("Linux, locked by another program")
-            << onLinux << int(QSerialPort::PermissionError)
-            << "Permission error while locking the device" << true
-            << "in use (Permission error while locking the device); close the program that "
-               "holds it (fuser -v names it)";
-        QTest::newRow("Linux, missing")
-            << onLinux << int(QSerialPort::DeviceNotFoundError) << "No such file or directory" << true
-            << "no such port (No such file or directory); check the name (ls /dev/ttyUSB* "
-               "/dev/ttyACM* lists USB adapters) and that the adapter is plugged in";
         QTest::newRow("Windows, missing")
             << onWindows << int(QSerialPort::DeviceNotFoundError) << "File not found." << true
             << "no such port (File not found.); check the COM port's number in Device Manager "
@@ -226,9 +217,6 @@ private slots:
             << onWindows << int(QSerialPort::PermissionError) << "Access is denied." << false
             << "in use (Access is denied.); close the program that holds it (a terminal, another "
                "copy of this program)";
-        QTest::newRow("either, another error passed on")
-            << onWindows << int(QSerialPort::UnknownError) << "The device does not respond." << true
-            << "The device does not respond.";
     }
 
     // What a port that does not open is said to need, in the system's words;
