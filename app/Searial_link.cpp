@@ -11,8 +11,8 @@
 #include "protocol/answers.h"
 #include "protocol/exchange.h"
 #include "protocol/steps.h"
-#include "serial/linepresets.h"
 #include "serial/advice.h"
+#include "serial/linepresets.h"
 #include "serial/link.h"
 #include "serial/ports.h"
 #include "serial/traffic.h"
@@ -137,9 +137,9 @@ void Searial::btn_open_port(bool)
     serial::applyLinePreset(serial, ui->cmb_baud_rate->currentIndex());
     if (!serial.open(QIODevice::ReadWrite)) {
         StatusNotes(ui->statusBar)
-            .openFailed(portNameList.at(index),
-                        serial::openProblem(portNameList.at(index), serial.error(),
-                                            serial.errorString()));
+            .openFailed(
+                portNameList.at(index),
+                serial::openProblem(portNameList.at(index), serial.error(), serial.errorString()));
         return;
     }
     StatusNotes(ui->statusBar).clear();

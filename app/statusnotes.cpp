@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/statusnotes.h"
 
+#include "measure/statistics.h"
 #include "protocol/answercheck.h"
 #include "protocol/answers.h"
 #include "protocol/exchange.h"
 #include "serial/ports.h"
-#include "measure/statistics.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -120,8 +120,7 @@ void StatusNotes::busy(quint8 activeCommand)
         return;
     default:
         if (const char *name = protocol::commandName(activeCommand))
-            show(tr("Busy: waiting for the answer to the %1; try again in a second")
-                     .arg(tr(name)));
+            show(tr("Busy: waiting for the answer to the %1; try again in a second").arg(tr(name)));
         return;
     }
 }

@@ -173,8 +173,9 @@ const CommandSpec kCommands[] = {
      "Measures once, or continuously with --count or --seconds, and prints one line per "
      "distance frame: the time it arrived (ISO 8601 local time with milliseconds and UTC "
      "offset) and the distance in 0.1 mm, separated by a space, or by a comma with --csv. "
-     "Stop is sent when it ends, also on %STOP%, which end it with status 0. The first frame must come within 1000 ms, and every further one within 1000 ms "
-     "of the one before (status 3 otherwise). With --stats it ends with one line of "
+     "Stop is sent when it ends, also when it is stopped with %STOP% (status 0). The first "
+     "frame must come within 1000 ms, and every further one within 1000 ms of the one before "
+     "(status 3 otherwise). With --stats it ends with one line of "
      "statistics, in mm: count, rate (frames/s), last, min, max, mean, standard deviation "
      "(n - 1) and peak to peak; on stdout, or on stderr with --csv, so the CSV stays clean.",
      nullptr, readMeasure},

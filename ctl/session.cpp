@@ -134,9 +134,9 @@ int query(Line &line, quint8 command, const QByteArray &bytes, bool json)
     }
     printFields(fields, json);
     if (!garbled.isEmpty())
-        fail(NoAnswer, QString("%1 not understood: %2; %3")
-                           .arg(QString(answerName(command)).toLower(), garbled.join(", "),
-                                kCheckLine));
+        fail(NoAnswer,
+             QString("%1 not understood: %2; %3")
+                 .arg(QString(answerName(command)).toLower(), garbled.join(", "), kCheckLine));
     if (!lacking.isEmpty())
         return incomplete(what, "no " + lacking.join(", "), answer);
     return garbled.isEmpty() ? int(Done) : int(NoAnswer);

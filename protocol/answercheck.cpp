@@ -63,12 +63,11 @@ QList<bool> identityWellFormed(const QByteArray &answer)
 
 QList<bool> analogWellFormed(const QByteArray &answer)
 {
-    const bool range =
-        cleanUpTo(answer, 6) && (answer.at(5) == '0' || answer.at(5) == '1');
+    const bool range = cleanUpTo(answer, 6) && (answer.at(5) == '0' || answer.at(5) == '1');
     const int firstPlus = answer.size() > 7 ? answer.indexOf('+', 7) : -1;
     const int secondPlus = firstPlus < 0 ? -1 : answer.indexOf('+', firstPlus + 1);
-    const bool min = firstPlus >= 0 && cleanUpTo(answer, firstPlus) &&
-                     isDistance(answer.mid(7, firstPlus - 7));
+    const bool min =
+        firstPlus >= 0 && cleanUpTo(answer, firstPlus) && isDistance(answer.mid(7, firstPlus - 7));
     const bool max = secondPlus >= 0 && cleanUpTo(answer, secondPlus) &&
                      isDistance(answer.mid(firstPlus + 1, secondPlus - firstPlus - 1));
     return {range, min, max};

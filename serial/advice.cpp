@@ -22,7 +22,9 @@ const PlatformAdvice kWindows = {
     "check the COM port's number in Device Manager (Ports (COM & LPT)) and that the adapter's "
     "driver is installed",
     "close the program that holds it (a terminal, another copy of this program)",
-    "Ctrl-C or Ctrl-Break, or closing the console window",
+    // Only Ctrl-C reaches the program as a signal it handles; closing the
+    // console ends it at once.
+    "Ctrl-C",
 };
 
 } // namespace

@@ -77,9 +77,8 @@ PortScan scanPorts(const QString &held)
             probe.close();
         } else {
             // Named as the list names the ports that open.
-            scan.leftOut.append({info.portName(),
-                                 openProblem(info.systemLocation(), probe.error(),
-                                             probe.errorString())});
+            scan.leftOut.append({info.portName(), openProblem(info.systemLocation(), probe.error(),
+                                                              probe.errorString())});
         }
     }
     return scan;

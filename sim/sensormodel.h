@@ -21,11 +21,11 @@ struct SensorOptions
 {
     // Distances are in 0.1 mm, as the sensor sends them.
     Profile profile = Profile::Fixed;
-    qint64 distance = 12345;   // the fixed value, a ramp's start, a sine's centre
-    qint64 amplitude = 1000;   // a ramp's rise, a sine's amplitude
-    qint64 periodMs = 10000;   // ramp and sine period
-    qint64 jitter = 0;         // sine only: uniform noise of at most +-jitter
-    quint32 seed = 1;          // makes jitter and noise bytes repeatable
+    qint64 distance = 12345; // the fixed value, a ramp's start, a sine's centre
+    qint64 amplitude = 1000; // a ramp's rise, a sine's amplitude
+    qint64 periodMs = 10000; // ramp and sine period
+    qint64 jitter = 0;       // sine only: uniform noise of at most +-jitter
+    quint32 seed = 1;        // makes jitter and noise bytes repeatable
     // Continuous measurement. Fractional: frame n is due at the start plus
     // n intervals, rounded down to the millisecond, so the rate holds on
     // average whatever the interval.

@@ -447,7 +447,8 @@ void TestAnswers::checks_data()
     const int id = protocol::IdentityQuery, an = protocol::AnalogQuery,
               sw = protocol::SwitchingQuery;
     const QByteArray keyed = "on1:1500\r\noff1:1400\r\non2:3000\r\noff2:2900\r\n";
-    QTest::newRow("identity, well formed") << id << identityAnswer("5031211789\r\n") << QStringList();
+    QTest::newRow("identity, well formed")
+        << id << identityAnswer("5031211789\r\n") << QStringList();
     QTest::newRow("identity, letter in the year")
         << id << identityAnswer("V031211789\r\n") << QStringList{"production date"};
     QTest::newRow("identity, month 13")
@@ -456,8 +457,10 @@ void TestAnswers::checks_data()
         << id << identityAnswer("5030011789\r\n") << QStringList{"production date"};
     QTest::newRow("identity, 29 February of another year")
         << id << identityAnswer("50229AB x \r\n") << QStringList{"production date"};
-    QTest::newRow("identity, control byte in the serial number")
-        << id << identityAnswer("50312117\x01" "9\r\n") << QStringList{"serial number"};
+    QTest::newRow("identity, control byte in the serial number") << id
+                                                                 << identityAnswer("50312117\x01"
+                                                                                   "9\r\n")
+                                                                 << QStringList{"serial number"};
     // The receive path turns a stray high byte into U+FFFD (3 bytes).
     QTest::newRow("identity, noise before it")
         << id << "\xef\xbf\xbd" + identityAnswer("5031211789\r\n")
@@ -466,7 +469,8 @@ void TestAnswers::checks_data()
         << id << "A17\r\n" + identityAnswer("5031211789\r\n")
         << QStringList{"serial number", "version", "production date"};
 
-    QTest::newRow("analog, well formed") << an << QByteArray("AOUT=1,0+100000+\r\n") << QStringList();
+    QTest::newRow("analog, well formed")
+        << an << QByteArray("AOUT=1,0+100000+\r\n") << QStringList();
     QTest::newRow("analog, range code 2")
         << an << QByteArray("AOUT=2,0+100000+\r\n") << QStringList{"current range"};
     QTest::newRow("analog, 9 digits")

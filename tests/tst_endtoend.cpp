@@ -432,8 +432,10 @@ private slots:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("name");
-        QTest::newRow("automatic measurement") << "btn_set_Auto_M" << "automatic measurement";
-        QTest::newRow("analog range") << "btn_set_AD" << "analog output";
+        QTest::newRow("automatic measurement") << "btn_set_Auto_M"
+                                               << "automatic measurement";
+        QTest::newRow("analog range") << "btn_set_AD"
+                                      << "analog output";
     }
 
     // The settings a chunk decides get the response window's deadline; none

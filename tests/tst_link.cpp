@@ -278,8 +278,8 @@ void TestLink::statusBarSaysWhy_data()
         << "Busy: a continuous measurement is running; press Stop first" << QStringList() << open
         << 4 << 0;
     QTest::newRow("automatic measurement refused: single measurement")
-        << QStringList{"open", "click:btn_td", "click:btn_set_Auto_M"} << frameBusy
-        << QStringList() << open << 3 << 0;
+        << QStringList{"open", "click:btn_td", "click:btn_set_Auto_M"} << frameBusy << QStringList()
+        << open << 3 << 0;
     // Line noise ahead of the answer (stray bytes arrive as U+FFFD): the
     // fields show what its positions hold.
     QTest::newRow("identity answer garbled")
@@ -292,8 +292,8 @@ void TestLink::statusBarSaysWhy_data()
                               "lineEdit_R_data=202V-IC-E-"}
         << 0 << 0;
     QTest::newRow("switching outputs sent, in mm")
-        << QStringList{"open", "click:btn_set_DA", "rx:ok\\r\\n", "timeout", "rx:ok\\r\\n",
-                       "timeout"}
+        << QStringList{"open",    "click:btn_set_DA", "rx:ok\\r\\n",
+                       "timeout", "rx:ok\\r\\n",      "timeout"}
         << "Switching output 2 sent: on at 200\\.5 mm, off at 199\\.5 mm"
         << QStringList{"Message|Your operation was successful"} << open << 0 << 0;
     QTest::newRow("close drops a pending setting")

@@ -16,8 +16,8 @@
 #include <QCommandLineParser>
 #include <QProcess>
 #include <QSerialPort>
-#include <QStatusBar>
 #include <QSerialPortInfo>
+#include <QStatusBar>
 #include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -43,8 +43,8 @@ public:
             m_switched = ::setresgid(65534, 65534, 0) == 0 && ::setresuid(65534, 65534, 0) == 0;
         } else {
             struct stat st;
-            m_chmodded = ::stat(m_path.constData(), &st) == 0 &&
-                         ::chmod(m_path.constData(), 0) == 0;
+            m_chmodded =
+                ::stat(m_path.constData(), &st) == 0 && ::chmod(m_path.constData(), 0) == 0;
             m_mode = st.st_mode & 07777;
         }
     }
@@ -118,7 +118,8 @@ private slots:
                 reason = "no such port (" + reason +
                          "); check the name (ls /dev/ttyUSB* /dev/ttyACM* lists USB adapters) "
                          "and that the adapter is plugged in";
-            return QStringList{QString("cannot open %1: %2 (Scan tries it again)").arg(path, reason)};
+            return QStringList{
+                QString("cannot open %1: %2 (Scan tries it again)").arg(path, reason)};
         };
         QTest::newRow("no option") << QStringList() << QStringList() << QStringList();
         QTest::newRow("pseudo-terminal")
@@ -204,7 +205,8 @@ private slots:
         QTest::addColumn<QString>("systemReason");
         QTest::addColumn<bool>("userMayOpen");
         QTest::addColumn<QString>("said");
-        const int onLinux = int(serial::Platform::Linux), onWindows = int(serial::Platform::Windows);
+        const int onLinux = int(serial::Platform::Linux),
+                  onWindows = int(serial::Platform::Windows);
         QTest::newRow("Linux, no permission")
             << onLinux << int(QSerialPort::PermissionError) << "Permission denied" << false
             << "permission denied; on Linux add yourself to the group dialout and log in again";
@@ -229,8 +231,8 @@ private slots:
         QFETCH(bool, userMayOpen);
         QFETCH(QString, said);
         const auto system = serial::Platform(platform);
-        QCOMPARE(serial::openProblem(QSerialPort::SerialPortError(error), systemReason,
-                                     userMayOpen, system),
+        QCOMPARE(serial::openProblem(QSerialPort::SerialPortError(error), systemReason, userMayOpen,
+                                     system),
                  said);
         const serial::PlatformAdvice &row = serial::adviceFor(serial::Platform::Windows);
         for (const char *text :
@@ -246,8 +248,9 @@ private slots:
         QTest::newRow("held by another program")
             << true << "in use \\(.+\\); close the program that holds it \\(fuser -v names it\\)";
         QTest::newRow("no permission")
-            << false << "permission denied; on Linux add yourself to the group dialout and log in "
-                        "again";
+            << false
+            << "permission denied; on Linux add yourself to the group dialout and log in "
+               "again";
     }
 
     // Scan names each port it leaves out, and why: in the status bar and in
@@ -274,10 +277,11 @@ private slots:
             QRegularExpression::escape(first.path() + " not listed: ") + "(" + why + ")";
         const QString said = window.statusBar()->currentMessage();
         // The system's own ports may be left out too; the named ones come first.
-        QVERIFY2(QRegularExpression("^" + line + "( \\(and \\d+ more: see the port box's tooltip\\))?$")
-                     .match(said)
-                     .hasMatch(),
-                 qPrintable(said));
+        QVERIFY2(
+            QRegularExpression("^" + line + "( \\(and \\d+ more: see the port box's tooltip\\))?$")
+                .match(said)
+                .hasMatch(),
+            qPrintable(said));
         QVERIFY2(QRegularExpression("(^|\n)" + line + "(\n|$)").match(names->toolTip()).hasMatch(),
                  qPrintable(names->toolTip()));
         QVERIFY(!portNameList.contains(first.path()));

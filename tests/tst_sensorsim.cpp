@@ -351,7 +351,8 @@ void tst_SensorSim::sendsTheRateAsked()
         QObject::connect(&run.port, &QSerialPort::readyRead, [&run, &clock] {
             run.pending += run.port.readAll();
             const qint64 now = clock.elapsed();
-            for (int end; (end = run.pending.indexOf("\r\n")) >= 0; run.pending.remove(0, end + 2)) {
+            for (int end; (end = run.pending.indexOf("\r\n")) >= 0;
+                 run.pending.remove(0, end + 2)) {
                 if (!run.pending.startsWith("DT:"))
                     continue;
                 ++run.frames;
@@ -371,7 +372,8 @@ void tst_SensorSim::sendsTheRateAsked()
         const double seconds = (run.last - run.first) / 1000.0;
         QVERIFY2(seconds >= 9.5, qPrintable(QString("%1/s: only %2 s").arg(rates[i]).arg(seconds)));
         const double measured = (run.frames - 1) / seconds;
-        QVERIFY2(qAbs(measured - rates[i]) <= 0.005 * rates[i],
-                 qPrintable(QString("asked %1/s, got %2/s").arg(rates[i]).arg(measured, 0, 'f', 2)));
+        QVERIFY2(
+            qAbs(measured - rates[i]) <= 0.005 * rates[i],
+            qPrintable(QString("asked %1/s, got %2/s").arg(rates[i]).arg(measured, 0, 'f', 2)));
     }
 }

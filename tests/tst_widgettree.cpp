@@ -182,8 +182,8 @@ const Combo kCombos[] = {
 // The settings page's distance fields are labelled "mm" but count 0.1 mm;
 // their tooltips say so.
 const char kTenthsTip[] = "in 0.1 mm, as the sensor counts: 2005 = 200.5 mm";
-const char *const kTenthsFields[] = {"lineEdit_W_AD_D_min", "lineEdit_W_AD_D_max",
-                                     "lineEdit_W_DA_start", "lineEdit_W_DA_stop",
+const char *const kTenthsFields[] = {"lineEdit_W_AD_D_min",  "lineEdit_W_AD_D_max",
+                                     "lineEdit_W_DA_start",  "lineEdit_W_DA_stop",
                                      "lineEdit_W_DA_start2", "lineEdit_W_DA_stop2"};
 
 bool isTenthsField(const char *name)

@@ -42,7 +42,7 @@ has missing "driver"
 said help 0 --help
 has help "COM3"
 said measure_help 0 measure --help
-has measure_help "Ctrl-Break"
+has measure_help "Ctrl-C"
 for name in missing help measure_help; do
     for word in dialout /dev/ SIGHUP ttyUSB; do
         lacks "$name" "$word"
