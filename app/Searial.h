@@ -5,14 +5,16 @@
 // only the folders listed above it.
 //
 //   version/   The version and application id, for all three programs.
-//   protocol/  The sensor's protocol: command bytes, answer parsing, the line
-//              presets, the distance frames in a byte stream, and the exchange
+//   protocol/  The sensor's protocol: command bytes, answer parsing and the
+//              checks of each answer value's form, the line presets, the
+//              distance frames in a byte stream, and the exchange
 //              steps every front end takes (which answer decides a setting and
 //              what is written then). No widgets, no port: tests, fuzzers, the
 //              simulator and orvante-ctl call it directly.
-//   serial/    The serial line without widgets: port discovery, a preset on a
-//              port, when the device is gone, the traced write, free text, the
-//              display's line widths and the traffic log file.
+//   serial/    The serial line without widgets: port discovery (and why a port
+//              was left out), what to advise on the system it runs on, a
+//              preset on a port, when the device is gone, the traced write,
+//              free text, the display's line widths and the traffic log file.
 //   measure/   The distance history without widgets: every frame with its
 //              time in a bounded ring, per-second summaries, the statistics
 //              the chart and orvante-ctl measure --stats share, the CSV lines.
@@ -34,10 +36,15 @@
 //              behaviour of the program; each stays thin and hands the real work
 //              to the folders above. state.h holds the exchange state the slots
 //              share (file-scope, as there is one window per process);
+//              shortcuts.h the window's keys, each of which clicks a button;
+//              statusnotes.h what the status bar says, settingdeadline.h the
+//              deadline of the settings a chunk decides;
 //              toolkit.h scales the window with the display; widgetreport.h
 //              tells the Windows checks where the controls are.
 //   tools/, bench/, fuzz/, tests/  The screenshot driver and icon scaler,
 //              benchmarks, libFuzzer targets, QtTest suites.
+
+#include "app/settingdeadline.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -109,14 +116,23 @@ private:
     // the operator.
     void logChunk(const QByteArray &chunk);
 
-    void closePort();
+    // Forgets any pending setting (its answer can only come from the line
+    // being closed) and returns it.
+    quint8 closePort();
     // While the port is open, Scan keeps it selected.
     void selectHeldPort();
+    // Another port picked while one is open: the open one stays in use, and
+    // the operator is told so.
+    void portChosen();
+    // The open port as the list names it.
+    QString heldPortName() const;
     void handlePortError(QSerialPort::SerialPortError error);
 
     // Per-chunk protocol steps of the receive path.
     void showDistanceFrame(const QByteArray &chunk);
     void confirmChunkSettings(const QByteArray &chunk);
+    // The chunk-decided setting `setting` had no answer in time.
+    void settingUnanswered(quint8 setting);
 
     // Steps of the response window.
     void parseQueryAnswer();
@@ -124,4 +140,5 @@ private:
 
     Ui_Searial *ui;
     QSerialPort serial;
+    SettingDeadline settingDeadline;
 };

@@ -3,9 +3,12 @@
 
 // The distance chart: a window of its own beside the main window, one per
 // main window, with the plot and its controls (time window, pause, the
-// distance axis, clear and the two exports).
+// distance axis, clear and the two exports), and the statistics of the
+// frames in view as text: selectable, read by a screen reader, and copied
+// with Ctrl+C or the line's context menu.
 
 #include <QMainWindow>
+#include <QTimer>
 
 class Ui_ChartWindow;
 
@@ -35,12 +38,26 @@ public:
     bool exportCsv(const QString &path);
     bool exportPng(const QString &path);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
 private:
+    // The figures of the frames in view, the rate with the time it runs from.
+    QList<QPair<QString, QString>> statistics() const;
+    // As "Copy statistics" puts them on the clipboard: tab-separated name and
+    // value pairs.
+    QString statisticsForCopy() const;
+    void refreshStatistics();
+    void showStatisticsMenu(const QPoint &at);
     void applyRange();
     void askAndExport(bool csv);
 
     Ui_ChartWindow *ui;
     measure::Recorder *m_recorder;
+    QAction *m_copyStatistics = nullptr;
+    // The statistics line is rewritten at a reading pace, not the plot's.
+    QTimer m_statisticsTimer;
 };
 
 } // namespace chart

@@ -87,7 +87,7 @@ QRect Plot::plotArea() const
     const int line = metrics.height();
     const int left = line + metrics.horizontalAdvance(QStringLiteral("-0000000.0")) + 8;
     const int right = metrics.horizontalAdvance(QStringLiteral("00:00:00")) / 2 + 4;
-    const int top = 3 * (line + 2) + 10;
+    const int top = line + 12;
     const int bottom = line + 8;
     return QRect(left, top, qMax(1, width() - left - right), qMax(1, height() - top - bottom));
 }
@@ -284,22 +284,19 @@ void Plot::paintTo(QPainter &painter)
     const QColor text = palette().color(QPalette::Text);
     painter.fillRect(rect(), palette().color(QPalette::Base));
 
-    // Three lines of text above the plot: the statistics of what is in
-    // view, then the cursor readout (or that the view is paused) and the
-    // frames recorded.
+    // A line of text above the plot: the cursor readout (or that the view
+    // is paused) and the frames recorded. The statistics are the window's,
+    // as text an operator can select and copy.
     QPoint marker(-1, -1);
     QString readout = cursorText(&marker);
     if (readout.isEmpty() && m_paused)
         readout = tr("Paused");
-    const QStringList figures = m_view.fields();
     painter.setPen(text);
-    auto row = [&](int n) { return QRect(6, 4 + n * (line + 2), width() - 12, line); };
-    painter.drawText(row(0), Qt::AlignLeft | Qt::AlignVCenter,
-                     m_view.isEmpty() ? tr("No frames in view") : figures.mid(0, 4).join("   "));
-    painter.drawText(row(1), Qt::AlignLeft | Qt::AlignVCenter, figures.mid(4).join("   "));
-    painter.drawText(row(2), Qt::AlignLeft | Qt::AlignVCenter, readout);
-    painter.drawText(row(2), Qt::AlignRight | Qt::AlignVCenter,
-                     tr("%1 frames recorded").arg(m_recorded));
+    const QRect row(6, 4, width() - 12, line);
+    painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, readout);
+    painter.drawText(row, Qt::AlignRight | Qt::AlignVCenter,
+                     m_recorded == 1 ? tr("1 frame recorded")
+                                     : tr("%1 frames recorded").arg(m_recorded));
 
     const double low = m_lowMm, high = m_highMm, range = high - low;
     const double yScale = (area.height() - 1) / range;

@@ -11,9 +11,9 @@
 // same for ten seconds or an hour at line rate. Each column is drawn from its
 // minimum to its maximum, so no spike is lost to the decimation.
 //
-// Above the plot it writes the statistics of the frames in view, the cursor
-// readout and the number of frames recorded; the x axis is the time back
-// from the right edge, whose clock time it names; the y axis is in mm.
+// Above the plot it writes the cursor readout and the number of frames
+// recorded; the x axis is the time back from the right edge, whose clock
+// time it names; the y axis is in mm.
 
 #include "measure/columns.h"
 
@@ -58,7 +58,7 @@ public:
     // time that passed go into the view, which is repainted if it changed.
     void sync();
 
-    // Statistics of the frames in view, as written above the plot.
+    // Statistics of the frames in view (the chart window writes them).
     const measure::Statistics &viewStatistics() const { return m_view; }
     // Where the curve is drawn, in widget coordinates.
     QRect plotArea() const;

@@ -60,15 +60,25 @@ double Statistics::rate() const
     return m_count < 2 || span <= 0 ? 0.0 : double(m_count - 1) * 1000.0 / double(span);
 }
 
+QList<QPair<QString, QString>> Statistics::pairs() const
+{
+    QList<QPair<QString, QString>> pairs{{"count", QString::number(m_count)}};
+    if (m_count == 0)
+        return pairs;
+    pairs << qMakePair(QString("rate"), QString("%1 frames/s").arg(rate(), 0, 'f', 1))
+          << qMakePair(QString("last"), mmText(m_last))
+          << qMakePair(QString("min"), mmText(m_min)) << qMakePair(QString("max"), mmText(m_max))
+          << qMakePair(QString("mean"), mmText(m_mean, 2))
+          << qMakePair(QString("std dev"), mmText(standardDeviation(), 2))
+          << qMakePair(QString("peak to peak"), mmText(double(m_max) - double(m_min)));
+    return pairs;
+}
+
 QStringList Statistics::fields() const
 {
-    QStringList fields{QString("count %1").arg(m_count)};
-    if (m_count == 0)
-        return fields;
-    fields << QString("rate %1 frames/s").arg(rate(), 0, 'f', 1) << "last " + mmText(m_last)
-           << "min " + mmText(m_min) << "max " + mmText(m_max) << "mean " + mmText(m_mean, 2)
-           << "std dev " + mmText(standardDeviation(), 2)
-           << "peak to peak " + mmText(double(m_max) - double(m_min));
+    QStringList fields;
+    for (const auto &pair : pairs())
+        fields << pair.first + " " + pair.second;
     return fields;
 }
 

@@ -10,6 +10,8 @@
 // near 10^8 (0.1 mm) squared would leave no digit of a small jitter in a
 // double.
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -43,9 +45,11 @@ public:
     qint64 firstMs() const { return m_firstMs; }
     qint64 lastMs() const { return m_lastMs; }
 
-    // The figures as written: "count 8861", "rate 886.1 frames/s", "last
-    // 1234.5 mm", then min, max, mean, std dev and peak to peak, in mm. Only
-    // the count while empty.
+    // The figures as name and value: ("count", "8861"), ("rate", "886.1
+    // frames/s"), ("last", "1234.5 mm"), then min, max, mean, std dev and
+    // peak to peak, in mm. Only the count while empty.
+    QList<QPair<QString, QString>> pairs() const;
+    // Each pair as written, name and value apart by a blank: "count 8861".
     QStringList fields() const;
     // All of them on one line, as orvante-ctl measure --stats prints them;
     // the chart writes the same fields.

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The distance chart: what it paints keeps every extreme, a paused view
 // stays while the recording goes on, and against the simulated sensor at
-// line rate it counts every frame that was sent.
+// line rate it counts every frame that was sent, and writes and copies the
+// statistics of what it exports; the exports' file names.
 
 #include "app/Searial.h"
 #include "app/state.h"
@@ -10,13 +11,20 @@
 #include "measure/recorder.h"
 #include "serial/ports.h"
 #include "support/apphelpers.h"
+#include "support/modalboxes.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
@@ -49,6 +57,8 @@ private slots:
     void extremesSurviveDecimation();
     void pauseFreezesViewNotCount();
     void countsEveryFrameAtLineRate();
+    void exportNames_data();
+    void exportNames();
 };
 
 void TestChart::extremesSurviveDecimation_data()
@@ -169,6 +179,82 @@ void TestChart::countsEveryFrameAtLineRate()
     QCOMPARE(view.minimum(), *std::min_element(distances.begin(), distances.end()));
     QCOMPARE(view.maximum(), *std::max_element(distances.begin(), distances.end()));
     QCOMPARE(view.last(), distances.last());
+
+    // The statistics line says what the exported frames say, and Ctrl+C
+    // copies it as name and value pairs.
+    QTemporaryDir dir;
+    QVERIFY(chart->exportCsv(dir.filePath("frames.csv")));
+    QFile csv(dir.filePath("frames.csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    measure::Statistics exported;
+    QDateTime first;
+    while (!csv.atEnd()) {
+        const QList<QByteArray> cells = csv.readLine().trimmed().split(',');
+        QCOMPARE(cells.size(), 2);
+        const QDateTime at = QDateTime::fromString(QString::fromLatin1(cells[0]), Qt::ISODateWithMs);
+        QVERIFY(at.isValid());
+        if (!first.isValid())
+            first = at;
+        exported.add(at.toMSecsSinceEpoch(), cells[1].toInt());
+    }
+    QCOMPARE(exported.count(), qint64(distances.size()));
+    const QString since = " since " + first.toString("HH:mm:ss");
+    QString line = exported.text();
+    line.replace(" frames/s,", " frames/s" + since + ",");
+    auto *label = chart->findChild<QLabel *>("label_statistics");
+    // (Each figure's blanks do not break.)
+    QTRY_COMPARE(label->text().replace(QChar::Nbsp, ' '), line);
+
+    QStringList cells;
+    for (const auto &pair : exported.pairs())
+        cells << pair.first << pair.second + (pair.first == "rate" ? since : QString());
+    QGuiApplication::clipboard()->clear();
+    QApplication::setActiveWindow(chart);
+    QVERIFY(QTest::qWaitForWindowActive(chart));
+    label->setFocus();
+    QTest::keyClick(label, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), cells.join('\t'));
+
+    // Its context menu offers the same.
+    emit label->customContextMenuRequested(QPoint(2, 2));
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QVERIFY(menu->actions().contains(chart->findChild<QAction *>("action_copy_statistics")));
+    menu->close();
+}
+
+void TestChart::exportNames_data()
+{
+    QTest::addColumn<QByteArray>("button");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("CSV, no suffix typed") << QByteArray("btn_export_csv") << "chart-export"
+                                          << "chart-export.csv" << "1 frame written to %1";
+    QTest::newRow("CSV, a suffix of its own")
+        << QByteArray("btn_export_csv") << "frames.txt" << "frames.txt" << "1 frame written to %1";
+    QTest::newRow("PNG, no suffix typed") << QByteArray("btn_export_png") << "plot" << "plot.png"
+                                          << "The plot written to %1";
+}
+
+// A name typed without a suffix gets the format's.
+void TestChart::exportNames()
+{
+    QFETCH(QByteArray, button);
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QFETCH(QString, message);
+    measure::Recorder recorder;
+    recorder.add(0, 12345);
+    chart::ChartWindow chart(&recorder, nullptr);
+    chart.show();
+    QTemporaryDir dir;
+    ModalBoxes boxes;
+    boxes.answerFileDialog(dir.filePath(typed));
+    chart.findChild<QPushButton *>(button)->click();
+    QCOMPARE(boxes.fileDialogs, 1);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{written});
+    QCOMPARE(chart.statusBar()->currentMessage(), message.arg(dir.filePath(written)));
 }
 
 QTEST_MAIN(TestChart)

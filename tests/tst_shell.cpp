@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a whole: its slot table, page switching, the menus, the
-// help windows and the two ways the program ends.
+// help windows, the two ways the program ends, and working it by keyboard.
 
 #include "app/Searial.h"
 #include "app/state.h"
+#include "protocol/exchange.h"
 #include "support/apphelpers.h"
 #include "support/modalboxes.h"
 #include "support/ptypeer.h"
@@ -19,8 +20,11 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProcess>
+#include <QPushButton>
 #include <QStackedWidget>
+#include <QSignalSpy>
 #include <QStatusBar>
+#include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
 
@@ -84,6 +88,10 @@ private slots:
     void endsWithStatusZero_data();
     void endsWithStatusZero();
     void sleepProcessesEventsOnce();
+    void focusWalk_data();
+    void focusWalk();
+    void shortcuts_data();
+    void shortcuts();
 };
 
 void TestShell::slotTable_data()
@@ -325,6 +333,150 @@ void TestShell::sleepProcessesEventsOnce()
     clock.start();
     QVERIFY(QMetaObject::invokeMethod(&window, "sleep", Q_ARG(unsigned int, 30)));
     QVERIFY(clock.elapsed() >= 29);
+}
+
+void TestShell::focusWalk_data()
+{
+    QTest::addColumn<QByteArray>("pageButton");
+    QTest::addColumn<QStringList>("order");
+    const QStringList bar{"btn_display", "btn_setting", "btn_query"};
+    // Each page in reading order: its group boxes top to bottom, left to
+    // right, each group's controls in the same way.
+    QTest::newRow("query page")
+        << QByteArray("btn_query")
+        << bar + QStringList{"lineEdit_R_list", "lineEdit_R_version_number", "lineEdit_R_data",
+                             "btn_R_ID", "lineEdit_R_AD_I", "lineEdit_R_AD_D_min",
+                             "lineEdit_R_AD_D_max", "btn_R_AD", "lineEdit_R_DA1_on",
+                             "lineEdit_R_DA1_off", "lineEdit_R_DA2_on", "lineEdit_R_DA2_off",
+                             "btn_R_DA"};
+    QTest::newRow("settings page")
+        << QByteArray("btn_setting")
+        << bar + QStringList{"cmb_set_baud_rate", "btn_set_baud_rate", "com_set_Auto_M",
+                             "btn_set_Auto_M", "cmb_set_AD_I", "lineEdit_W_AD_D_min",
+                             "lineEdit_W_AD_D_max", "btn_set_AD", "cmb_set_DA_mode",
+                             "lineEdit_W_DA_start", "lineEdit_W_DA_stop", "lineEdit_W_DA_start2",
+                             "lineEdit_W_DA_stop2", "btn_set_DA"};
+    QTest::newRow("display page")
+        << QByteArray("btn_display")
+        << bar + QStringList{"cmb_port_name", "btn_usart_number", "cmb_baud_rate", "checkBox",
+                             "btn_open", "btn_open_LD", "btn_td", "btn_tk", "btn_close_LD",
+                             "plainTextEdit", "lineEdit_D", "btn_c", "btn_save", "btn_clear",
+                             "lint_send_data", "btn_send"};
+}
+
+// Tab from the first page button goes round the page once, in order, through
+// every control that takes the focus, and comes back; Shift+Tab goes round
+// the other way. The display and the Send box pass it on instead of typing it.
+void TestShell::focusWalk()
+{
+    QFETCH(QByteArray, pageButton);
+    QFETCH(QStringList, order);
+    Searial window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    click(&window, pageButton.constData());
+    QWidget *first = child<QWidget>(&window, "btn_display");
+    first->setFocus(Qt::TabFocusReason);
+
+    auto walk = [&](Qt::Key key) {
+        QStringList visited;
+        do {
+            QWidget *focus = QApplication::focusWidget();
+            if (!focus)
+                break;
+            visited << focus->objectName();
+            QTest::keyClick(focus, key,
+                            key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+        } while (QApplication::focusWidget() != first && visited.size() <= order.size());
+        return visited;
+    };
+    QCOMPARE(walk(Qt::Key_Tab), order);
+    QStringList backwards = order.mid(1);
+    std::reverse(backwards.begin(), backwards.end());
+    QCOMPARE(walk(Qt::Key_Backtab), QStringList{order.first()} + backwards);
+
+    QStringList takesTab;
+    for (QWidget *widget : window.findChildren<QWidget *>())
+        if (widget->isVisible() && widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus))
+            takesTab << widget->objectName();
+    std::sort(takesTab.begin(), takesTab.end());
+    std::sort(order.begin(), order.end());
+    QCOMPARE(takesTab, order);
+    QVERIFY(child<QPlainTextEdit>(&window, "plainTextEdit")->toPlainText().isEmpty());
+    QVERIFY(child<QTextEdit>(&window, "lint_send_data")->toPlainText().isEmpty());
+}
+
+void TestShell::shortcuts_data()
+{
+    QTest::addColumn<QByteArray>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QByteArray>("focus");
+    QTest::addColumn<bool>("measuring");
+    QTest::addColumn<bool>("clicks");
+    QTest::addColumn<QString>("toolTip");
+    const int ctrl = Qt::ControlModifier;
+    QTest::newRow("Ctrl+1 Main") << QByteArray("btn_display") << int(Qt::Key_1) << ctrl
+                                 << QByteArray("btn_R_ID") << false << true << "Main (Ctrl+1)";
+    QTest::newRow("Ctrl+2 Setting") << QByteArray("btn_setting") << int(Qt::Key_2) << ctrl
+                                    << QByteArray("lineEdit_D") << false << true
+                                    << "Setting (Ctrl+2)";
+    QTest::newRow("Ctrl+3 Search") << QByteArray("btn_query") << int(Qt::Key_3) << ctrl
+                                   << QByteArray("lint_send_data") << false << true
+                                   << "Search (Ctrl+3)";
+    QTest::newRow("Ctrl+O Open") << QByteArray("btn_open") << int(Qt::Key_O) << ctrl
+                                 << QByteArray("cmb_port_name") << false << true
+                                 << "Open / Close (Ctrl+O)";
+    QTest::newRow("F5 Scan") << QByteArray("btn_usart_number") << int(Qt::Key_F5) << 0
+                             << QByteArray("btn_open") << false << true << "Scan (F5)";
+    QTest::newRow("Esc stops a measurement")
+        << QByteArray("btn_c") << int(Qt::Key_Escape) << 0 << QByteArray("plainTextEdit") << true
+        << true << "Stop (Esc)";
+    QTest::newRow("Esc does nothing when idle")
+        << QByteArray("btn_c") << int(Qt::Key_Escape) << 0 << QByteArray("plainTextEdit")
+        << false << false << "Stop (Esc)";
+    QTest::newRow("Ctrl+Return in the Send box")
+        << QByteArray("btn_send") << int(Qt::Key_Return) << ctrl << QByteArray("lint_send_data")
+        << false << true << "Send (Ctrl+Enter)";
+    QTest::newRow("Ctrl+Enter on the keypad")
+        << QByteArray("btn_send") << int(Qt::Key_Enter) << int(ctrl | Qt::KeypadModifier)
+        << QByteArray("lint_send_data") << false << true << "Send (Ctrl+Enter)";
+}
+
+// Each key clicks its button (once), wherever the focus is and whichever
+// page is shown, and the button's tool tip names it. Nothing is typed into
+// the focused field.
+void TestShell::shortcuts()
+{
+    QFETCH(QByteArray, button);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QByteArray, focus);
+    QFETCH(bool, measuring);
+    QFETCH(bool, clicks);
+    QFETCH(QString, toolTip);
+    Searial window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    activeCommand = measuring ? protocol::ContinuousMeasurement : protocol::Idle;
+    distanceDisplay = false;
+    auto *target = child<QPushButton>(&window, button.constData());
+    QCOMPARE(target->toolTip(), toolTip);
+
+    QWidget *field = child<QWidget>(&window, focus.constData());
+    auto *stack = child<QStackedWidget>(&window, "stackedWidget");
+    for (QWidget *page = field; page; page = page->parentWidget())
+        if (page->parentWidget() == stack)
+            stack->setCurrentWidget(page);
+    field->setFocus(Qt::OtherFocusReason);
+    QCOMPARE(QApplication::focusWidget(), field);
+    QSignalSpy clicked(target, &QAbstractButton::clicked);
+    QTest::keyClick(field, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(clicked.count(), clicks ? 1 : 0);
+    if (auto *send = qobject_cast<QTextEdit *>(field))
+        QVERIFY(send->toPlainText().isEmpty());
 }
 
 int main(int argc, char **argv)

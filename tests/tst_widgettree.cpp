@@ -5,11 +5,15 @@
 // slots reach the widgets: class, parent, order among siblings, texts,
 // combo-box items, geometries and size limits, fonts, alignments, the box
 // layouts with their spacers, the menus, and the texts' translation context.
-// The tables below list the objects in creation order.
+// The tables below list the objects in creation order. Every control, here
+// and in the distance chart, has a name in the accessibility tree.
 
 #include "app/Searial.h"
 #include "app/toolkit.h"
 #include "app/widgetreport.h"
+#include "chart/chartwindow.h"
+#include "chart/plot.h"
+#include "measure/recorder.h"
 #include "protocol/linepresets.h"
 #include "ui/help.h"
 
@@ -180,6 +184,21 @@ const Combo kCombos[] = {
     {"cmb_port_name", {}, -1},
     {"cmb_baud_rate", kPresets, 0},
 };
+
+// The settings page's distance fields are labelled "mm" but count 0.1 mm;
+// their tooltips say so.
+const char kTenthsTip[] = "in 0.1 mm, as the sensor counts: 2005 = 200.5 mm";
+const char *const kTenthsFields[] = {"lineEdit_W_AD_D_min",  "lineEdit_W_AD_D_max",
+                                     "lineEdit_W_DA_start",  "lineEdit_W_DA_stop",
+                                     "lineEdit_W_DA_start2", "lineEdit_W_DA_stop2"};
+
+bool isTenthsField(const char *name)
+{
+    for (const char *field : kTenthsFields)
+        if (qstrcmp(field, name) == 0)
+            return true;
+    return false;
+}
 
 // Geometries (x, y, width, height) relative to the parent widget.
 struct Geometry
@@ -431,6 +450,7 @@ private slots:
     void menus();
     void initialState();
     void textsFit();
+    void accessibleNames();
 
     // Help window
     void helpTree();
@@ -604,6 +624,11 @@ void TestWidgetTree::translationPass()
 {
     QStringList expected{"Searial"};
     for (const Node &node : kTree) {
+        // A tooltip is translated before the text it explains.
+        if (isTenthsField(node.name)) {
+            expected << kTenthsTip;
+            QCOMPARE(mainWindow->findChild<QWidget *>(node.name)->toolTip(), QString(kTenthsTip));
+        }
         if (node.text && *node.text)
             expected << QString::fromUtf8(node.text);
         for (const Combo &combo : kCombos)
@@ -1023,6 +1048,34 @@ void TestWidgetTree::textsFit()
     pages->setCurrentIndex(shown);
     mainWindow->hide();
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
+}
+
+// What a screen reader announces: every control that takes the focus, and
+// the chart's plot, has a name; those without a caption of their own (the
+// fields, the display, the Send box, the plot) a description as well.
+void TestWidgetTree::accessibleNames()
+{
+    measure::Recorder recorder;
+    chart::ChartWindow chart(&recorder, nullptr);
+    int checked = 0;
+    for (QWidget *window : {static_cast<QWidget *>(mainWindow), static_cast<QWidget *>(&chart)}) {
+        for (QWidget *w : window->findChildren<QWidget *>()) {
+            const bool field = qobject_cast<QLineEdit *>(w) || qobject_cast<QTextEdit *>(w) ||
+                               qobject_cast<QPlainTextEdit *>(w) || w == chart.plot();
+            if (!(w->focusPolicy() & Qt::TabFocus) && !field)
+                continue;
+            QAccessibleInterface *node = QAccessible::queryAccessibleInterface(w);
+            QVERIFY2(node, qPrintable(w->objectName()));
+            QVERIFY2(!node->text(QAccessible::Name).trimmed().isEmpty(),
+                     qPrintable(w->objectName()));
+            if (field)
+                QVERIFY2(!node->text(QAccessible::Description).trimmed().isEmpty(),
+                         qPrintable(w->objectName()));
+            ++checked;
+        }
+    }
+    // 46 controls on the three pages and the page bar, 10 in the chart.
+    QCOMPARE(checked, 56);
 }
 
 // ---------------------------------------------------------------------------

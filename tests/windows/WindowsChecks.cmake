@@ -56,3 +56,7 @@ add_test(NAME windows_installer COMMAND sh ${ORV_WINDOWS_DIR}/installer.sh
                                            ${CMAKE_BINARY_DIR}/${PROJECT_NAME}-${PROJECT_VERSION}-setup.exe
                                            ${ORV_WINDOWS_ZIP} ${PROJECT_VERSION})
 set_tests_properties(windows_installer PROPERTIES RESOURCE_LOCK wine TIMEOUT 300)
+# orvante-ctl.exe's port errors and help speak of Windows, not Linux.
+add_test(NAME windows_advice COMMAND sh ${ORV_WINDOWS_DIR}/advice.sh ${ORV_WINDOWS_ZIP})
+set_tests_properties(windows_advice PROPERTIES ENVIRONMENT "WINEPREFIX=${ORV_WINEPREFIX}"
+    FIXTURES_REQUIRED wine RESOURCE_LOCK wine TIMEOUT 300)
