@@ -10,6 +10,7 @@
 #include "ui_Searial.h"
 #include "view/trafficdisplay.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QTime>
@@ -17,7 +18,9 @@
 
 #include <cstdlib>
 
-Searial::Searial(QWidget *parent) : QMainWindow(parent), ui(new Ui_Searial)
+Searial::Searial(QWidget *parent)
+    : QMainWindow(parent), ui(new Ui_Searial),
+      settingDeadline([this](quint8 setting) { settingUnanswered(setting); })
 {
     responseTimer = new QTimer(this);
     ui->setupUi(this);
@@ -70,6 +73,10 @@ void Searial::initConnections()
     // One chart window; a second activation raises it.
     connect(ui->action_chart, &QAction::triggered, this,
             [this] { chart::ChartWindow::open(this, distanceRecorder); });
+
+    // Not a slot: cmb_port_name_port stays unconnected, as it always was.
+    connect(ui->cmb_port_name, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            [this] { portChosen(); });
 
     // A vanished device (adapter unplugged) would otherwise report read errors
     // in a tight loop for ever; treat it as the operator pressing Close.

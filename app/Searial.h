@@ -37,6 +37,8 @@
 //   tools/, bench/, fuzz/, tests/  The screenshot driver and icon scaler,
 //              benchmarks, libFuzzer targets, QtTest suites.
 
+#include "app/settingdeadline.h"
+
 #include <QByteArray>
 #include <QMainWindow>
 #include <QSerialPort>
@@ -107,14 +109,23 @@ private:
     // the operator.
     void logChunk(const QByteArray &chunk);
 
-    void closePort();
+    // Forgets any pending setting (its answer can only come from the line
+    // being closed) and returns it.
+    quint8 closePort();
     // While the port is open, Scan keeps it selected.
     void selectHeldPort();
+    // Another port picked while one is open: the open one stays in use, and
+    // the operator is told so.
+    void portChosen();
+    // The open port as the list names it.
+    QString heldPortName() const;
     void handlePortError(QSerialPort::SerialPortError error);
 
     // Per-chunk protocol steps of the receive path.
     void showDistanceFrame(const QByteArray &chunk);
     void confirmChunkSettings(const QByteArray &chunk);
+    // The chunk-decided setting `setting` had no answer in time.
+    void settingUnanswered(quint8 setting);
 
     // Steps of the response window.
     void parseQueryAnswer();
@@ -122,4 +133,5 @@ private:
 
     Ui_Searial *ui;
     QSerialPort serial;
+    SettingDeadline settingDeadline;
 };

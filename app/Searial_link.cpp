@@ -12,6 +12,7 @@
 #include "protocol/exchange.h"
 #include "protocol/steps.h"
 #include "serial/linepresets.h"
+#include "serial/advice.h"
 #include "serial/link.h"
 #include "serial/ports.h"
 #include "serial/traffic.h"
@@ -23,6 +24,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTimer>
@@ -67,8 +69,13 @@ void Searial::cmb_port_name_port()
 
 void Searial::btn_usart_number_port(bool)
 {
+    // Refilling the box is no choice of the operator's.
+    const QSignalBlocker quiet(ui->cmb_port_name);
     ui->cmb_port_name->clear();
-    portNameList = GetEnableCommPort();
+    // What GetEnableCommPort lists, and what it left out and why.
+    const serial::PortScan scan =
+        serial::scanPorts(serial.isOpen() ? serial.portName() : QString());
+    portNameList = scan.openable;
     qCDebug(lcLink) << portNameList.size();
     // An int counter: the 8-bit one would wrap after 127 ports.
     constexpr int maxIndex = std::numeric_limits<qint8>::max();
@@ -81,6 +88,23 @@ void Searial::btn_usart_number_port(bool)
     portIndex = static_cast<qint8>(qMin(portNameList.size(), maxIndex));
     fitPopupToItems(ui->cmb_port_name);
     selectHeldPort();
+    StatusNotes(ui->statusBar).leftOut(ui->cmb_port_name, scan.leftOut);
+}
+
+void Searial::portChosen()
+{
+    if (portClosed || serial::samePort(ui->cmb_port_name->currentText(), serial.portName()))
+        return;
+    StatusNotes(ui->statusBar).otherPortChosen(heldPortName());
+}
+
+QString Searial::heldPortName() const
+{
+    for (const QString &name : portNameList) {
+        if (serial::samePort(name, serial.portName()))
+            return name;
+    }
+    return serial.portName();
 }
 
 void Searial::selectHeldPort()
@@ -98,7 +122,7 @@ void Searial::selectHeldPort()
 void Searial::btn_open_port(bool)
 {
     if (!portClosed) {
-        closePort();
+        StatusNotes(ui->statusBar).closed(closePort());
         return;
     }
     const int index = ui->cmb_port_name->currentIndex();
@@ -112,7 +136,10 @@ void Searial::btn_open_port(bool)
     serial.setPortName(portNameList.at(index));
     serial::applyLinePreset(serial, ui->cmb_baud_rate->currentIndex());
     if (!serial.open(QIODevice::ReadWrite)) {
-        StatusNotes(ui->statusBar).openFailed(portNameList.at(index), serial.errorString());
+        StatusNotes(ui->statusBar)
+            .openFailed(portNameList.at(index),
+                        serial::openProblem(portNameList.at(index), serial.error(),
+                                            serial.errorString()));
         return;
     }
     StatusNotes(ui->statusBar).clear();
@@ -121,12 +148,17 @@ void Searial::btn_open_port(bool)
     ui->btn_open->setText("Close");
 }
 
-void Searial::closePort()
+quint8 Searial::closePort()
 {
+    // What the next device sends must not decide a setting made on this one.
+    const quint8 dropped = pendingSetting;
+    pendingSetting = protocol::NoSetting;
+    settingDeadline.cancel();
     portClosed = true;
     ui->lab_status->setText(" Disconnected");
     serial.close();
     ui->btn_open->setText("Open");
+    return dropped;
 }
 
 void Searial::handlePortError(QSerialPort::SerialPortError error)

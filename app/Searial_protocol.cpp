@@ -45,6 +45,8 @@ bool Searial::refusedAsBusy(bool warn)
 {
     if (!isBusy(activeCommand))
         return false;
+    // The fields would otherwise keep the last answer as if it were fresh.
+    StatusNotes(ui->statusBar).busy(activeCommand);
     if (warn)
         showBusyWarning(this);
     return true;
@@ -144,8 +146,14 @@ void Searial::handleTimeout()
         responseTimer->stop();
     // Said before the parse empties the buffer, and before a box the operator
     // may be reading it with.
-    StatusNotes(ui->statusBar)
-        .noAnswer(unansweredAtWindowEnd(activeCommand, pendingSetting, rxBuffer, rxByteCount));
+    const Unanswered missing =
+        unansweredAtWindowEnd(activeCommand, pendingSetting, rxBuffer, rxByteCount);
+    StatusNotes notes(ui->statusBar);
+    notes.noAnswer(missing);
+    // A complete answer may still not be the sensor's: the fields show it
+    // as the sensor's format places it, and the status bar says what it is.
+    if (missing.command == Idle)
+        notes.notUnderstood(activeCommand, rxBuffer, rxByteCount);
     parseQueryAnswer();
     confirmTimedSettings();
     activeCommand = Idle;
@@ -214,6 +222,7 @@ void Searial::btn_set_Auto_M_port(bool)
     if (!readyToSend() || refusedAsBusy(false))
         return;
     pendingSetting = AutoMeasureSetting;
+    settingDeadline.start(pendingSetting);
     const QByteArray command = autoMeasureCommand(ui->com_set_Auto_M->currentIndex());
     if (!command.isEmpty())
         transmit(command);
@@ -231,6 +240,7 @@ void Searial::btn_set_AD_port(bool)
         return;
     }
     pendingSetting = AnalogSetting;
+    settingDeadline.start(pendingSetting);
     const int index = ui->cmb_set_AD_I->currentIndex();
     qCDebug(lcProtocol) << index;
     const QByteArray command = analogCurrentCommand(index);
@@ -259,6 +269,7 @@ void Searial::btn_set_DA_port(bool)
     rxBuffer.clear();
     responseTimer->start(kResponseWindowMs);
     transmit(first);
+    StatusNotes(ui->statusBar).switchingSent(1, start, stop);
 }
 
 void Searial::confirmTimedSettings()
@@ -269,6 +280,10 @@ void Searial::confirmTimedSettings()
         responseTimer->start(kResponseWindowMs);
     for (const QByteArray &part : step.writes)
         transmit(part);
+    if (step.action == Action::SendSecond)
+        StatusNotes(ui->statusBar)
+            .switchingSent(2, daCommandTemplate.mid(4, kFieldWidth),
+                           daCommandTemplate.mid(13, kFieldWidth));
     showVerdict(this, step.action);
     // After the box has been closed.
     pendingSetting = step.next;
@@ -285,6 +300,8 @@ void Searial::confirmChunkSettings(const QByteArray &chunk)
     }
     const Step step = chunkSettingStep(pendingSetting, chunk, typed);
     // Before the writes and the box.
+    if (step.next != pendingSetting)
+        settingDeadline.cancel();
     pendingSetting = step.next;
     if (step.action == Action::SendDistances) {
         qCDebug(lcProtocol) << typed.minDistance;
@@ -292,5 +309,16 @@ void Searial::confirmChunkSettings(const QByteArray &chunk)
     }
     for (const QByteArray &part : step.writes)
         transmit(part);
+    if (step.action == Action::SendDistances)
+        StatusNotes(ui->statusBar).analogSent(typed.minDistance, typed.maxDistance);
     showVerdict(this, step.action);
+}
+
+void Searial::settingUnanswered(quint8 setting)
+{
+    // Decided meanwhile, or replaced by another setting: nothing to say.
+    if (pendingSetting != setting)
+        return;
+    pendingSetting = NoSetting;
+    StatusNotes(ui->statusBar).settingUnanswered(setting);
 }

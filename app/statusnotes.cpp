@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/statusnotes.h"
 
+#include "protocol/answercheck.h"
+#include "protocol/answers.h"
 #include "protocol/exchange.h"
+#include "serial/ports.h"
+#include "measure/statistics.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QStatusBar>
 
@@ -20,6 +25,25 @@ QString exchangeName(const protocol::Unanswered &missing)
     if (!name)
         name = protocol::settingName(missing.setting);
     return name ? tr(name) : QString();
+}
+
+// A value as its field shows it, between quotes; control characters would
+// break the status line, so they are spelled out.
+QString mm(const QByteArray &tenths)
+{
+    return measure::mmText(double(tenths.toLongLong()));
+}
+
+QString quoted(const QByteArray &value)
+{
+    QString out;
+    for (const QChar c : protocol::chunkText(value)) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            out += QString("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return "'" + out + "'";
 }
 
 } // namespace
@@ -47,6 +71,80 @@ void StatusNotes::noAnswer(const protocol::Unanswered &missing)
     show(tr("No complete answer to the %1 within %2 ms: check the preset")
              .arg(name)
              .arg(protocol::kResponseWindowMs));
+}
+
+void StatusNotes::notUnderstood(quint8 command, const QByteArray &answer, int len)
+{
+    const QList<int> malformed = protocol::malformedValues(command, answer, len);
+    if (malformed.isEmpty())
+        return;
+    const QList<QByteArray> values = protocol::queryValues(command, answer, len);
+    const QStringList names = protocol::queryValueNames(command);
+    QStringList named;
+    for (int i : malformed)
+        named << tr(qPrintable(names.value(i))) + " " + quoted(values.value(i));
+    show(tr("%1 not understood: %2").arg(tr(protocol::answerName(command)), named.join(", ")));
+}
+
+void StatusNotes::settingUnanswered(quint8 setting)
+{
+    show(tr("No answer to the %1 within %2 ms")
+             .arg(tr(protocol::settingName(setting)))
+             .arg(protocol::kResponseWindowMs));
+}
+
+void StatusNotes::closed(quint8 dropped)
+{
+    if (const char *name = protocol::settingName(dropped))
+        show(tr("Closed; the %1 had no answer and was dropped").arg(tr(name)));
+}
+
+void StatusNotes::switchingSent(int output, const QByteArray &on, const QByteArray &off)
+{
+    show(tr("Switching output %1 sent: on at %2, off at %3").arg(output).arg(mm(on), mm(off)));
+}
+
+void StatusNotes::analogSent(const QByteArray &min, const QByteArray &max)
+{
+    show(tr("Analog output sent: min at %1, max at %2").arg(mm(min), mm(max)));
+}
+
+void StatusNotes::busy(quint8 activeCommand)
+{
+    switch (activeCommand) {
+    case protocol::ContinuousMeasurement:
+        show(tr("Busy: a continuous measurement is running; press Stop first"));
+        return;
+    case protocol::SingleMeasurement:
+        show(tr("Busy: waiting for the single measurement's frame; press Stop or Close LD"));
+        return;
+    default:
+        if (const char *name = protocol::commandName(activeCommand))
+            show(tr("Busy: waiting for the answer to the %1; try again in a second")
+                     .arg(tr(name)));
+        return;
+    }
+}
+
+void StatusNotes::leftOut(QComboBox *ports, const QList<serial::LeftOutPort> &leftOut)
+{
+    QStringList lines;
+    for (const serial::LeftOutPort &port : leftOut)
+        lines << tr("%1 not listed: %2").arg(port.name, port.reason);
+    ports->setToolTip(lines.join('\n'));
+    if (lines.isEmpty())
+        return;
+    if (lines.size() == 1)
+        show(lines.first());
+    else
+        show(tr("%1 (and %2 more: see the port box's tooltip)")
+                 .arg(lines.first())
+                 .arg(lines.size() - 1));
+}
+
+void StatusNotes::otherPortChosen(const QString &held)
+{
+    show(tr("Connected to %1; the new choice takes effect at the next Open").arg(held));
 }
 
 void StatusNotes::portClosed()

@@ -3,7 +3,13 @@
 
 #include "protocol/steps.h"
 
+#include <QList>
 #include <QString>
+
+class QComboBox;
+namespace serial {
+struct LeftOutPort;
+}
 
 class QStatusBar;
 
@@ -25,6 +31,29 @@ public:
     // A response window ended without the complete answer it waited for;
     // nothing when nothing was missing.
     void noAnswer(const protocol::Unanswered &missing);
+    // The answer to query `command` came, but values in it lack the form the
+    // sensor gives them (protocol::malformedValues): each is named with what
+    // its field shows. Nothing when all are well formed.
+    void notUnderstood(quint8 command, const QByteArray &answer, int len);
+    // The automatic-measurement or analog setting had no answer within the
+    // response window and is pending no more.
+    void settingUnanswered(quint8 setting);
+    // Close pressed; `dropped`, the setting that was still pending (or
+    // NoSetting), is forgotten.
+    void closed(quint8 dropped);
+    // A setting's distances went out: said in mm, as the fields' labels read,
+    // while the fields and the sensor count 0.1 mm. The texts are digits.
+    void switchingSent(int output, const QByteArray &on, const QByteArray &off);
+    void analogSent(const QByteArray &min, const QByteArray &max);
+    // A query or setting refused by the busy rule: what is in flight and how
+    // to end it.
+    void busy(quint8 activeCommand);
+    // Ports Scan left out and why: the first in the status bar, all of them
+    // in the port box's tooltip. Nothing left out clears that tooltip.
+    void leftOut(QComboBox *ports, const QList<serial::LeftOutPort> &leftOut);
+    // Another port picked while `held` is open: the status bar keeps the held
+    // port's name in view.
+    void otherPortChosen(const QString &held);
     // A command button pressed while the port is closed: nothing was sent.
     void portClosed();
     void clear();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ctl/line.h"
 
+#include "serial/advice.h"
 #include "serial/linepresets.h"
 #include "serial/link.h"
 
@@ -32,7 +33,7 @@ bool Line::open(const QString &path, int preset, bool fresh, QString *reason)
     m_port.setPortName(path);
     serial::applyLinePreset(m_port, preset);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        *reason = m_port.errorString();
+        *reason = serial::openProblem(path, m_port.error(), m_port.errorString());
         return false;
     }
     if (fresh)

@@ -25,7 +25,8 @@ public:
     Line(const Line &) = delete;
     Line &operator=(const Line &) = delete;
 
-    // Opens `path` with line preset `preset` (0..7). With `fresh`, bytes
+    // Opens `path` with line preset `preset` (0..7); if it does not open,
+    // `reason` says why and what to do (serial::openProblem). With `fresh`, bytes
     // already waiting are dropped: they were sent before this run asked
     // anything (the tail of an earlier run's answer, frames of a measurement
     // left running), and the window never parses such bytes as an answer

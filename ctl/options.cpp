@@ -3,6 +3,7 @@
 
 #include "protocol/commands.h"
 #include "protocol/linepresets.h"
+#include "serial/advice.h"
 #include "serial/traffic.h"
 #include "version/version.h"
 
@@ -172,8 +173,7 @@ const CommandSpec kCommands[] = {
      "Measures once, or continuously with --count or --seconds, and prints one line per "
      "distance frame: the time it arrived (ISO 8601 local time with milliseconds and UTC "
      "offset) and the distance in 0.1 mm, separated by a space, or by a comma with --csv. "
-     "Stop is sent when it ends, also on Ctrl-C (SIGINT), SIGTERM or SIGHUP, which end it with "
-     "status 0. The first frame must come within 1000 ms, and every further one within 1000 ms "
+     "Stop is sent when it ends, also on %STOP%, which end it with status 0. The first frame must come within 1000 ms, and every further one within 1000 ms "
      "of the one before (status 3 otherwise). With --stats it ends with one line of "
      "statistics, in mm: count, rate (frames/s), last, min, max, mean, standard deviation "
      "(n - 1) and peak to peak; on stdout, or on stderr with --csv, so the CSV stays clean.",
@@ -219,13 +219,15 @@ const CommandSpec kCommands[] = {
 
 const QString kExitStatus = QStringLiteral(
     "Exit status: 0 done, 1 refused by the sensor, 2 usage error, 3 no complete answer within "
-    "the response window, 4 the port could not be opened or was lost.");
+    "the response window, or one with values not in the sensor's form (named on stderr), 4 the "
+    "port could not be opened or was lost.");
 
 QCommandLineOption portOption()
 {
     return {"port",
-            "Serial device of the sensor (/dev/ttyUSB0, ttyS0, COM3, a pseudo-terminal). For "
-            "ports: also offer PATH, before the system's ports (repeatable).",
+            QString("Serial device of the sensor (%1). For ports: also offer PATH, before the "
+                    "system's ports (repeatable).")
+                .arg(serial::platformAdvice().portExamples),
             "PATH"};
 }
 
@@ -360,7 +362,10 @@ QString programHelp(QCommandLineParser &parser)
 
 QString commandHelp(QCommandLineParser &parser, const CommandSpec &entry)
 {
-    parser.setApplicationDescription(wrapped(QString(entry.description) + "\n\n" + kExitStatus));
+    // The keys and signals that stop a run are the system's own.
+    const QString description =
+        QString(entry.description).replace("%STOP%", serial::platformAdvice().stopKeys);
+    parser.setApplicationDescription(wrapped(description + "\n\n" + kExitStatus));
     const QString port = entry.command == Command::Ports ? QString() : "--port PATH [--preset N] ";
     return helpText(parser, "Usage: " + kProgram + " " + port + entry.usage);
 }

@@ -6,6 +6,7 @@
 #include "ctl/report.h"
 #include "measure/statistics.h"
 #include "measure/timestamp.h"
+#include "protocol/answercheck.h"
 #include "protocol/answers.h"
 #include "protocol/commands.h"
 #include "protocol/exchange.h"
@@ -116,19 +117,29 @@ int query(Line &line, quint8 command, const QByteArray &bytes, bool json)
         return noAnswer(what);
     // A value the window cut off is not the sensor's (150 of 1500): it is
     // left out like one that never came.
+    // Nor is one without the sensor's form (garbage, or positions shifted by
+    // what preceded the answer): it is named, never printed.
     Fields fields = queryFields(command, answer);
     const QList<bool> whole = queryValuesFinal(command, answer.text, answer.count);
-    QStringList lacking;
+    const QList<int> malformed = malformedValues(command, answer.text, answer.count);
+    const QList<QByteArray> values = queryValues(command, answer.text, answer.count);
+    QStringList lacking, garbled;
     for (int i = 0; i < fields.size(); ++i) {
-        if (!whole.value(i))
-            fields[i].second.clear();
-        if (fields.at(i).second.isEmpty())
+        if (malformed.contains(i))
+            garbled << fields.at(i).first + " " + quote(values.value(i));
+        else if (!whole.value(i) || fields.at(i).second.isEmpty())
             lacking << fields.at(i).first;
+        if (!whole.value(i) || malformed.contains(i))
+            fields[i].second.clear();
     }
     printFields(fields, json);
+    if (!garbled.isEmpty())
+        fail(NoAnswer, QString("%1 not understood: %2; %3")
+                           .arg(QString(answerName(command)).toLower(), garbled.join(", "),
+                                kCheckLine));
     if (!lacking.isEmpty())
         return incomplete(what, "no " + lacking.join(", "), answer);
-    return Done;
+    return garbled.isEmpty() ? int(Done) : int(NoAnswer);
 }
 
 // --- Settings ---
@@ -365,7 +376,11 @@ int listen(Line &line, const Invocation &inv)
 int ports(const Invocation &inv)
 {
     serial::setExtraPortPaths(inv.ports);
-    const QStringList names = serial::openablePorts();
+    const serial::PortScan scan = serial::scanPorts();
+    const QStringList &names = scan.openable;
+    // As Scan in the window: what was left out, and why, beside the list.
+    for (const serial::LeftOutPort &port : scan.leftOut)
+        fail(Done, QString("%1 not listed: %2").arg(port.name, port.reason));
     if (inv.json) {
         printRaw(QJsonDocument(QJsonArray::fromStringList(names)).toJson(QJsonDocument::Compact) +
                  '\n');
@@ -388,9 +403,8 @@ int run(const Invocation &inv)
     const QString path = inv.ports.constFirst();
     // What is waiting unread is kept only when the traffic itself is asked for.
     if (!line.open(path, inv.preset, inv.command != Command::Listen, &reason))
-        return fail(PortFailed, QString("cannot open %1: %2; check the path (orvante-ctl ports "
-                                        "lists the ports that open), that no other program "
-                                        "holds it, and that you may use it (group dialout)")
+        return fail(PortFailed, QString("cannot open %1: %2; orvante-ctl ports lists the ports "
+                                        "that open")
                                     .arg(path, reason));
     switch (inv.command) {
     case Command::Identity:

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "serial/ports.h"
 
+#include "serial/advice.h"
+
 #include <QSerialPort>
 #include <QSerialPortInfo>
 
@@ -30,7 +32,7 @@ bool portOpens(const QString &path, QString *reason)
     probe.setPortName(path);
     if (!probe.open(QIODevice::ReadWrite)) {
         if (reason)
-            *reason = probe.errorString();
+            *reason = openProblem(path, probe.error(), probe.errorString());
         return false;
     }
     probe.close();
@@ -46,33 +48,46 @@ bool samePort(const QString &a, const QString &b)
     return first.portName() == second.portName();
 }
 
-QStringList openablePorts(const QString &held)
+PortScan scanPorts(const QString &held)
 {
     // Opening the held port again would fail, or, where the system allows
     // it, take the line from under the program.
     const auto isHeld = [&held](const QString &name) {
         return !held.isEmpty() && samePort(name, held);
     };
-    QStringList names;
+    PortScan scan;
     for (const QString &path : extraPaths()) {
         // The path as given, so that opening it later names the same device.
-        if (isHeld(path) || portOpens(path))
-            names.append(path);
+        QString reason;
+        if (isHeld(path) || portOpens(path, &reason))
+            scan.openable.append(path);
+        else
+            scan.leftOut.append({path, reason});
     }
     const auto infos = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : infos) {
         if (isHeld(info.portName())) {
-            names.append(info.portName());
+            scan.openable.append(info.portName());
             continue;
         }
         QSerialPort probe;
         probe.setPort(info);
         if (probe.open(QIODevice::ReadWrite)) {
-            names.append(probe.portName());
+            scan.openable.append(probe.portName());
             probe.close();
+        } else {
+            // Named as the list names the ports that open.
+            scan.leftOut.append({info.portName(),
+                                 openProblem(info.systemLocation(), probe.error(),
+                                             probe.errorString())});
         }
     }
-    return names;
+    return scan;
+}
+
+QStringList openablePorts(const QString &held)
+{
+    return scanPorts(held).openable;
 }
 
 } // namespace serial

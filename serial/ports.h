@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -14,13 +15,29 @@ void setExtraPortPaths(const QStringList &paths);
 QStringList extraPortPaths();
 
 // Whether the device opens for reading and writing now (it is closed again at
-// once). If not, `reason` gets the system's explanation.
+// once). If not, `reason` gets why and what to do (openProblem).
 bool portOpens(const QString &path, QString *reason = nullptr);
 
-// Names of the ports that can be opened for reading and writing right now: the
-// extra paths in the order given, then the enumerated ports in enumeration
-// order. A port held open elsewhere is left out; `held`, the port this
-// program holds open, is listed where it would be, without being tried.
+// A port a scan found but could not open, and why (openProblem).
+struct LeftOutPort
+{
+    QString name;
+    QString reason;
+};
+
+struct PortScan
+{
+    QStringList openable;
+    QList<LeftOutPort> leftOut;
+};
+
+// The ports that can be opened for reading and writing right now: the extra
+// paths in the order given, then the enumerated ports in enumeration order.
+// A port that does not open (held elsewhere, no permission) is left out,
+// with its reason; `held`, the port this program holds open, is listed where
+// it would be, without being tried.
+PortScan scanPorts(const QString &held = QString());
+// Their names only.
 QStringList openablePorts(const QString &held = QString());
 
 // Whether two port names (a short system name such as ttyUSB0 or COM3, or a

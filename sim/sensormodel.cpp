@@ -4,6 +4,8 @@
 #include "protocol/linepresets.h"
 
 #include <QtMath>
+
+#include <cmath>
 #include <limits>
 
 namespace sim {
@@ -75,7 +77,7 @@ QString SensorModel::validate(const Options &o)
         return QStringLiteral("jitter must lie between 0 and %1").arg(kMaxDistance);
     if (o.periodMs <= 0)
         return QStringLiteral("period must be positive");
-    if (o.frameIntervalMs <= 0)
+    if (!(o.frameIntervalMs > 0) || !std::isfinite(o.frameIntervalMs))
         return QStringLiteral("frame interval must be positive");
     if (!printableField(o.serialNumber, 3))
         return QStringLiteral("serial number must be 3 printable characters other than '+'");
@@ -99,14 +101,14 @@ SensorModel::SensorModel(const Options &options)
       m_linePreset(protocol::isLinePreset(options.linePreset) ? options.linePreset : 0),
       m_autoMeasure(options.autoMeasure)
 {
-    if (m_options.frameIntervalMs <= 0)
+    if (!(m_options.frameIntervalMs > 0) || !std::isfinite(m_options.frameIntervalMs))
         m_options.frameIntervalMs = 1;
     if (m_options.periodMs <= 0)
         m_options.periodMs = 1;
     if (m_autoMeasure) {
         m_laserOn = true;
         m_continuous = true;
-        m_nextFrameAt = 0;
+        startFrames(0);
         produceFrames();
     }
 }
@@ -195,7 +197,7 @@ qint64 SensorModel::msUntilNextEvent() const
     if (!m_pending.isEmpty())
         consider(m_pending.first().due);
     if (m_continuous)
-        consider(m_nextFrameAt);
+        consider(nextFrameAt());
     if (m_options.dropAfterMs >= 0)
         consider(m_options.dropAfterMs);
     return next < 0 ? -1 : qMax<qint64>(0, next - m_now);
@@ -255,10 +257,22 @@ void SensorModel::answerAt(qint64 at, const QByteArray &bytes)
 void SensorModel::produceFrames()
 {
     const qint64 end = lastLiveMs();
-    while (m_continuous && m_nextFrameAt <= end) {
-        answerAt(m_nextFrameAt, frame(m_nextFrameAt));
-        m_nextFrameAt += m_options.frameIntervalMs;
+    while (m_continuous && nextFrameAt() <= end) {
+        const qint64 at = nextFrameAt();
+        answerAt(at, frame(at));
+        ++m_framesSent;
     }
+}
+
+qint64 SensorModel::nextFrameAt() const
+{
+    return m_framesFrom + qint64(std::floor(double(m_framesSent) * m_options.frameIntervalMs));
+}
+
+void SensorModel::startFrames(qint64 at)
+{
+    m_framesFrom = at;
+    m_framesSent = 0;
 }
 
 QByteArray SensorModel::frame(qint64 at)
@@ -287,7 +301,7 @@ void SensorModel::execute(const QByteArray &line)
         m_laserOn = true;
         if (!m_continuous) {
             m_continuous = true;
-            m_nextFrameAt = m_now;
+            startFrames(m_now);
         }
     } else if (line == "IDR+F") {
         answer(identityAnswer());

@@ -26,7 +26,10 @@ struct SensorOptions
     qint64 periodMs = 10000;   // ramp and sine period
     qint64 jitter = 0;         // sine only: uniform noise of at most +-jitter
     quint32 seed = 1;          // makes jitter and noise bytes repeatable
-    int frameIntervalMs = 100; // continuous measurement
+    // Continuous measurement. Fractional: frame n is due at the start plus
+    // n intervals, rounded down to the millisecond, so the rate holds on
+    // average whatever the interval.
+    double frameIntervalMs = 100;
 
     QByteArray serialNumber = "A17"; // 3 characters
     QByteArray version = "12";       // 2 characters
@@ -124,7 +127,12 @@ private:
 
     bool m_laserOn = false;
     bool m_continuous = false;
-    qint64 m_nextFrameAt = 0;
+    // Frames of a continuous measurement are timed from its start, not from
+    // the frame before: rounding then never adds up.
+    qint64 m_framesFrom = 0;
+    qint64 m_framesSent = 0;
+    qint64 nextFrameAt() const;
+    void startFrames(qint64 at);
     int m_linePreset;
     bool m_autoMeasure;
     int m_analogRange = 1;

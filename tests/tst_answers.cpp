@@ -2,7 +2,9 @@
 // Parsing of the sensor's answers: distance frames, the three query answers,
 // the setting confirmations and the text of a received chunk.
 
+#include "protocol/answercheck.h"
 #include "protocol/answers.h"
+#include "protocol/exchange.h"
 
 #include <QtTest>
 
@@ -62,6 +64,9 @@ private slots:
 
     void chunkText_data();
     void chunkText();
+
+    void checks_data();
+    void checks();
 };
 
 // ---------------------------------------------------------------- frames
@@ -432,3 +437,70 @@ void TestAnswers::chunkText()
 
 QTEST_GUILESS_MAIN(TestAnswers)
 #include "tst_answers.moc"
+
+void TestAnswers::checks_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QStringList>("malformed");
+
+    const int id = protocol::IdentityQuery, an = protocol::AnalogQuery,
+              sw = protocol::SwitchingQuery;
+    const QByteArray keyed = "on1:1500\r\noff1:1400\r\non2:3000\r\noff2:2900\r\n";
+    QTest::newRow("identity, well formed") << id << identityAnswer("5031211789\r\n") << QStringList();
+    QTest::newRow("identity, 29 February of a leap year")
+        << id << identityAnswer("40229AB x \r\n") << QStringList();
+    QTest::newRow("identity, letter in the year")
+        << id << identityAnswer("V031211789\r\n") << QStringList{"production date"};
+    QTest::newRow("identity, month 13")
+        << id << identityAnswer("5131211789\r\n") << QStringList{"production date"};
+    QTest::newRow("identity, day 0")
+        << id << identityAnswer("5030011789\r\n") << QStringList{"production date"};
+    QTest::newRow("identity, 29 February of another year")
+        << id << identityAnswer("50229AB x \r\n") << QStringList{"production date"};
+    QTest::newRow("identity, control byte in the serial number")
+        << id << identityAnswer("50312117\x01" "9\r\n") << QStringList{"serial number"};
+    // The receive path turns a stray high byte into U+FFFD (3 bytes).
+    QTest::newRow("identity, noise before it")
+        << id << "\xef\xbf\xbd" + identityAnswer("5031211789\r\n")
+        << QStringList{"serial number", "version", "production date"};
+    QTest::newRow("identity, an earlier answer's tail before it")
+        << id << "A17\r\n" + identityAnswer("5031211789\r\n")
+        << QStringList{"serial number", "version", "production date"};
+    QTest::newRow("identity, cut short: only what came is judged")
+        << id << identityAnswer("V0312") << QStringList{"production date"};
+
+    QTest::newRow("analog, well formed") << an << QByteArray("AOUT=1,0+100000+\r\n") << QStringList();
+    QTest::newRow("analog, range code 2")
+        << an << QByteArray("AOUT=2,0+100000+\r\n") << QStringList{"current range"};
+    QTest::newRow("analog, 9 digits")
+        << an << QByteArray("AOUT=0,150+123456789+\r\n") << QStringList{"max"};
+    QTest::newRow("analog, letters in a distance, an empty one")
+        << an << QByteArray("AOUT=0,1S0++\r\n") << QStringList{"min", "max"};
+    QTest::newRow("analog, noise before it")
+        << an << QByteArray("\xef\xbf\xbd" "AOUT=1,0+100000+\r\n")
+        << QStringList{"current range", "min", "max"};
+
+    QTest::newRow("switching, well formed") << sw << keyed << QStringList();
+    QTest::newRow("switching, noise before it: keys still hold")
+        << sw << "\xef\xbf\xbd\r\n" + keyed << QStringList();
+    QTest::newRow("switching, letter and 9 digits")
+        << sw << QByteArray("on1:15O0\r\noff1:1400\r\non2:123456789\r\noff2:2900\r\n")
+        << QStringList{"output 1 open", "output 2 open"};
+    QTest::newRow("switching, control byte in a value")
+        << sw << QByteArray("on1:1500\r\noff1:14\x01" "0\r\non2:3000\r\noff2:2900\r\n")
+        << QStringList{"output 1 close"};
+}
+
+void TestAnswers::checks()
+{
+    QFETCH(int, command);
+    QFETCH(QByteArray, answer);
+    QFETCH(QStringList, malformed);
+
+    const QStringList names = protocol::queryValueNames(quint8(command));
+    QStringList named;
+    for (int i : protocol::malformedValues(quint8(command), answer, answer.size()))
+        named << names.value(i);
+    QCOMPARE(named, malformed);
+}

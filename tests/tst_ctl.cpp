@@ -95,6 +95,22 @@ private slots:
             "",
             "orvante-ctl: no complete answer to the switching output query within 1000 ms \\(no "
             "on1, off1, on2, off2; received 'mode:1\\\\x0d\\\\x0aon1:150'\\); .*\n");
+        // Garbage before the answer shifts every position: nothing is printed
+        // as the sensor's, each value is named, and the status is 3.
+        const QString garbled = "orvante-ctl: %1 answer not understood: %2; check .*\n";
+        row("identity behind line noise", "--noise-bytes 3", "identity", 3, "",
+            garbled.arg("identity", "serial_number '.*', version '.*', production_date "
+                                    "'202V-IC-E-'"));
+        row("analog output behind line noise", "--noise-bytes 3", "analog --json", 3,
+            "[{]\"max\":null,\"min\":null,\"range\":null}\n",
+            garbled.arg("analog output", "range '.*', min '.*', max '100000'"));
+        // The first run leaves the rest of its answer on the line; the second
+        // one's positions would start inside it.
+        row("identity after an earlier answer's tail", "--chunk-size 1 --chunk-gap 60",
+            "send IDR+F && identity --json", 3,
+            "[{]\"production_date\":(null|\"2024-06-18\"),\"serial_number\":(null|\"A17\"),"
+            "\"version\":(null|\"12\")}\n",
+            "(?s)orvante-ctl: .*");
         row("switching in pieces", "--chunk-size 7 --chunk-gap 40", "switching", 0,
             "on1: 1500\noff1: 1400\non2: 3000\noff2: 2900\n");
 
@@ -155,8 +171,12 @@ private slots:
 
         row("send, hex", "", "send --hex sl", 0, "534c3a41434b0d0a\n");
         row("listen", "--auto --rate 20", "listen --seconds 0.5", 0, "(DT:00012345\r\n){5,}");
+        // What Scan leaves out is said beside the list, with why.
         row("ports: --port first", "", "ports --port %PORT% --port /dev/nonexistent --json", 0,
-            "\\[\"%PORT%\"(,\"[^\"]+\")*\\]\n");
+            "\\[\"%PORT%\"(,\"[^\"]+\")*\\]\n",
+            "(orvante-ctl: .+ not listed: .+\n)*orvante-ctl: /dev/nonexistent not listed: no "
+            "such port \\(No such file or directory\\); check the name .+\n(orvante-ctl: .+ "
+            "not listed: .+\n)*");
 
         row("usage: --port without a path", "", "--port", 2, "",
             usage.arg("Missing value after '--port'"));

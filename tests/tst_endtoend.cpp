@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QtTest>
 
 #include <algorithm>
@@ -84,6 +85,7 @@ class TestEndToEnd : public QObject
         return QCoreApplication::applicationDirPath() + "/sensor-sim";
     }
     QString distance() { return child<QLineEdit>(window.get(), "lineEdit_D")->text(); }
+    QString status() { return child<QStatusBar>(window.get(), "statusBar")->currentMessage(); }
 
     // Starts a simulator, lets Scan find its device, picks it and presses Open.
     bool connectSimulator(const QStringList &arguments)
@@ -295,6 +297,35 @@ private slots:
         QVERIFY(boxes->seen.isEmpty());
     }
 
+    void garbledAnswers_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("identity") << "btn_R_ID" << kIdentity
+                                  << "Identity answer not understood: serial number ': 4', "
+                                     "version 'ID', production date '202V-IC-E-'";
+        QTest::newRow("analog") << "btn_R_AD" << kAnalog
+                                << "Analog output answer not understood: current range '\ufffd', "
+                                   "min '\ufffd\ufffdAOUT=1,0', max '100000'";
+    }
+
+    // Line noise ahead of the answer: the fields show what its positions
+    // hold, and the status bar names every value that is not the sensor's.
+    void garbledAnswers()
+    {
+        QFETCH(QString, button);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, said);
+
+        QVERIFY(connectSimulator({"--noise-bytes", "3"}));
+        click(window.get(), qPrintable(button));
+        QTRY_COMPARE_WITH_TIMEOUT(activeCommand, quint8(0), 3000);
+        QCOMPARE(status(), said);
+        QVERIFY(!texts(*window, fields).join("").isEmpty());
+        QVERIFY(boxes->seen.isEmpty());
+    }
+
     void settings_data()
     {
         QTest::addColumn<QStringList>("inputs");
@@ -424,6 +455,43 @@ private slots:
                                   recognised ? QStringList{kSuccess} : QStringList(), 3000);
         QCOMPARE(wrote(tap->writes(), "ds+"), recognised);
         QCOMPARE(int(pendingSetting), recognised ? 0 : 2);
+    }
+
+    void unansweredSettings_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("automatic measurement") << "btn_set_Auto_M" << "automatic measurement";
+        QTest::newRow("analog range") << "btn_set_AD" << "analog output";
+    }
+
+    // The settings a chunk decides get the response window's deadline; none
+    // outlives its connection, so the next sensor's frame decides nothing.
+    void unansweredSettings()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, name);
+
+        QVERIFY(connectSimulator({"--silent"}));
+        click(window.get(), qPrintable(button));
+        QVERIFY(pendingSetting != 0);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            status(), QString("No answer to the %1 setting within 1000 ms").arg(name), 1500);
+        QCOMPARE(pendingSetting, quint8(0));
+
+        click(window.get(), qPrintable(button));
+        click(window.get(), "btn_open");
+        QCOMPARE(status(),
+                 QString("Closed; the %1 setting had no answer and was dropped").arg(name));
+        sim->terminate();
+        QVERIFY(sim->waitForFinished(5000));
+        QVERIFY(connectSimulator({"--distance", "4242"}));
+        click(window.get(), "btn_td");
+        QTRY_COMPARE_WITH_TIMEOUT(distance(), QString("4242"), 3000);
+        // A box would open with the frame; the poller records it within 10 ms.
+        QTest::qWait(200);
+        QVERIFY2(boxes->seen.isEmpty(), qPrintable(boxes->summary().join('\n')));
+        QCOMPARE(pendingSetting, quint8(0));
     }
 
     void lineDropDuringMeasurement()

@@ -237,7 +237,8 @@ void TestLink::statusBarSaysWhy_data()
         << "No port to open: press Scan, then choose the sensor's port" << QStringList()
         << QStringList() << 0 << 0;
     QTest::newRow("open, device missing")
-        << QStringList{"open:$missing"} << "Cannot open $missing: No such file or directory"
+        << QStringList{"open:$missing"}
+        << "Cannot open $missing: no such port \\(No such file or directory\\); check the name .+"
         << QStringList() << QStringList() << 0 << 0;
     QTest::newRow("open, device held elsewhere")
         << QStringList{"hold", "open:$pty"} << "Cannot open $pty: .+" << QStringList()
@@ -270,6 +271,31 @@ void TestLink::statusBarSaysWhy_data()
         << QStringList{"click:btn_set_DA"} << closed << QStringList() << QStringList() << 0 << 0;
     QTest::newRow("measurement, port closed")
         << QStringList{"click:btn_tk"} << closed << QStringList() << QStringList() << 0 << 0;
+    const QString frameBusy =
+        "Busy: waiting for the single measurement's frame; press Stop or Close LD";
+    QTest::newRow("query refused: continuous measurement")
+        << QStringList{"open", "click:btn_tk", "click:btn_R_ID"}
+        << "Busy: a continuous measurement is running; press Stop first" << QStringList() << open
+        << 4 << 0;
+    QTest::newRow("automatic measurement refused: single measurement")
+        << QStringList{"open", "click:btn_td", "click:btn_set_Auto_M"} << frameBusy
+        << QStringList() << open << 3 << 0;
+    QTest::newRow("switching setting refused: box and note")
+        << QStringList{"open", "click:btn_td", "click:btn_set_DA"} << frameBusy
+        << QStringList{"Warning|Please stop other instructions first"} << open << 3 << 0;
+    QTest::newRow("switching outputs sent, in mm")
+        << QStringList{"open", "click:btn_set_DA", "rx:ok\\r\\n", "timeout", "rx:ok\\r\\n",
+                       "timeout"}
+        << "Switching output 2 sent: on at 200\\.5 mm, off at 199\\.5 mm"
+        << QStringList{"Message|Your operation was successful"} << open << 0 << 0;
+    QTest::newRow("analog distances sent, in mm")
+        << QStringList{"open", "click:btn_set_AD", "rx:DAC\\r\\n"}
+        << "Analog output sent: min at 0\\.0 mm, max at 10000\\.0 mm"
+        << QStringList{"Message|Your operation was successful"} << open << 0 << 0;
+    QTest::newRow("close drops a pending setting")
+        << QStringList{"open", "click:btn_set_Auto_M", "click:btn_open"}
+        << "Closed; the automatic measurement setting had no answer and was dropped"
+        << QStringList() << QStringList() << 0 << 0;
     // Left pending, the setting would be decided by the frame, with a box.
     QTest::newRow("automatic measurement setting, port closed, then a frame")
         << QStringList{"click:btn_set_Auto_M", "open", "click:btn_td", "rx:DT:00001234\\r\\n"} << ""

@@ -6,6 +6,7 @@
 #include "app/Searial.h"
 #include "app/options.h"
 #include "app/state.h"
+#include "serial/advice.h"
 #include "serial/ports.h"
 #include "support/apphelpers.h"
 #include "support/ptypeer.h"
@@ -14,6 +15,8 @@
 #include <QComboBox>
 #include <QCommandLineParser>
 #include <QProcess>
+#include <QSerialPort>
+#include <QStatusBar>
 #include <QSerialPortInfo>
 #include <QStyleFactory>
 #include <QTemporaryDir>
@@ -22,6 +25,45 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A device file this process may not open. As root (who may open anything)
+// the process takes the user nobody's ids, keeping root as its saved id to
+// return to; otherwise the device loses its permission bits.
+class Unpermitted
+{
+public:
+    explicit Unpermitted(const QString &path) : m_path(path.toLocal8Bit())
+    {
+        if (::geteuid() == 0) {
+            m_switched = ::setresgid(65534, 65534, 0) == 0 && ::setresuid(65534, 65534, 0) == 0;
+        } else {
+            struct stat st;
+            m_chmodded = ::stat(m_path.constData(), &st) == 0 &&
+                         ::chmod(m_path.constData(), 0) == 0;
+            m_mode = st.st_mode & 07777;
+        }
+    }
+    ~Unpermitted()
+    {
+        if (m_switched && (::setresuid(0, 0, 0) != 0 || ::setresgid(0, 0, 0) != 0))
+            qFatal("cannot return to root");
+        if (m_chmodded)
+            ::chmod(m_path.constData(), m_mode);
+    }
+    bool active() const { return m_switched || m_chmodded; }
+
+private:
+    QByteArray m_path;
+    bool m_switched = false, m_chmodded = false;
+    mode_t m_mode = 0;
+};
+
+} // namespace
 
 class TestPortOption : public QObject
 {
@@ -70,8 +112,13 @@ private slots:
         QTest::addColumn<QStringList>("added");
         QTest::addColumn<QStringList>("complaints");
         auto complaint = [](const char *path, int error) {
-            return QStringList{QString("cannot open %1: %2 (Scan tries it again)")
-                                   .arg(path, QString::fromLocal8Bit(std::strerror(error)))};
+            QString reason = QString::fromLocal8Bit(std::strerror(error));
+            // A missing device comes with what to look at.
+            if (error == ENOENT)
+                reason = "no such port (" + reason +
+                         "); check the name (ls /dev/ttyUSB* /dev/ttyACM* lists USB adapters) "
+                         "and that the adapter is plugged in";
+            return QStringList{QString("cannot open %1: %2 (Scan tries it again)").arg(path, reason)};
         };
         QTest::newRow("no option") << QStringList() << QStringList() << QStringList();
         QTest::newRow("pseudo-terminal")
@@ -148,6 +195,130 @@ private slots:
                     names->fontMetrics().horizontalAdvance(portNameList.at(i)));
         }
         QCOMPARE(names->size(), size);
+    }
+
+    void advice_data()
+    {
+        QTest::addColumn<int>("platform");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("systemReason");
+        QTest::addColumn<bool>("userMayOpen");
+        QTest::addColumn<QString>("said");
+        const int onLinux = int(serial::Platform::Linux), onWindows = int(serial::Platform::Windows);
+        QTest::newRow("Linux, no permission")
+            << onLinux << int(QSerialPort::PermissionError) << "Permission denied" << false
+            << "permission denied; on Linux add yourself to the group dialout and log in again";
+        QTest::newRow("Linux, locked by another program")
+            << onLinux << int(QSerialPort::PermissionError)
+            << "Permission error while locking the device" << true
+            << "in use (Permission error while locking the device); close the program that "
+               "holds it (fuser -v names it)";
+        QTest::newRow("Linux, missing")
+            << onLinux << int(QSerialPort::DeviceNotFoundError) << "No such file or directory" << true
+            << "no such port (No such file or directory); check the name (ls /dev/ttyUSB* "
+               "/dev/ttyACM* lists USB adapters) and that the adapter is plugged in";
+        QTest::newRow("Windows, missing")
+            << onWindows << int(QSerialPort::DeviceNotFoundError) << "File not found." << true
+            << "no such port (File not found.); check the COM port's number in Device Manager "
+               "(Ports (COM & LPT)) and that the adapter's driver is installed";
+        // Windows has no device permissions of its own: access denied is a port in use.
+        QTest::newRow("Windows, access denied")
+            << onWindows << int(QSerialPort::PermissionError) << "Access is denied." << false
+            << "in use (Access is denied.); close the program that holds it (a terminal, another "
+               "copy of this program)";
+        QTest::newRow("either, another error passed on")
+            << onWindows << int(QSerialPort::UnknownError) << "The device does not respond." << true
+            << "The device does not respond.";
+    }
+
+    // What a port that does not open is said to need, in the system's words;
+    // no Windows text names a Linux thing.
+    void advice()
+    {
+        QFETCH(int, platform);
+        QFETCH(int, error);
+        QFETCH(QString, systemReason);
+        QFETCH(bool, userMayOpen);
+        QFETCH(QString, said);
+        const auto system = serial::Platform(platform);
+        QCOMPARE(serial::openProblem(QSerialPort::SerialPortError(error), systemReason,
+                                     userMayOpen, system),
+                 said);
+        const serial::PlatformAdvice &row = serial::adviceFor(serial::Platform::Windows);
+        for (const char *text :
+             {row.portExamples, row.permission, row.missing, row.held, row.stopKeys})
+            for (const char *linuxWord : {"dialout", "/dev/", "SIG", "tty"})
+                QVERIFY2(!QString(text).contains(linuxWord), text);
+    }
+
+    void scanSaysWhatItLeftOut_data()
+    {
+        QTest::addColumn<bool>("permitted");
+        QTest::addColumn<QString>("why"); // pattern
+        QTest::newRow("held by another program")
+            << true << "in use \\(.+\\); close the program that holds it \\(fuser -v names it\\)";
+        QTest::newRow("no permission")
+            << false << "permission denied; on Linux add yourself to the group dialout and log in "
+                        "again";
+    }
+
+    // Scan names each port it leaves out, and why: in the status bar and in
+    // the port box's tooltip.
+    void scanSaysWhatItLeftOut()
+    {
+        QFETCH(bool, permitted);
+        QFETCH(QString, why);
+        Searial window;
+        auto *names = child<QComboBox>(&window, "cmb_port_name");
+        serial::setExtraPortPaths({first.path(), second.path()});
+        QSerialPort holder;
+        std::unique_ptr<Unpermitted> unpermitted;
+        if (permitted) {
+            holder.setPortName(first.path());
+            QVERIFY(holder.open(QIODevice::ReadWrite));
+        } else {
+            unpermitted = std::make_unique<Unpermitted>(first.path());
+            QVERIFY(unpermitted->active());
+        }
+        click(&window, "btn_usart_number");
+        unpermitted.reset();
+        const QString line =
+            QRegularExpression::escape(first.path() + " not listed: ") + "(" + why + ")";
+        const QString said = window.statusBar()->currentMessage();
+        // The system's own ports may be left out too; the named ones come first.
+        QVERIFY2(QRegularExpression("^" + line + "( \\(and \\d+ more: see the port box's tooltip\\))?$")
+                     .match(said)
+                     .hasMatch(),
+                 qPrintable(said));
+        QVERIFY2(QRegularExpression("(^|\n)" + line + "(\n|$)").match(names->toolTip()).hasMatch(),
+                 qPrintable(names->toolTip()));
+        QVERIFY(!portNameList.contains(first.path()));
+        if (permitted)
+            QCOMPARE(portNameList.value(0), second.path());
+    }
+
+    // Choosing another port while one is open changes nothing until the next
+    // Open, and the status bar says which port is still in use.
+    void otherPortWhileConnected()
+    {
+        Searial window;
+        auto *names = child<QComboBox>(&window, "cmb_port_name");
+        serial::setExtraPortPaths({first.path(), second.path()});
+        click(&window, "btn_usart_number");
+        click(&window, "btn_open");
+        QVERIFY(!portClosed);
+        names->setCurrentIndex(1);
+        QCOMPARE(window.statusBar()->currentMessage(),
+                 QString("Connected to %1; the new choice takes effect at the next Open")
+                     .arg(first.path()));
+        QVERIFY(names->isEnabled());
+        QVERIFY(first.write("still here\r\n"));
+        QTRY_VERIFY(rxBuffer.contains("still here"));
+        // Close, Open: now the new choice.
+        click(&window, "btn_open");
+        click(&window, "btn_open");
+        QVERIFY(second.write("new port\r\n"));
+        QTRY_VERIFY(rxBuffer.contains("new port"));
     }
 
     void executable_data()

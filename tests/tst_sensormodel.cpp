@@ -75,6 +75,8 @@ private slots:
     void autoMeasure();
     void continuousFrames_data();
     void continuousFrames();
+    void rateHeldOnAverage_data();
+    void rateHeldOnAverage();
     void measurementEnds_data();
     void measurementEnds();
     void inputChunking_data();
@@ -465,6 +467,40 @@ void tst_SensorModel::continuousFrames()
         QCOMPARE(pieces.at(i).first, 5 + qint64(i) * intervalMs);
         QCOMPARE(pieces.at(i).second, QByteArray("DT:00012345\r\n"));
     }
+}
+
+void tst_SensorModel::rateHeldOnAverage_data()
+{
+    QTest::addColumn<double>("rate");
+    QTest::newRow("20/s") << 20.0;
+    QTest::newRow("300/s, a third of a millisecond over") << 300.0;
+    QTest::newRow("600/s") << 600.0;
+    QTest::newRow("886.15/s, a 115200 baud line") << 886.15;
+    QTest::newRow("1000/s") << 1000.0;
+}
+
+// Ten seconds of frames, the clock driven a millisecond at a time: the count
+// is the rate's, and each gap is the interval rounded down or up.
+void tst_SensorModel::rateHeldOnAverage()
+{
+    QFETCH(double, rate);
+    Options o;
+    o.frameIntervalMs = 1000.0 / rate;
+    SensorModel model(o);
+    model.receive("tk\r\n");
+    const auto pieces = collect(model, 10000);
+    qint64 frames = 0;
+    for (int i = 0; i < pieces.size(); ++i) {
+        frames += pieces.at(i).second.count("DT:");
+        if (i == 0)
+            continue;
+        const qint64 gap = pieces.at(i).first - pieces.at(i - 1).first;
+        QVERIFY2(gap >= qFloor(o.frameIntervalMs) && gap <= qCeil(o.frameIntervalMs),
+                 qPrintable(QString("gap %1 ms at %2 ms").arg(gap).arg(pieces.at(i).first)));
+    }
+    QVERIFY(pieces.size() > 1);
+    const double measured = (frames - 1) * 1000.0 / (pieces.last().first - pieces.first().first);
+    QVERIFY2(qAbs(measured - rate) <= 0.005 * rate, qPrintable(QString::number(measured)));
 }
 
 void tst_SensorModel::measurementEnds_data()

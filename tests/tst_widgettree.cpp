@@ -183,6 +183,21 @@ const Combo kCombos[] = {
     {"cmb_baud_rate", kPresets, 0},
 };
 
+// The settings page's distance fields are labelled "mm" but count 0.1 mm;
+// their tooltips say so.
+const char kTenthsTip[] = "in 0.1 mm, as the sensor counts: 2005 = 200.5 mm";
+const char *const kTenthsFields[] = {"lineEdit_W_AD_D_min", "lineEdit_W_AD_D_max",
+                                     "lineEdit_W_DA_start", "lineEdit_W_DA_stop",
+                                     "lineEdit_W_DA_start2", "lineEdit_W_DA_stop2"};
+
+bool isTenthsField(const char *name)
+{
+    for (const char *field : kTenthsFields)
+        if (qstrcmp(field, name) == 0)
+            return true;
+    return false;
+}
+
 // Geometries (x, y, width, height) relative to the parent widget.
 struct Geometry
 {
@@ -606,6 +621,11 @@ void TestWidgetTree::translationPass()
 {
     QStringList expected{"Searial"};
     for (const Node &node : kTree) {
+        // A tooltip is translated before the text it explains.
+        if (isTenthsField(node.name)) {
+            expected << kTenthsTip;
+            QCOMPARE(mainWindow->findChild<QWidget *>(node.name)->toolTip(), QString(kTenthsTip));
+        }
         if (node.text && *node.text)
             expected << QString::fromUtf8(node.text);
         for (const Combo &combo : kCombos)

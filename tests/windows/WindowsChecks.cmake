@@ -48,3 +48,7 @@ add_test(NAME windows_window COMMAND sh ${ORV_WINDOWS_DIR}/window.sh ${ORV_WINDO
 set_tests_properties(windows_imports windows_comport windows_window PROPERTIES
     ENVIRONMENT "WINEPREFIX=${ORV_WINEPREFIX}" FIXTURES_REQUIRED wine RESOURCE_LOCK wine
     TIMEOUT 300)
+# orvante-ctl.exe's port errors and help speak of Windows, not Linux.
+add_test(NAME windows_advice COMMAND sh ${ORV_WINDOWS_DIR}/advice.sh ${ORV_WINDOWS_ZIP})
+set_tests_properties(windows_advice PROPERTIES ENVIRONMENT "WINEPREFIX=${ORV_WINEPREFIX}"
+    FIXTURES_REQUIRED wine RESOURCE_LOCK wine TIMEOUT 300)

@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "protocol/answercheck.h"
+
+#include "protocol/answers.h"
+#include "protocol/exchange.h"
+#include "protocol/steps.h"
+
+#include <QDate>
+
+namespace protocol {
+
+namespace {
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Bytes [0, end) are all there and printable ASCII.
+bool cleanUpTo(const QByteArray &answer, int end)
+{
+    if (end < 0 || end > answer.size())
+        return false;
+    for (int i = 0; i < end; ++i) {
+        const uchar c = uchar(answer.at(i));
+        if (c < 0x20 || c > 0x7e)
+            return false;
+    }
+    return true;
+}
+
+bool isDistance(const QByteArray &value)
+{
+    if (value.isEmpty() || value.size() > 8)
+        return false;
+    for (char c : value) {
+        if (!isDigit(c))
+            return false;
+    }
+    return true;
+}
+
+// Two digits from `at` as a number, -1 when they are not digits.
+int twoDigits(const QByteArray &answer, int at)
+{
+    if (!isDigit(answer.at(at)) || !isDigit(answer.at(at + 1)))
+        return -1;
+    return (answer.at(at) - '0') * 10 + (answer.at(at + 1) - '0');
+}
+
+QList<bool> identityWellFormed(const QByteArray &answer)
+{
+    bool date = cleanUpTo(answer, 16) && isDigit(answer.at(11));
+    if (date) {
+        const int month = twoDigits(answer, 12);
+        const int day = twoDigits(answer, 14);
+        date = QDate(2020 + (answer.at(11) - '0'), month, day).isValid();
+    }
+    // The serial number and version are whatever printable bytes the sensor
+    // keeps; only their place can be wrong.
+    return {cleanUpTo(answer, 21), cleanUpTo(answer, 18), date};
+}
+
+QList<bool> analogWellFormed(const QByteArray &answer)
+{
+    const bool range =
+        cleanUpTo(answer, 6) && (answer.at(5) == '0' || answer.at(5) == '1');
+    const int firstPlus = answer.size() > 7 ? answer.indexOf('+', 7) : -1;
+    const int secondPlus = firstPlus < 0 ? -1 : answer.indexOf('+', firstPlus + 1);
+    const bool min = firstPlus >= 0 && cleanUpTo(answer, firstPlus) &&
+                     isDistance(answer.mid(7, firstPlus - 7));
+    const bool max = secondPlus >= 0 && cleanUpTo(answer, secondPlus) &&
+                     isDistance(answer.mid(firstPlus + 1, secondPlus - firstPlus - 1));
+    return {range, min, max};
+}
+
+} // namespace
+
+QList<bool> queryValuesWellFormed(quint8 command, const QByteArray &answer, int len)
+{
+    switch (command) {
+    case IdentityQuery:
+        return identityWellFormed(answer);
+    case AnalogQuery:
+        return analogWellFormed(answer);
+    case SwitchingQuery: {
+        QList<bool> formed;
+        for (const QByteArray &value : queryValues(command, answer, len))
+            formed << isDistance(value);
+        return formed;
+    }
+    default:
+        return {};
+    }
+}
+
+QList<QByteArray> queryValues(quint8 command, const QByteArray &answer, int len)
+{
+    switch (command) {
+    case IdentityQuery: {
+        const Identity id = parseIdentity(answer);
+        return {id.serialNumber, id.version, id.date};
+    }
+    case AnalogQuery: {
+        const AnalogOutput analog = parseAnalog(answer);
+        return {answer.mid(5, 1), analog.minDistance, analog.maxDistance};
+    }
+    case SwitchingQuery: {
+        const SwitchingOutputs s = parseSwitching(answer, len);
+        return {s.on1, s.off1, s.on2, s.off2};
+    }
+    default:
+        return {};
+    }
+}
+
+QList<int> malformedValues(quint8 command, const QByteArray &answer, int len)
+{
+    const QList<bool> final = queryValuesFinal(command, answer, len);
+    const QList<bool> formed = queryValuesWellFormed(command, answer, len);
+    QList<int> malformed;
+    for (int i = 0; i < final.size(); ++i) {
+        if (final.at(i) && !formed.value(i))
+            malformed << i;
+    }
+    return malformed;
+}
+
+QStringList queryValueNames(quint8 command)
+{
+    switch (command) {
+    case IdentityQuery:
+        return {"serial number", "version", "production date"};
+    case AnalogQuery:
+        return {"current range", "min", "max"};
+    case SwitchingQuery:
+        return {"output 1 open", "output 1 close", "output 2 open", "output 2 close"};
+    default:
+        return {};
+    }
+}
+
+const char *answerName(quint8 command)
+{
+    switch (command) {
+    case IdentityQuery:
+        return "Identity answer";
+    case AnalogQuery:
+        return "Analog output answer";
+    case SwitchingQuery:
+        return "Switching output answer";
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace protocol
