@@ -2,7 +2,9 @@
 #include "ctl/session.h"
 
 #include "console/interrupts.h"
+#include "ctl/exchanges.h"
 #include "ctl/line.h"
+#include "ctl/profiles.h"
 #include "ctl/report.h"
 #include "measure/statistics.h"
 #include "measure/timestamp.h"
@@ -64,10 +66,12 @@ int refused(const QString &what, const QString &command, const Answer &answer)
                              .arg(what, quote(answer.raw), command));
 }
 
-int accepted()
+// A set command's success, for the script reading stdout.
+int accepted(int status)
 {
-    printLine("accepted");
-    return Done;
+    if (status == Done)
+        printLine("accepted");
+    return status;
 }
 
 // --- Queries ---
@@ -100,7 +104,19 @@ Fields queryFields(quint8 command, const Answer &answer)
     }
 }
 
-int query(Line &line, quint8 command, const QByteArray &bytes, bool json)
+} // namespace
+
+bool openSensor(Line &line, const QString &path, int preset, bool fresh)
+{
+    QString reason;
+    if (line.open(path, preset, fresh, &reason))
+        return true;
+    fail(PortFailed,
+         QString("cannot open %1: %2; orvante-ctl ports lists the ports that open").arg(path, reason));
+    return false;
+}
+
+int ask(Line &line, quint8 command, const QByteArray &bytes, Fields *fields)
 {
     const QString what = commandName(command);
     Answer answer;
@@ -119,20 +135,19 @@ int query(Line &line, quint8 command, const QByteArray &bytes, bool json)
     // left out like one that never came.
     // Nor is one without the sensor's form (garbage, or positions shifted by
     // what preceded the answer): it is named, never printed.
-    Fields fields = queryFields(command, answer);
+    *fields = queryFields(command, answer);
     const QList<bool> whole = queryValuesFinal(command, answer.text, answer.count);
     const QList<int> malformed = malformedValues(command, answer.text, answer.count);
     const QList<QByteArray> values = queryValues(command, answer.text, answer.count);
     QStringList lacking, garbled;
-    for (int i = 0; i < fields.size(); ++i) {
+    for (int i = 0; i < fields->size(); ++i) {
         if (malformed.contains(i))
-            garbled << fields.at(i).first + " " + quote(values.value(i));
-        else if (!whole.value(i) || fields.at(i).second.isEmpty())
-            lacking << fields.at(i).first;
+            garbled << fields->at(i).first + " " + quote(values.value(i));
+        else if (!whole.value(i) || fields->at(i).second.isEmpty())
+            lacking << fields->at(i).first;
         if (!whole.value(i) || malformed.contains(i))
-            fields[i].second.clear();
+            (*fields)[i].second.clear();
     }
-    printFields(fields, json);
     if (!garbled.isEmpty())
         fail(NoAnswer, QString("%1 not understood: %2; %3")
                            .arg(QString(answerName(command)).toLower(), garbled.join(", "),
@@ -140,6 +155,18 @@ int query(Line &line, quint8 command, const QByteArray &bytes, bool json)
     if (!lacking.isEmpty())
         return incomplete(what, "no " + lacking.join(", "), answer);
     return garbled.isEmpty() ? int(Done) : int(NoAnswer);
+}
+
+namespace {
+
+int query(Line &line, quint8 command, const QByteArray &bytes, bool json)
+{
+    Fields fields;
+    const int status = ask(line, command, bytes, &fields);
+    // What came is printed, the values not believed as null.
+    if (!fields.isEmpty())
+        printFields(fields, json);
+    return status;
 }
 
 // --- Settings ---
@@ -159,8 +186,10 @@ int timedOutcome(Line &line, quint8 pending, Answer &answer, const QString &comm
     if (settingVerdict(pending, answer.text, answer.count) == Verdict::Undecided)
         return incomplete(what, "no decision", answer);
     const Step step = timedSettingStep(pending, answer.text, answer.count);
-    return step.action == Action::Succeeded ? accepted() : refused(what, command, answer);
+    return step.action == Action::Succeeded ? int(Done) : refused(what, command, answer);
 }
+
+} // namespace
 
 int setLinePreset(Line &line, const Invocation &inv)
 {
@@ -218,14 +247,14 @@ int setAuto(Line &line, const Invocation &inv)
     if (answer.raw.isEmpty())
         return noAnswer(settingName(pending));
     if (chunkSettingStep(pending, answer.raw).action == Action::Succeeded)
-        return accepted();
+        return Done;
     return refused(settingName(pending), "set auto", answer);
 }
 
 // The window goes on with the first chunk that begins with 'DAC'; in a
 // stream, with the first line that does. The step of that line, or one
 // without an action.
-Step distancesStep(const QByteArray &raw, const FollowUp &typed)
+static Step distancesStep(const QByteArray &raw, const FollowUp &typed)
 {
     for (int from = 0; from >= 0 && from < raw.size();) {
         const Step step = chunkSettingStep(AnalogSetting, raw.mid(from), typed);
@@ -261,8 +290,10 @@ int setAnalog(Line &line, const Invocation &inv)
     line.drain();
     if (line.isLost())
         return lost(line);
-    return accepted();
+    return Done;
 }
+
+namespace {
 
 // --- Measurement and raw traffic ---
 
@@ -397,15 +428,17 @@ int run(const Invocation &inv)
 {
     if (inv.command == Command::Ports)
         return ports(inv);
+    if (inv.command == Command::ProfileSave)
+        return saveProfile(inv);
+    if (inv.command == Command::ProfileApply)
+        return applyProfile(inv);
+    if (inv.command == Command::ProfileDiff)
+        return diffProfile(inv);
 
     Line line;
-    QString reason;
-    const QString path = inv.ports.constFirst();
     // What is waiting unread is kept only when the traffic itself is asked for.
-    if (!line.open(path, inv.preset, inv.command != Command::Listen, &reason))
-        return fail(PortFailed, QString("cannot open %1: %2; orvante-ctl ports lists the ports "
-                                        "that open")
-                                    .arg(path, reason));
+    if (!openSensor(line, inv.ports.constFirst(), inv.preset, inv.command != Command::Listen))
+        return PortFailed;
     switch (inv.command) {
     case Command::Identity:
         return query(line, IdentityQuery, kIdentityQuery, inv.json);
@@ -416,18 +449,21 @@ int run(const Invocation &inv)
     case Command::Measure:
         return measure(line, inv);
     case Command::SetLinePreset:
-        return setLinePreset(line, inv);
+        return accepted(setLinePreset(line, inv));
     case Command::SetAuto:
-        return setAuto(line, inv);
+        return accepted(setAuto(line, inv));
     case Command::SetAnalog:
-        return setAnalog(line, inv);
+        return accepted(setAnalog(line, inv));
     case Command::SetSwitching:
-        return setSwitching(line, inv);
+        return accepted(setSwitching(line, inv));
     case Command::Send:
         return send(line, inv);
     case Command::Listen:
         return listen(line, inv);
     case Command::Ports:
+    case Command::ProfileSave:
+    case Command::ProfileApply:
+    case Command::ProfileDiff:
         break;
     }
     return Done;
