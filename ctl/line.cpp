@@ -77,6 +77,11 @@ Line::End Line::wait(qint64 ms, const std::function<bool()> &done)
     return end;
 }
 
+void Line::release()
+{
+    endWait(End::Done);
+}
+
 void Line::interrupt()
 {
     m_interrupted = true;

@@ -46,6 +46,9 @@ public:
     // interrupt() is called.
     End wait(qint64 ms, const std::function<bool()> &done = {});
 
+    // Ends the current wait, if any, with Done.
+    void release();
+
     // Ends the current wait, and any later one at once, with Interrupted.
     void interrupt();
 

@@ -6,7 +6,6 @@
 #include "ctl/report.h"
 #include "profile/comparison.h"
 #include "profile/profilefile.h"
-#include "protocol/commands.h"
 #include "protocol/exchange.h"
 
 #include <QDateTime>
@@ -32,17 +31,17 @@ int readSensor(Line &line, Profile *p, bool identity)
 {
     Fields f;
     if (identity) {
-        if (const int status = ask(line, protocol::IdentityQuery, protocol::kIdentityQuery, &f))
+        if (const int status = ask(line, protocol::IdentityQuery, &f))
             return status;
         p->serialNumber = f.at(0).second;
         p->version = f.at(1).second;
         p->productionDate = f.at(2).second;
     }
-    if (const int status = ask(line, protocol::AnalogQuery, protocol::kAnalogQuery, &f))
+    if (const int status = ask(line, protocol::AnalogQuery, &f))
         return status;
     p->analog = profile::Analog{profile::rangeFromName(f.at(0).second), f.at(1).second.toLongLong(),
                                 f.at(2).second.toLongLong()};
-    if (const int status = ask(line, protocol::SwitchingQuery, protocol::kSwitchingQuery, &f))
+    if (const int status = ask(line, protocol::SwitchingQuery, &f))
         return status;
     p->switching = profile::Switching{f.at(0).second.toLongLong(), f.at(1).second.toLongLong(),
                                       f.at(2).second.toLongLong(), f.at(3).second.toLongLong()};
@@ -96,16 +95,6 @@ QString byteForByte(const QByteArray &bytes)
     return out;
 }
 
-// Lets the answer to the analog distances pass: it is not examined, and
-// must not be read as the start of the next answer.
-void settle(Line &line)
-{
-    QByteArray raw;
-    line.received = [&raw](const QByteArray &chunk) { raw += chunk; };
-    line.wait(protocol::kResponseWindowMs, [&raw] { return raw.contains("\r\n"); });
-    line.received = nullptr;
-}
-
 int write(Line &line, const Profile &p, PlannedSetting::Kind kind)
 {
     Invocation one;
@@ -113,14 +102,10 @@ int write(Line &line, const Profile &p, PlannedSetting::Kind kind)
     case PlannedSetting::AutoMeasure:
         one.index = *p.autoMeasure ? 0 : 1;
         return setAuto(line, one);
-    case PlannedSetting::AnalogOutput: {
+    case PlannedSetting::AnalogOutput:
         one.index = p.analog->range;
         one.distances = {QByteArray::number(p.analog->min), QByteArray::number(p.analog->max)};
-        const int status = setAnalog(line, one);
-        if (status == Done)
-            settle(line);
-        return status;
-    }
+        return setAnalog(line, one, true);
     case PlannedSetting::SwitchingOutputs:
         one.index = *p.switchingMode - 1;
         for (qint64 d : {p.switching->on1, p.switching->off1, p.switching->on2, p.switching->off2})
