@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// orvante-ctl's exchanges with the sensor, one query or setting each, run by
-// the engine (engine/exchanger.h) on the line, for the commands that run
-// several (the profiles). Each says on stderr what
-// went wrong and returns the exit status (report.h).
+// What orvante-ctl's commands share about the sensor's line: opening it,
+// and saying what went wrong the same way for every command (the profiles
+// too). Each returns the exit status (report.h) after saying it on stderr.
 
-#include "ctl/options.h"
 #include "ctl/report.h"
+#include "engine/exchanger.h"
 
-#include <QByteArray>
+#include <QString>
 
 namespace ctl {
 
@@ -18,17 +17,15 @@ class Line;
 // Opens the sensor's port (Line::open); false, said, when it does not open.
 bool openSensor(Line &line, const QString &path, int preset, bool fresh);
 
-// Query `command` (a protocol Command code): `fields` gets the
-// named values, each empty unless it came whole and well formed; empty when
-// nothing came or the line was lost.
-int ask(Line &line, quint8 command, Fields *fields);
+// The line went away during the run.
+int lost(const Line &line);
 
-// The settings, from the values of `inv` as the set commands read them.
-int setLinePreset(Line &line, const Invocation &inv);
-int setAuto(Line &line, const Invocation &inv);
-// With `settle`, the answer to the distances is let pass first, for an
-// exchange that follows.
-int setAnalog(Line &line, const Invocation &inv, bool settle = false);
-int setSwitching(Line &line, const Invocation &inv);
+// A setting's outcome from the engine: Done when accepted, otherwise the
+// refusal or the missing answer named; `command` is the set command whose
+// help says more ("set switching").
+int settled(Line &line, const engine::Exchanger::Outcome &outcome, const QString &command);
+
+// What to check when the sensor gives no usable answer.
+QString checkLine();
 
 } // namespace ctl

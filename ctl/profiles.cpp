@@ -6,6 +6,7 @@
 #include "ctl/report.h"
 #include "profile/comparison.h"
 #include "profile/profilefile.h"
+#include "profile/runner.h"
 #include "protocol/exchange.h"
 
 #include <QDateTime>
@@ -13,7 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <memory>
+#include <functional>
 
 namespace ctl {
 
@@ -23,29 +24,37 @@ using profile::Comparison;
 using profile::PlannedSetting;
 using profile::Profile;
 using profile::ProfileFile;
+using profile::Runner;
 
-// What the sensor reports: the analog and switching outputs, and with
-// `identity` where they come from. Each answer whole and well formed, or
-// the status that says why not (ask() has named the value).
-int readSensor(Line &line, Profile *p, bool identity)
+// Runs the profile runner on the line to its end, or the line's. A failure
+// it names (an answer missing or garbled) is said on stderr with the status
+// it gives; a lost line ends it as if cancelled, and is said too.
+int runOn(Line &line, const std::function<void(Runner &)> &start, Runner::Result *result)
 {
-    Fields f;
-    if (identity) {
-        if (const int status = ask(line, protocol::IdentityQuery, &f))
-            return status;
-        p->serialNumber = f.at(0).second;
-        p->version = f.at(1).second;
-        p->productionDate = f.at(2).second;
+    engine::Exchanger engine;
+    Runner runner(engine);
+    bool ended = false;
+    engine.write = [&line](const QByteArray &bytes) { line.send(bytes); };
+    // The sensor changes speed once it has taken a new preset.
+    runner.presetChanged = [&line](int preset) { line.setPreset(preset); };
+    runner.finished = [&](const Runner::Result &r) {
+        *result = r;
+        ended = true;
+        line.release();
+    };
+    line.received = [&engine](const QByteArray &chunk) { engine.take(chunk); };
+    start(runner);
+    line.wait(-1, [&ended] { return ended; });
+    line.received = nullptr;
+    if (line.isLost()) {
+        runner.cancel();
+        return lost(line);
     }
-    if (const int status = ask(line, protocol::AnalogQuery, &f))
-        return status;
-    p->analog = profile::Analog{profile::rangeFromName(f.at(0).second), f.at(1).second.toLongLong(),
-                                f.at(2).second.toLongLong()};
-    if (const int status = ask(line, protocol::SwitchingQuery, &f))
-        return status;
-    p->switching = profile::Switching{f.at(0).second.toLongLong(), f.at(1).second.toLongLong(),
-                                      f.at(2).second.toLongLong(), f.at(3).second.toLongLong()};
-    return Done;
+    if (result->failure.isEmpty())
+        return Done;
+    QString failure = result->failure;
+    failure[0] = failure.at(0).toLower();
+    return fail(NoAnswer, failure + "; " + checkLine());
 }
 
 // The settings that differ, as a table (nothing when none does), or as one
@@ -95,40 +104,18 @@ QString byteForByte(const QByteArray &bytes)
     return out;
 }
 
-int write(Line &line, const Profile &p, PlannedSetting::Kind kind)
+// The set command that writes `setting`, whose help says more.
+QString setCommand(quint8 setting)
 {
-    Invocation one;
-    switch (kind) {
-    case PlannedSetting::AutoMeasure:
-        one.index = *p.autoMeasure ? 0 : 1;
-        return setAuto(line, one);
-    case PlannedSetting::AnalogOutput:
-        one.index = p.analog->range;
-        one.distances = {QByteArray::number(p.analog->min), QByteArray::number(p.analog->max)};
-        return setAnalog(line, one, true);
-    case PlannedSetting::SwitchingOutputs:
-        one.index = *p.switchingMode - 1;
-        for (qint64 d : {p.switching->on1, p.switching->off1, p.switching->on2, p.switching->off2})
-            one.distances << QByteArray::number(d);
-        return setSwitching(line, one);
-    case PlannedSetting::LinePreset:
-        one.index = *p.linePreset;
-        return setLinePreset(line, one);
-    }
-    return UsageError;
-}
-
-QString outcome(int status)
-{
-    switch (status) {
-    case Done:
-        return "written";
-    case Refused:
-        return "refused";
-    case NoAnswer:
-        return "not answered";
+    switch (setting) {
+    case protocol::LineSpeedSetting:
+        return "set line-preset";
+    case protocol::AnalogSetting:
+        return "set analog";
+    case protocol::AutoMeasureSetting:
+        return "set auto";
     default:
-        return "port lost while writing; the sensor may hold part of it";
+        return "set switching";
     }
 }
 
@@ -156,9 +143,10 @@ int saveProfile(const Invocation &inv)
     Line line;
     if (!openSensor(line, inv.ports.constFirst(), inv.preset, true))
         return PortFailed;
-    Profile p;
-    if (const int status = readSensor(line, &p, true))
+    Runner::Result result;
+    if (const int status = runOn(line, [](Runner &r) { r.read(true); }, &result))
         return status;
+    Profile p = result.sensor;
     if (inv.linePreset >= 0)
         p.linePreset = inv.linePreset;
     if (inv.autoMeasure >= 0)
@@ -193,35 +181,23 @@ int applyProfile(const Invocation &inv)
         return Done;
     }
 
-    auto line = std::make_unique<Line>();
-    if (!openSensor(*line, inv.ports.constFirst(), inv.preset, true))
+    Line line;
+    if (!openSensor(line, inv.ports.constFirst(), inv.preset, true))
         return PortFailed;
+    Runner::Result result;
+    const int run = runOn(line, [&p](Runner &r) { r.apply(p); }, &result);
     int status = Done;
-    int preset = inv.preset;
-    for (const PlannedSetting &s : planned) {
-        // Once the port is gone, nothing more is written.
-        if (status == PortFailed) {
-            printLine(s.name + ": not written");
-            continue;
-        }
-        const int one = write(*line, p, s.kind);
-        printLine(s.name + ": " + outcome(one));
-        if (s.kind == PlannedSetting::LinePreset && one == Done)
-            preset = *p.linePreset;
-        status = worse(status, one);
+    for (int i = 0; i < result.written.size(); ++i) {
+        const auto &entry = result.written.at(i);
+        printLine(entry.first + ": " + entry.second);
+        // Why a setting did not go in, as the set commands say it.
+        if (!line.isLost() && i < result.outcomes.size())
+            status = worse(status, settled(line, result.outcomes.at(i),
+                                           setCommand(result.outcomes.at(i).setting)));
     }
-    if (status == PortFailed)
-        return status;
-    if (preset != inv.preset) {
-        // The sensor answers only at its new speed now.
-        line.reset();
-        line = std::make_unique<Line>();
-        if (!openSensor(*line, inv.ports.constFirst(), preset, true))
-            return PortFailed;
-    }
-    Profile sensor;
-    if (const int read = readSensor(*line, &sensor, false))
-        return worse(status, read);
+    if (run != Done)
+        return worse(status, run);
+    const Profile &sensor = result.sensor;
     const Comparison c(sensor, p, Comparison::Scope::ReadBack);
     printDifferences(c, false, "sensor", path);
     if (!c.equal())
@@ -246,8 +222,10 @@ int diffProfile(const Invocation &inv)
         Line line;
         if (!openSensor(line, inv.ports.constFirst(), inv.preset, true))
             return PortFailed;
-        if (const int status = readSensor(line, &left, false))
+        Runner::Result result;
+        if (const int status = runOn(line, [](Runner &r) { r.read(false); }, &result))
             return status;
+        left = result.sensor;
     }
     const Comparison c(left, right, scope);
     printDifferences(c, inv.json, leftName, inv.files.constLast());

@@ -36,12 +36,21 @@ const QString kCheckLine =
     QStringLiteral("check that --preset matches the sensor's line preset and that the sensor is "
                    "powered and connected, then try again");
 
+} // namespace
+
+QString checkLine()
+{
+    return kCheckLine;
+}
+
 int lost(const Line &line)
 {
     return fail(PortFailed, QString("lost the port %1 (%2); check the cable or adapter, then "
                                     "run the command again")
                                 .arg(line.path(), line.lostReason()));
 }
+
+namespace {
 
 int noAnswer(const QString &what)
 {
@@ -126,8 +135,8 @@ Outcome exchange(Line &line, const std::function<bool(Exchanger &)> &start)
     return outcome;
 }
 
-// A setting's outcome as orvante-ctl reports it; `command` is the one to see
-// for help.
+} // namespace
+
 int settled(Line &line, const Outcome &outcome, const QString &command)
 {
     if (line.isLost())
@@ -145,8 +154,6 @@ int settled(Line &line, const Outcome &outcome, const QString &command)
     }
 }
 
-} // namespace
-
 bool openSensor(Line &line, const QString &path, int preset, bool fresh)
 {
     QString reason;
@@ -156,6 +163,8 @@ bool openSensor(Line &line, const QString &path, int preset, bool fresh)
          QString("cannot open %1: %2; orvante-ctl ports lists the ports that open").arg(path, reason));
     return false;
 }
+
+namespace {
 
 int ask(Line &line, quint8 command, Fields *fields)
 {
@@ -193,8 +202,6 @@ int ask(Line &line, quint8 command, Fields *fields)
     return garbled.isEmpty() ? int(Done) : int(NoAnswer);
 }
 
-namespace {
-
 int query(Line &line, quint8 command, bool json)
 {
     Fields fields;
@@ -204,8 +211,6 @@ int query(Line &line, quint8 command, bool json)
         printFields(fields, json);
     return status;
 }
-
-} // namespace
 
 // --- Settings ---
 
@@ -229,10 +234,10 @@ int setAuto(Line &line, const Invocation &inv)
                    "set auto");
 }
 
-int setAnalog(Line &line, const Invocation &inv, bool settle)
+int setAnalog(Line &line, const Invocation &inv)
 {
     const Outcome outcome = exchange(line, [&](Exchanger &e) {
-        return e.setAnalog(inv.index, inv.distances.at(0), inv.distances.at(1), settle);
+        return e.setAnalog(inv.index, inv.distances.at(0), inv.distances.at(1), false);
     });
     const int status = settled(line, outcome, "set analog");
     if (status != Done)
@@ -240,8 +245,6 @@ int setAnalog(Line &line, const Invocation &inv, bool settle)
     line.drain();
     return line.isLost() ? lost(line) : int(Done);
 }
-
-namespace {
 
 // --- Measurement and raw traffic ---
 

@@ -179,6 +179,7 @@ void Runner::writeFrom(int index)
     step(s.name, start, [this, index](const Outcome &o) {
         const PlannedSetting &s = m_plan.at(index);
         m_result.written.append({s.name, written(o.kind)});
+        m_result.outcomes.append(o);
         if (s.kind == PlannedSetting::LinePreset && o.kind == Outcome::Accepted && presetChanged)
             presetChanged(*m_profile.linePreset);
         writeFrom(index + 1);
@@ -190,6 +191,7 @@ void Runner::cancel()
     if (!m_running)
         return;
     if (m_engine.isRunning()) {
+        m_interrupted = m_result.written.size() < m_plan.size();
         m_engine.cancel(); // ends in done() through finished
         return;
     }
@@ -200,9 +202,14 @@ void Runner::cancel()
 void Runner::done()
 {
     if (m_result.cancelled) {
-        // What was never reached, said as such.
-        for (int i = int(m_result.written.size()); i < m_plan.size(); ++i)
-            m_result.written.append({m_plan.at(i).name, "not written"});
+        // The setting on the line when it stopped may have gone in part
+        // (output 1 without output 2); what was never reached is said as such.
+        for (int i = int(m_result.written.size()); i < m_plan.size(); ++i) {
+            m_result.written.append(
+                {m_plan.at(i).name, m_interrupted ? "interrupted; the sensor may hold part of it"
+                                                  : "not written"});
+            m_interrupted = false;
+        }
     }
     m_running = false;
     m_plan.clear();

@@ -29,8 +29,10 @@ public:
         // What the sensor reported (read, or read back after apply).
         Profile sensor;
         // apply: each setting and what became of it ("written", "refused",
-        // "not answered", "not written").
+        // "not answered", "interrupted; ...", "not written"), and the
+        // engine's outcome of each that ran, in the same order.
         QList<QPair<QString, QString>> written;
+        QList<engine::Exchanger::Outcome> outcomes;
     };
 
     // `engine` writes to the line; the owner feeds it the chunks.
@@ -60,6 +62,7 @@ private:
 
     engine::Exchanger &m_engine;
     bool m_running = false;
+    bool m_interrupted = false; // cancelled while a setting was on the line
     int m_step = 0;
     int m_steps = 0;
     QList<quint8> m_queries;

@@ -210,7 +210,7 @@ private slots:
             refusal.arg("switching output 1 setting", "Ezz") +
                 "orvante-ctl: the sensor does not hold what " + line3 + " says .*\n");
         row("profile: port lost midway", "--drop-after 0.8", "profile apply " + line3, 4,
-            "analog output: written\nswitching outputs: port lost while writing; .*\nline "
+            "analog output: written\nswitching outputs: interrupted; .*\nline "
             "preset: not written\n",
             lost);
         row("profile: two files", "",
