@@ -2,10 +2,12 @@
 #include "app/Searial.h"
 
 #include "app/messages.h"
+#include "app/sensormenu.h"
 #include "app/shortcuts.h"
 #include "app/state.h"
 #include "chart/chartwindow.h"
 #include "measure/recorder.h"
+#include "serial/linepresets.h"
 #include "ui/help.h"
 #include "ui_Searial.h"
 #include "view/trafficdisplay.h"
@@ -31,10 +33,29 @@ Searial::Searial(QWidget *parent)
     distanceRecorder = new measure::Recorder(this);
     installShortcuts(this, ui);
     initConnections();
+    sensorMenu = std::make_unique<SensorMenu>(
+        this, ui,
+        SensorMenu::Hooks{[this](const QByteArray &bytes) { transmit(bytes); },
+                          [this] { return serial.isOpen(); },
+                          [] {
+                              // A profile does not interleave with the window's own exchange.
+                              if (activeCommand != 0)
+                                  return QString("Busy: a command is in flight; press Stop "
+                                                 "first, then use the Sensor menu");
+                              if (pendingSetting != 0)
+                                  return QString("Busy: a setting awaits its answer; try the "
+                                                 "Sensor menu again in a moment");
+                              return QString();
+                          },
+                          [this](int preset) {
+                              serial::applyLinePreset(serial, preset);
+                              ui->cmb_baud_rate->setCurrentIndex(preset);
+                          }});
 }
 
 Searial::~Searial()
 {
+    sensorMenu.reset();
     // The log goes with the window that writes it.
     trafficLog.close();
     saveActive = false;

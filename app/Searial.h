@@ -22,9 +22,14 @@
 //              a usage error (in a message box for a Windows window program
 //              without a console); stopping on a signal.
 //   sim/       The sensor model, and sensor-sim that serves it on a line.
+//   engine/    The exchanges with the sensor as steps on the event loop: a
+//              step's bytes, its deadline and its verdict (protocol/'s), no
+//              blocking wait. orvante-ctl and the profiles run them.
+//   profile/   A sensor's settings as a JSON file, the comparison of two, and
+//              the runner that reads or applies one on the engine.
 //   ctl/       orvante-ctl: the window's queries, settings and measurements for
-//              scripts, on protocol/, serial/, measure/ and console/, QtCore
-//              only.
+//              scripts, and the profiles, on engine/, profile/, protocol/,
+//              serial/, measure/ and console/, QtCore only.
 //   view/      The traffic display's widgets: scroll-back and painting at the
 //              screen's pace (TrafficDisplay and the widgets it installs).
 //   chart/     The distance chart window (View > Distance chart): the plot,
@@ -34,7 +39,8 @@
 //              window class.
 //   app/       main() and Searial, the one main window. Its slots are the whole
 //              behaviour of the program; each stays thin and hands the real work
-//              to the folders above. state.h holds the exchange state the slots
+//              to the folders above. The Sensor menu (sensormenu.h) runs the
+//              profiles with lambdas, not slots. state.h holds the exchange state the slots
 //              share (file-scope, as there is one window per process);
 //              shortcuts.h the window's keys, each of which clicks a button;
 //              statusnotes.h what the status bar says, settingdeadline.h the
@@ -51,6 +57,9 @@
 #include <QSerialPort>
 #include <QStringList>
 
+#include <memory>
+
+class SensorMenu;
 class Ui_Searial;
 
 class Searial : public QMainWindow
@@ -141,4 +150,7 @@ private:
     Ui_Searial *ui;
     QSerialPort serial;
     SettingDeadline settingDeadline;
+    // The Sensor menu's profiles; while one runs it gets every chunk, and
+    // the command buttons are refused.
+    std::unique_ptr<SensorMenu> sensorMenu;
 };

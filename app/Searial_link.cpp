@@ -5,6 +5,7 @@
 
 #include "app/logging.h"
 #include "app/messages.h"
+#include "app/sensormenu.h"
 #include "app/state.h"
 #include "app/statusnotes.h"
 #include "measure/recorder.h"
@@ -154,6 +155,8 @@ quint8 Searial::closePort()
     const quint8 dropped = pendingSetting;
     pendingSetting = protocol::NoSetting;
     settingDeadline.cancel();
+    if (sensorMenu)
+        sensorMenu->portClosed();
     portClosed = true;
     ui->lab_status->setText(" Disconnected");
     serial.close();
@@ -185,6 +188,10 @@ void Searial::transmit(const QByteArray &bytes)
 
 bool Searial::readyToSend()
 {
+    if (sensorMenu && sensorMenu->isRunning()) {
+        StatusNotes(ui->statusBar).profileRunning();
+        return false;
+    }
     if (!serial.isOpen()) {
         StatusNotes(ui->statusBar).portClosed();
         return false;
@@ -257,6 +264,8 @@ void Searial::receive_data()
     trafficDisplay->showChunk(chunk, ui->checkBox->checkState() == Qt::Checked);
 
     protocol::collectChunk(rxBuffer, rxByteCount, chunk);
+    if (sensorMenu->isRunning())
+        sensorMenu->take(chunk);
     if (!responseTimer->isActive())
         protocol::trimIdleBuffer(rxBuffer);
 

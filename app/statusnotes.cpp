@@ -151,6 +151,12 @@ void StatusNotes::portClosed()
     show(tr("Nothing sent: the port is closed. Press Open first"));
 }
 
+void StatusNotes::profileRunning()
+{
+    show(tr("Busy: a profile of the Sensor menu is running; wait for it or press Cancel in "
+            "its progress dialog"));
+}
+
 void StatusNotes::clear()
 {
     m_bar->clearMessage();

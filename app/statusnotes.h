@@ -56,6 +56,8 @@ public:
     void otherPortChosen(const QString &held);
     // A command button pressed while the port is closed: nothing was sent.
     void portClosed();
+    // A command button pressed while a profile of the Sensor menu runs.
+    void profileRunning();
     void clear();
 
 private:

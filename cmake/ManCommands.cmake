@@ -66,8 +66,8 @@ endif()
 
 set(page "[COMMANDS]\n")
 foreach(usage IN LISTS commands)
-    # The command's name: one word, or two for set.
-    string(REGEX MATCH "^(set [a-z-]+|[a-z-]+)" name "${usage}")
+    # The command's name: one word, or two for set and profile.
+    string(REGEX MATCH "^((set|profile) [a-z-]+|[a-z-]+)" name "${usage}")
     string(REPLACE " " ";" words "${name}")
     run_help(lines ${words})
     roff("${usage}" heading)

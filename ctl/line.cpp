@@ -77,6 +77,16 @@ Line::End Line::wait(qint64 ms, const std::function<bool()> &done)
     return end;
 }
 
+void Line::setPreset(int preset)
+{
+    serial::applyLinePreset(m_port, preset);
+}
+
+void Line::release()
+{
+    endWait(End::Done);
+}
+
 void Line::interrupt()
 {
     m_interrupted = true;

@@ -46,6 +46,12 @@ public:
     // interrupt() is called.
     End wait(qint64 ms, const std::function<bool()> &done = {});
 
+    // Goes over to line preset `preset` (0..7) on the open port.
+    void setPreset(int preset);
+
+    // Ends the current wait, if any, with Done.
+    void release();
+
     // Ends the current wait, and any later one at once, with Interrupted.
     void interrupt();
 

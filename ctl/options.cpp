@@ -142,6 +142,45 @@ QString readListen(const QCommandLineParser &parser, const QString &, Invocation
     return takeSeconds(parser, &inv->durationMs);
 }
 
+QString readProfileSave(const QCommandLineParser &parser, const QString &argument, Invocation *inv)
+{
+    inv->files = QStringList{argument};
+    qint64 preset = 0;
+    if (parser.isSet("line-preset")) {
+        if (!wholeNumber(parser.value("line-preset"), 0, protocol::kLinePresetCount - 1, &preset))
+            return QString("--line-preset wants a preset from 0 to 7, not '%1'")
+                .arg(parser.value("line-preset"));
+        inv->linePreset = int(preset);
+    }
+    QString problem;
+    if (parser.isSet("auto")) {
+        problem = takeChoice(parser, "auto", "on|off", {"off", "on"}, &inv->autoMeasure);
+    }
+    if (problem.isEmpty() && parser.isSet("switching-mode")) {
+        problem = takeChoice(parser, "switching-mode", "1|2", {"1", "2"}, &inv->switchingMode);
+        inv->switchingMode += 1;
+    }
+    return problem;
+}
+
+QString readProfileApply(const QCommandLineParser &parser, const QString &argument,
+                         Invocation *inv)
+{
+    inv->files = QStringList{argument};
+    inv->dryRun = parser.isSet("dry-run");
+    return QString();
+}
+
+QString readProfileDiff(const QCommandLineParser &parser, const QString &, Invocation *inv)
+{
+    inv->files = parser.positionalArguments();
+    if (inv->files.isEmpty())
+        return "missing FILE";
+    if (inv->files.size() > 2)
+        return QString("unexpected argument '%1'").arg(inv->files.at(2));
+    return QString();
+}
+
 using Reader = QString (*)(const QCommandLineParser &, const QString &, Invocation *);
 
 struct CommandSpec
@@ -216,10 +255,38 @@ const CommandSpec kCommands[] = {
      "the serial ports that can be opened now",
      "Lists the serial ports that can be opened now, as the window's Scan does: the --port "
      "paths first, in the order given, then the system's ports."},
+    {"profile save", Command::ProfileSave,
+     "profile save [--line-preset N] [--auto on|off] [--switching-mode 1|2] FILE",
+     "save the sensor's settings to a profile FILE",
+     "Reads the identity, the analog output and the switching outputs and saves them to FILE "
+     "(JSON, \"format\": 1, distances in 0.1 mm), written whole or not at all. The identity is "
+     "recorded where the values came from, never written to a sensor. The sensor does not "
+     "report its line preset, automatic measurement or switching mode: give them to record "
+     "them (applying switching outputs needs the mode). An answer that is incomplete or not "
+     "in the sensor's form is not saved (status 3, naming the value).",
+     "FILE to write", readProfileSave},
+    {"profile apply", Command::ProfileApply, "profile apply [--dry-run] FILE",
+     "write a profile FILE's settings to the sensor and check them",
+     "Writes the settings FILE holds, one by one: automatic measurement, analog output, "
+     "switching outputs, and the line preset last (the sensor changes speed after it; the "
+     "port is then reopened at the new preset). Settings FILE leaves out are left alone. Then "
+     "reads back what the sensor reports and compares: status 0 when everything was written "
+     "and matches, 1 with the settings refused and a table of the differences otherwise. Each "
+     "setting is reported as written, refused, not answered or not written. With --dry-run "
+     "it prints the commands it would send, byte for byte, and sends nothing (no port needed).",
+     "FILE to apply", readProfileApply},
+    {"profile diff", Command::ProfileDiff, "profile diff [--json] FILE [FILE2]",
+     "compare the sensor, or FILE2, with a profile FILE",
+     "Compares the sensor's analog and switching outputs with what FILE holds, or, given "
+     "FILE2, the two files with each other (no port needed). Prints the settings that differ, "
+     "as setting, the sensor's (or FILE's) value and FILE's (or FILE2's); with --json one "
+     "object: equal, and the differences. Status 0 when equal, 1 when not, as diff has it.",
+     nullptr, readProfileDiff},
 };
 
 const QString kExitStatus = QStringLiteral(
-    "Exit status: 0 done, 1 refused by the sensor, 2 usage error, 3 no complete answer within "
+    "Exit status: 0 done (profile: equal), 1 refused by the sensor (profile: differences), 2 "
+    "usage error or a profile file that cannot be read or written, 3 no complete answer within "
     "the response window, or one with values not in the sensor's form (named on stderr), 4 the "
     "port could not be opened or was lost.");
 
@@ -258,7 +325,8 @@ QCommandLineOption helpOption()
 bool takesJson(Command command)
 {
     return command == Command::Identity || command == Command::Analog ||
-           command == Command::Switching || command == Command::Ports;
+           command == Command::Switching || command == Command::Ports ||
+           command == Command::ProfileDiff;
 }
 
 // The program's options, which the commands take too (ports has no use for
@@ -331,6 +399,20 @@ void addCommandOptions(QCommandLineParser &parser, Command command)
         break;
     case Command::SetAuto:
         parser.addPositionalArgument("on|off", "Automatic measurement on or off.");
+        break;
+    case Command::ProfileSave:
+        parser.addOption({"line-preset", "Record line preset N (0-7) as the one to write.", "N"});
+        parser.addOption({"auto", "Record automatic measurement on or off.", "on|off"});
+        parser.addOption({"switching-mode", "Record switching mode 1 or 2.", "1|2"});
+        parser.addPositionalArgument("FILE", "The profile to write.");
+        break;
+    case Command::ProfileApply:
+        parser.addOption({"dry-run", "Print the commands, byte for byte; send nothing."});
+        parser.addPositionalArgument("FILE", "The profile to apply.");
+        break;
+    case Command::ProfileDiff:
+        parser.addPositionalArgument("FILE", "The profile to compare with.");
+        parser.addPositionalArgument("FILE2", "Another profile, in place of the sensor.");
         break;
     default:
         break;
@@ -405,7 +487,8 @@ QString readCommand(const QCommandLineParser &parser, const CommandSpec &entry, 
 {
     const QStringList args = parser.positionalArguments();
     const int wanted = entry.argument ? 1 : 0;
-    if (args.size() > wanted)
+    // profile diff reads its one or two files itself.
+    if (entry.command != Command::ProfileDiff && args.size() > wanted)
         return QString("unexpected argument '%1'").arg(args.at(wanted));
     if (args.size() < wanted)
         return QString("missing ") + entry.argument;
@@ -429,18 +512,21 @@ CommandLine parseCommandLine(const QStringList &arguments)
 
     QStringList rest = top.positionalArguments();
     QString name = rest.value(0);
-    if (name == "set" && rest.size() > 1 && !rest.at(1).startsWith('-'))
+    if ((name == "set" || name == "profile") && rest.size() > 1 && !rest.at(1).startsWith('-'))
         name += " " + rest.at(1);
     const CommandSpec *entry = findCommand(name);
     if (!entry) {
         const bool help = top.isSet("help") || name == "help" ||
-                          (name == "set" && (rest.contains("--help") || rest.contains("-h")));
+                          ((name == "set" || name == "profile") &&
+                           (rest.contains("--help") || rest.contains("-h")));
         if (help)
             return print(programHelp(top));
         if (name.isEmpty())
             return usage("no command given");
         if (name == "set")
             return usage("set wants what to set: line-preset, auto, analog or switching");
+        if (name == "profile")
+            return usage("profile wants save, apply or diff");
         return usage(QString("unknown command '%1'").arg(name));
     }
     rest = rest.mid(name.count(' ') + 1);
@@ -468,7 +554,13 @@ CommandLine parseCommandLine(const QStringList &arguments)
     inv.preset = int(presetIndex);
     if (inv.json && !takesJson(entry->command))
         return usage("--json is for identity, analog, switching and ports", entry->name);
-    if (entry->command != Command::Ports) {
+    const QString problem = readCommand(own, *entry, &inv);
+    if (!problem.isEmpty())
+        return usage(problem, entry->name);
+    // Two files, or the bytes a profile goes out as, need no sensor.
+    const bool sensorless =
+        entry->command == Command::Ports || inv.dryRun || inv.files.size() == 2;
+    if (!sensorless) {
         if (inv.ports.isEmpty())
             return usage("which port? Give --port PATH (orvante-ctl ports lists those that open)",
                          entry->name);
@@ -476,9 +568,6 @@ CommandLine parseCommandLine(const QStringList &arguments)
             return usage(QString("%1 talks to one sensor: give --port once").arg(entry->name),
                          entry->name);
     }
-    const QString problem = readCommand(own, *entry, &inv);
-    if (!problem.isEmpty())
-        return usage(problem, entry->name);
     line.outcome = CommandLine::Run;
     return line;
 }

@@ -24,6 +24,9 @@ enum class Command {
     Send,
     Listen,
     Ports,
+    ProfileSave,
+    ProfileApply,
+    ProfileDiff,
 };
 
 struct Invocation
@@ -52,6 +55,17 @@ struct Invocation
     QByteArray text;
     // send, listen: show what arrives as hexadecimal digits.
     bool hex = false;
+
+    // profile: the file (save, apply, diff against the sensor) or the two
+    // files (diff).
+    QStringList files;
+    // apply: print the bytes, send nothing.
+    bool dryRun = false;
+    // save: what the sensor does not report, recorded when given (-1: not):
+    // line preset 0..7, automatic measurement 1 on / 0 off, switching mode 1|2.
+    int linePreset = -1;
+    int autoMeasure = -1;
+    int switchingMode = -1;
 };
 
 struct CommandLine

@@ -2,8 +2,11 @@
 #include "ctl/session.h"
 
 #include "console/interrupts.h"
+#include "ctl/exchanges.h"
 #include "ctl/line.h"
+#include "ctl/profiles.h"
 #include "ctl/report.h"
+#include "engine/exchanger.h"
 #include "measure/statistics.h"
 #include "measure/timestamp.h"
 #include "protocol/answercheck.h"
@@ -26,10 +29,19 @@ namespace {
 
 using namespace protocol;
 using console::Interrupts;
+using engine::Exchanger;
+using Outcome = engine::Exchanger::Outcome;
 
 const QString kCheckLine =
     QStringLiteral("check that --preset matches the sensor's line preset and that the sensor is "
                    "powered and connected, then try again");
+
+} // namespace
+
+QString checkLine()
+{
+    return kCheckLine;
+}
 
 int lost(const Line &line)
 {
@@ -37,6 +49,8 @@ int lost(const Line &line)
                                     "run the command again")
                                 .arg(line.path(), line.lostReason()));
 }
+
+namespace {
 
 int noAnswer(const QString &what)
 {
@@ -64,10 +78,12 @@ int refused(const QString &what, const QString &command, const Answer &answer)
                              .arg(what, quote(answer.raw), command));
 }
 
-int accepted()
+// A set command's success, for the script reading stdout.
+int accepted(int status)
 {
-    printLine("accepted");
-    return Done;
+    if (status == Done)
+        printLine("accepted");
+    return status;
 }
 
 // --- Queries ---
@@ -100,17 +116,62 @@ Fields queryFields(quint8 command, const Answer &answer)
     }
 }
 
-int query(Line &line, quint8 command, const QByteArray &bytes, bool json)
+// Runs one exchange of the engine on the line, to its end or the line's.
+Outcome exchange(Line &line, const std::function<bool(Exchanger &)> &start)
+{
+    Exchanger engine;
+    Outcome outcome;
+    bool ended = false;
+    engine.write = [&line](const QByteArray &bytes) { line.send(bytes); };
+    engine.finished = [&](const Outcome &o) {
+        outcome = o;
+        ended = true;
+        line.release();
+    };
+    line.received = [&engine](const QByteArray &chunk) { engine.take(chunk); };
+    if (start(engine))
+        line.wait(-1, [&ended] { return ended; });
+    line.received = nullptr;
+    return outcome;
+}
+
+} // namespace
+
+int settled(Line &line, const Outcome &outcome, const QString &command)
+{
+    if (line.isLost())
+        return lost(line);
+    const QString what = settingName(outcome.setting);
+    switch (outcome.kind) {
+    case Outcome::Accepted:
+        return Done;
+    case Outcome::Refused:
+        return refused(what, command, outcome.answer);
+    default:
+        // The window reports no answer as a failure too; a script is better
+        // off knowing the difference.
+        return incomplete(what, "no decision", outcome.answer);
+    }
+}
+
+bool openSensor(Line &line, const QString &path, int preset, bool fresh)
+{
+    QString reason;
+    if (line.open(path, preset, fresh, &reason))
+        return true;
+    fail(PortFailed,
+         QString("cannot open %1: %2; orvante-ctl ports lists the ports that open").arg(path, reason));
+    return false;
+}
+
+namespace {
+
+int ask(Line &line, quint8 command, Fields *fields)
 {
     const QString what = commandName(command);
-    Answer answer;
-    beginQuery(command, answer.text, answer.count);
-    line.received = [&answer](const QByteArray &chunk) { answer.take(chunk); };
-    line.send(bytes);
-    // The window parses what 1000 ms brought; once nothing more can change
-    // that, waiting longer only costs time.
-    line.wait(kResponseWindowMs,
-              [&] { return queryAnswerFinal(command, answer.text, answer.count); });
+    const Outcome outcome =
+        exchange(line, [command](Exchanger &engine) { return engine.query(command); });
+    const Answer &answer = outcome.answer;
     if (line.isLost())
         return lost(line);
     if (answer.raw.isEmpty())
@@ -119,20 +180,19 @@ int query(Line &line, quint8 command, const QByteArray &bytes, bool json)
     // left out like one that never came.
     // Nor is one without the sensor's form (garbage, or positions shifted by
     // what preceded the answer): it is named, never printed.
-    Fields fields = queryFields(command, answer);
+    *fields = queryFields(command, answer);
     const QList<bool> whole = queryValuesFinal(command, answer.text, answer.count);
     const QList<int> malformed = malformedValues(command, answer.text, answer.count);
     const QList<QByteArray> values = queryValues(command, answer.text, answer.count);
     QStringList lacking, garbled;
-    for (int i = 0; i < fields.size(); ++i) {
+    for (int i = 0; i < fields->size(); ++i) {
         if (malformed.contains(i))
-            garbled << fields.at(i).first + " " + quote(values.value(i));
-        else if (!whole.value(i) || fields.at(i).second.isEmpty())
-            lacking << fields.at(i).first;
+            garbled << fields->at(i).first + " " + quote(values.value(i));
+        else if (!whole.value(i) || fields->at(i).second.isEmpty())
+            lacking << fields->at(i).first;
         if (!whole.value(i) || malformed.contains(i))
-            fields[i].second.clear();
+            (*fields)[i].second.clear();
     }
-    printFields(fields, json);
     if (!garbled.isEmpty())
         fail(NoAnswer,
              QString("%1 not understood: %2; %3")
@@ -142,126 +202,48 @@ int query(Line &line, quint8 command, const QByteArray &bytes, bool json)
     return garbled.isEmpty() ? int(Done) : int(NoAnswer);
 }
 
-// --- Settings ---
-
-// A setting decided at the end of a response window (line speed, either
-// switching-output command), or as soon as its verdict can no longer change.
-int timedOutcome(Line &line, quint8 pending, Answer &answer, const QString &command)
+int query(Line &line, quint8 command, bool json)
 {
-    const QString what = settingName(pending);
-    line.wait(kResponseWindowMs, [&] {
-        return settingVerdict(pending, answer.text, answer.count) != Verdict::Undecided;
-    });
-    if (line.isLost())
-        return lost(line);
-    // The window reports no answer as a failure too; a script is better off
-    // knowing the difference.
-    if (settingVerdict(pending, answer.text, answer.count) == Verdict::Undecided)
-        return incomplete(what, "no decision", answer);
-    const Step step = timedSettingStep(pending, answer.text, answer.count);
-    return step.action == Action::Succeeded ? accepted() : refused(what, command, answer);
+    Fields fields;
+    const int status = ask(line, command, &fields);
+    // What came is printed, the values not believed as null.
+    if (!fields.isEmpty())
+        printFields(fields, json);
+    return status;
 }
+
+// --- Settings ---
 
 int setLinePreset(Line &line, const Invocation &inv)
 {
-    Answer answer;
-    line.received = [&answer](const QByteArray &chunk) { answer.take(chunk); };
-    line.send(lineSpeedCommand(inv.index));
-    return timedOutcome(line, LineSpeedSetting, answer, "set line-preset");
+    return settled(line,
+                   exchange(line, [&](Exchanger &e) { return e.setLinePreset(inv.index); }),
+                   "set line-preset");
 }
 
 int setSwitching(Line &line, const Invocation &inv)
 {
-    const QList<QByteArray> &d = inv.distances;
-    QByteArray second = kSwitchingSecondTemplate;
-    const QByteArray first =
-        switchingCommands(inv.index, numberField(d.at(0)), numberField(d.at(1)),
-                          numberField(d.at(2)), numberField(d.at(3)), second);
-    Answer answer;
-    line.received = [&answer](const QByteArray &chunk) { answer.take(chunk); };
-    const quint8 pending = SwitchingFirstSetting;
-    line.send(first);
-    // A refusal ends it at once. An acceptance still waits out the window:
-    // the window drops whatever else comes in it, which must not count as
-    // the answer to the second command.
-    line.wait(kResponseWindowMs, [&] {
-        return settingVerdict(pending, answer.text, answer.count) == Verdict::Refused;
-    });
-    if (line.isLost())
-        return lost(line);
-    const Step step = timedSettingStep(pending, answer.text, answer.count, {second, {}, {}});
-    if (step.action == Action::Failed)
-        return refused(settingName(pending), "set switching", answer);
-    if (step.action != Action::SendSecond)
-        return incomplete(settingName(pending), "no decision", answer);
-    answer.restart();
-    for (const QByteArray &part : step.writes)
-        line.send(part);
-    return timedOutcome(line, step.next, answer, "set switching");
+    return settled(
+        line, exchange(line, [&](Exchanger &e) { return e.setSwitching(inv.index, inv.distances); }),
+        "set switching");
 }
 
 int setAuto(Line &line, const Invocation &inv)
 {
-    Answer answer;
-    line.received = [&answer](const QByteArray &chunk) { answer.take(chunk); };
-    const quint8 pending = AutoMeasureSetting;
-    line.send(autoMeasureCommand(inv.index));
-    // The window decides on the first chunk that comes, whatever it holds;
-    // reading a stream, the answer's first bytes stand for it, however the
-    // line cut them. The window has no time limit here; this uses its
-    // response window.
-    line.wait(kResponseWindowMs, [&] {
-        return settingVerdict(pending, answer.raw, answer.raw.size()) != Verdict::Undecided;
-    });
-    if (line.isLost())
-        return lost(line);
-    if (answer.raw.isEmpty())
-        return noAnswer(settingName(pending));
-    if (chunkSettingStep(pending, answer.raw).action == Action::Succeeded)
-        return accepted();
-    return refused(settingName(pending), "set auto", answer);
-}
-
-// The window goes on with the first chunk that begins with 'DAC'; in a
-// stream, with the first line that does. The step of that line, or one
-// without an action.
-Step distancesStep(const QByteArray &raw, const FollowUp &typed)
-{
-    for (int from = 0; from >= 0 && from < raw.size();) {
-        const Step step = chunkSettingStep(AnalogSetting, raw.mid(from), typed);
-        if (step.action != Action::None)
-            return step;
-        const int end = raw.indexOf("\r\n", from);
-        from = end < 0 ? -1 : end + 2;
-    }
-    return Step();
+    return settled(line, exchange(line, [&](Exchanger &e) { return e.setAuto(inv.index); }),
+                   "set auto");
 }
 
 int setAnalog(Line &line, const Invocation &inv)
 {
-    const FollowUp typed{{}, inv.distances.at(0), inv.distances.at(1)};
-    Answer answer;
-    line.received = [&answer](const QByteArray &chunk) { answer.take(chunk); };
-    line.send(analogCurrentCommand(inv.index));
-    line.wait(kResponseWindowMs,
-              [&] { return distancesStep(answer.raw, typed).action != Action::None; });
-    if (line.isLost())
-        return lost(line);
-    // The window waits past other answers for as long as it runs; here the
-    // response window ends the wait.
-    const Step step = distancesStep(answer.raw, typed);
-    if (step.action != Action::SendDistances) {
-        if (answer.raw.isEmpty())
-            return noAnswer(settingName(AnalogSetting));
-        return refused(settingName(AnalogSetting), "set analog", answer);
-    }
-    // As in the window, the answer to the distances is not examined.
-    for (const QByteArray &part : step.writes)
-        line.send(part);
+    const Outcome outcome = exchange(line, [&](Exchanger &e) {
+        return e.setAnalog(inv.index, inv.distances.at(0), inv.distances.at(1), false);
+    });
+    const int status = settled(line, outcome, "set analog");
+    if (status != Done)
+        return status;
     line.drain();
-    if (line.isLost())
-        return lost(line);
-    return accepted();
+    return line.isLost() ? lost(line) : int(Done);
 }
 
 // --- Measurement and raw traffic ---
@@ -397,37 +379,42 @@ int run(const Invocation &inv)
 {
     if (inv.command == Command::Ports)
         return ports(inv);
+    if (inv.command == Command::ProfileSave)
+        return saveProfile(inv);
+    if (inv.command == Command::ProfileApply)
+        return applyProfile(inv);
+    if (inv.command == Command::ProfileDiff)
+        return diffProfile(inv);
 
     Line line;
-    QString reason;
-    const QString path = inv.ports.constFirst();
     // What is waiting unread is kept only when the traffic itself is asked for.
-    if (!line.open(path, inv.preset, inv.command != Command::Listen, &reason))
-        return fail(PortFailed, QString("cannot open %1: %2; orvante-ctl ports lists the ports "
-                                        "that open")
-                                    .arg(path, reason));
+    if (!openSensor(line, inv.ports.constFirst(), inv.preset, inv.command != Command::Listen))
+        return PortFailed;
     switch (inv.command) {
     case Command::Identity:
-        return query(line, IdentityQuery, kIdentityQuery, inv.json);
+        return query(line, IdentityQuery, inv.json);
     case Command::Analog:
-        return query(line, AnalogQuery, kAnalogQuery, inv.json);
+        return query(line, AnalogQuery, inv.json);
     case Command::Switching:
-        return query(line, SwitchingQuery, kSwitchingQuery, inv.json);
+        return query(line, SwitchingQuery, inv.json);
     case Command::Measure:
         return measure(line, inv);
     case Command::SetLinePreset:
-        return setLinePreset(line, inv);
+        return accepted(setLinePreset(line, inv));
     case Command::SetAuto:
-        return setAuto(line, inv);
+        return accepted(setAuto(line, inv));
     case Command::SetAnalog:
-        return setAnalog(line, inv);
+        return accepted(setAnalog(line, inv));
     case Command::SetSwitching:
-        return setSwitching(line, inv);
+        return accepted(setSwitching(line, inv));
     case Command::Send:
         return send(line, inv);
     case Command::Listen:
         return listen(line, inv);
     case Command::Ports:
+    case Command::ProfileSave:
+    case Command::ProfileApply:
+    case Command::ProfileDiff:
         break;
     }
     return Done;

@@ -50,24 +50,25 @@ int twoDigits(const QByteArray &answer, int at)
 
 QList<bool> identityWellFormed(const QByteArray &answer)
 {
-    bool date = cleanUpTo(answer, 16) && isDigit(answer.at(11));
+    bool date = cleanUpTo(answer, kIdentityVersion) && isDigit(answer.at(kIdentityYear));
     if (date) {
-        const int month = twoDigits(answer, 12);
-        const int day = twoDigits(answer, 14);
-        date = QDate(2020 + (answer.at(11) - '0'), month, day).isValid();
+        const int month = twoDigits(answer, kIdentityMonth);
+        const int day = twoDigits(answer, kIdentityDay);
+        date = QDate(2020 + (answer.at(kIdentityYear) - '0'), month, day).isValid();
     }
     // The serial number and version are whatever printable bytes the sensor
     // keeps; only their place can be wrong.
-    return {cleanUpTo(answer, 21), cleanUpTo(answer, 18), date};
+    return {cleanUpTo(answer, kIdentityEnd), cleanUpTo(answer, kIdentitySerial), date};
 }
 
 QList<bool> analogWellFormed(const QByteArray &answer)
 {
-    const bool range = cleanUpTo(answer, 6) && (answer.at(5) == '0' || answer.at(5) == '1');
-    const int firstPlus = answer.size() > 7 ? answer.indexOf('+', 7) : -1;
+    const char code = answer.size() > kAnalogRange ? answer.at(kAnalogRange) : 0;
+    const bool range = cleanUpTo(answer, kAnalogRange + 1) && (code == '0' || code == '1');
+    const int firstPlus = answer.size() > kAnalogMin ? answer.indexOf('+', kAnalogMin) : -1;
     const int secondPlus = firstPlus < 0 ? -1 : answer.indexOf('+', firstPlus + 1);
-    const bool min =
-        firstPlus >= 0 && cleanUpTo(answer, firstPlus) && isDistance(answer.mid(7, firstPlus - 7));
+    const bool min = firstPlus >= 0 && cleanUpTo(answer, firstPlus) &&
+                     isDistance(answer.mid(kAnalogMin, firstPlus - kAnalogMin));
     const bool max = secondPlus >= 0 && cleanUpTo(answer, secondPlus) &&
                      isDistance(answer.mid(firstPlus + 1, secondPlus - firstPlus - 1));
     return {range, min, max};
@@ -102,7 +103,7 @@ QList<QByteArray> queryValues(quint8 command, const QByteArray &answer, int len)
     }
     case AnalogQuery: {
         const AnalogOutput analog = parseAnalog(answer);
-        return {answer.mid(5, 1), analog.minDistance, analog.maxDistance};
+        return {answer.mid(kAnalogRange, 1), analog.minDistance, analog.maxDistance};
     }
     case SwitchingQuery: {
         const SwitchingOutputs s = parseSwitching(answer, len);

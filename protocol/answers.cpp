@@ -81,15 +81,15 @@ bool frameDistance(const QByteArray &chunk, QByteArray *distance)
 Identity parseIdentity(const QByteArray &answer)
 {
     Identity id;
-    id.serialNumber = bytesAt(answer, 18, 3);
-    id.version = bytesAt(answer, 16, 2);
-    if (answer.size() >= 16) {
+    id.serialNumber = bytesAt(answer, kIdentitySerial, kIdentityEnd - kIdentitySerial);
+    id.version = bytesAt(answer, kIdentityVersion, kIdentitySerial - kIdentityVersion);
+    if (answer.size() >= kIdentityVersion) {
         id.date = QByteArrayLiteral("202");
-        id.date += answer.at(11);
+        id.date += answer.at(kIdentityYear);
         id.date += '-';
-        id.date += answer.mid(12, 2);
+        id.date += answer.mid(kIdentityMonth, 2);
         id.date += '-';
-        id.date += answer.mid(14, 2);
+        id.date += answer.mid(kIdentityDay, 2);
     }
     return id;
 }
@@ -97,19 +97,19 @@ Identity parseIdentity(const QByteArray &answer)
 AnalogOutput parseAnalog(const QByteArray &answer)
 {
     AnalogOutput out;
-    if (answer.size() > 5) {
-        const char code = answer.at(5);
+    if (answer.size() > kAnalogRange) {
+        const char code = answer.at(kAnalogRange);
         if (code == '0')
             out.range = QByteArrayLiteral("0~20");
         else if (code == '1')
             out.range = QByteArrayLiteral("4~20");
     }
-    if (answer.size() <= 7)
+    if (answer.size() <= kAnalogMin)
         return out;
-    const int firstPlus = answer.indexOf('+', 7);
+    const int firstPlus = answer.indexOf('+', kAnalogMin);
     if (firstPlus < 0)
         return out; // lower distance incomplete: min and max stay empty
-    out.minDistance = answer.mid(7, firstPlus - 7);
+    out.minDistance = answer.mid(kAnalogMin, firstPlus - kAnalogMin);
     out.maxStart = firstPlus + 1;
     const int secondPlus = answer.indexOf('+', firstPlus + 1);
     if (secondPlus >= 0)

@@ -33,6 +33,21 @@ constexpr int kLongFrameSize = 2 * kFrameSize;
 // length.
 bool frameDistance(const QByteArray &chunk, QByteArray *distance);
 
+// Where the identity and analog output answers hold their values, counted
+// from the first byte received after the query; the parses, their checks and
+// the tests of a complete answer all read them from here. Identity: the last
+// digit of the year, month, day, version, serial number, each value ending
+// where the next begins.
+constexpr int kIdentityYear = 11;
+constexpr int kIdentityMonth = 12;
+constexpr int kIdentityDay = 14;
+constexpr int kIdentityVersion = 16;
+constexpr int kIdentitySerial = 18;
+constexpr int kIdentityEnd = 21;
+// Analog output: the range code, then the lower distance up to its '+'.
+constexpr int kAnalogRange = 5;
+constexpr int kAnalogMin = 7;
+
 struct Identity
 {
     QByteArray serialNumber; // positions 18..20

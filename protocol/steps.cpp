@@ -11,19 +11,18 @@ namespace protocol {
 
 namespace {
 
-// Identity: the date needs positions up to 15, the version 17, the serial
-// number 20.
+// Identity: each value once the bytes up to the next have come.
 QList<bool> identityValuesFinal(const QByteArray &answer)
 {
-    return {answer.size() >= 21, answer.size() >= 18, answer.size() >= 16};
+    return {answer.size() >= kIdentityEnd, answer.size() >= kIdentitySerial,
+            answer.size() >= kIdentityVersion};
 }
 
-// Analog output: the range code at position 5, each distance once its '+'
-// has closed it.
+// Analog output: the range code, each distance once its '+' has closed it.
 QList<bool> analogValuesFinal(const QByteArray &answer)
 {
-    const int firstPlus = answer.indexOf('+', 7);
-    return {answer.size() > 5, firstPlus >= 0,
+    const int firstPlus = answer.indexOf('+', kAnalogMin);
+    return {answer.size() > kAnalogRange, firstPlus >= 0,
             firstPlus >= 0 && answer.indexOf('+', firstPlus + 1) >= 0};
 }
 

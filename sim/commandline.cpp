@@ -77,6 +77,13 @@ SensorModel::Options modelOptions(const QCommandLineParser &parser)
     o.autoMeasure = parser.isSet("auto");
 
     o.rejectSettings = parser.isSet("reject-settings");
+    o.rejectedSettings = parser.values("reject-setting");
+    for (const QString &name : o.rejectedSettings) {
+        if (!QStringList{"line-preset", "analog", "switching", "auto"}.contains(name))
+            throw Failure{QStringLiteral("--reject-setting wants line-preset, analog, switching "
+                                         "or auto, not \"%1\"")
+                              .arg(name)};
+    }
     o.silent = parser.isSet("silent");
     o.answerDelayMs = int(integerOption(parser, "delay", 0, INT_MAX));
     o.chunkSize = int(integerOption(parser, "chunk-size", 0, INT_MAX));
@@ -150,6 +157,11 @@ void addOptions(QCommandLineParser &parser)
          "index", QString::number(d.linePreset)},
         {"auto", "Automatic measurement on: measure continuously from start-up."},
         {"reject-settings", "Fault: refuse every setting write."},
+        {"reject-setting",
+         defaulted("Fault: refuse this setting only: line-preset, analog, switching or auto "
+                   "(repeatable).",
+                   "none"),
+         "name"},
         {"silent", "Fault: never answer."},
         {"delay", "Fault: send every answer this late.", "ms", QString::number(d.answerDelayMs)},
         {"chunk-size", "Fault: send answers in pieces of this many bytes (0: whole).", "bytes",

@@ -365,12 +365,17 @@ QByteArray SensorModel::parameterAnswer() const
     return out;
 }
 
+bool SensorModel::refuses(const char *setting) const
+{
+    return m_options.rejectSettings || m_options.rejectedSettings.contains(setting);
+}
+
 void SensorModel::setLinePreset(const QByteArray &line)
 {
     // "ut+N", N a preset index.
     const bool wellFormed =
         line.size() == 4 && line.at(3) >= '0' && protocol::isLinePreset(line.at(3) - '0');
-    if (!wellFormed || m_options.rejectSettings) {
+    if (!wellFormed || refuses("line-preset")) {
         answer(kLineSpeedRejected);
         return;
     }
@@ -382,7 +387,7 @@ void SensorModel::setAnalogRange(const QByteArray &line)
 {
     // "dt+N", N 0 (0~20 mA) or 1 (4~20 mA); the answer asks for the distances.
     const bool wellFormed = line.size() == 4 && (line.at(3) == '0' || line.at(3) == '1');
-    if (!wellFormed || m_options.rejectSettings) {
+    if (!wellFormed || refuses("analog")) {
         answer(kRangeRejected);
         return;
     }
@@ -396,7 +401,7 @@ void SensorModel::setAnalogDistances(const QByteArray &line)
     const QList<QByteArray> parts = line.split('+');
     const bool wellFormed = parts.size() == 3 && allDigits(parts.at(1)) && allDigits(parts.at(2)) &&
                             parts.at(1).size() <= 8 && parts.at(2).size() <= 8;
-    if (!wellFormed || m_options.rejectSettings) {
+    if (!wellFormed || refuses("analog")) {
         answer(kDistancesRejected);
         return;
     }
@@ -413,7 +418,7 @@ void SensorModel::setSwitching(const QByteArray &line)
     const bool wellFormed = line.size() == 21 && (mode == 'p' || mode == 'q') &&
                             line.at(12) == '+' && allDigits(line.mid(4, 8)) &&
                             allDigits(line.mid(13, 8));
-    if (!wellFormed || m_options.rejectSettings) {
+    if (!wellFormed || refuses("switching")) {
         answer(kSwitchRejected);
         return;
     }
@@ -428,7 +433,7 @@ void SensorModel::setAutoMeasure(const QByteArray &line)
 {
     // "sa+1" on, "sa+0" off; takes effect at the next power-up.
     const bool wellFormed = line.size() == 4 && (line.at(3) == '0' || line.at(3) == '1');
-    if (!wellFormed || m_options.rejectSettings) {
+    if (!wellFormed || refuses("auto")) {
         answer(kAutoRejected);
         return;
     }

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QRandomGenerator>
 #include <QString>
+#include <QStringList>
 
 namespace sim {
 
@@ -41,6 +42,8 @@ struct SensorOptions
 
     // Faults.
     bool rejectSettings = false; // refuse every setting write
+    // Refuse only these: "line-preset", "analog", "switching", "auto".
+    QStringList rejectedSettings;
     bool silent = false;         // answer nothing at all
     int answerDelayMs = 0;       // every answer leaves this much later
     int chunkSize = 0;           // >0: answers leave in pieces of this many bytes...
@@ -114,6 +117,7 @@ private:
     void setAnalogDistances(const QByteArray &line);
     void setSwitching(const QByteArray &line);
     void setAutoMeasure(const QByteArray &line);
+    bool refuses(const char *setting) const;
 
     Options m_options;
     QRandomGenerator m_jitterRandom;

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -24,13 +25,20 @@ QString binary(const QString &name)
 // Runs separated by " && " (all but the last must succeed), with "--port
 // <simulator>" put first unless the run names a port; stdout and stderr of
 // the last are matched whole against regular expressions, %PORT% standing
-// for the simulator's device.
+// for the simulator's device and %DIR% for a fresh folder that holds
+// line3.json (kLine3).
 void row(const char *name, const QString &simArgs, const QString &runs, int status,
          const QString &out, const QString &err = QString())
 {
     QTest::newRow(name) << simArgs.split(' ', Qt::SkipEmptyParts) << runs.split(" && ") << status
                         << out << err;
 }
+
+// A profile for a line of sensors, other than the simulator's settings.
+const QByteArray kLine3 = R"({"format": 1, "unit": "0.1 mm",
+  "analog_output": {"range": "0-20", "min": 150, "max": 90000},
+  "switching_outputs": {"on1": 2500, "off1": 2400, "on2": 3500, "off2": 3300},
+  "written_not_read_back": {"switching_mode": 2, "line_preset": 4}})";
 
 } // namespace
 
@@ -178,6 +186,47 @@ private slots:
             "such port \\(No such file or directory\\); check the name .+\n(orvante-ctl: .+ "
             "not listed: .+\n)*");
 
+        // Profiles: a sensor's settings to a file, a file's to a sensor.
+        const QString line3 = "%DIR%/line3.json";
+        const QString differs = "setting +sensor +%1\n";
+        row("profile: a changed sensor differs in what changed", "",
+            "profile save %DIR%/a.json && set switching --mode 1 --on1 2500 --off1 2400 --on2 "
+            "3000 --off2 2900 && profile diff %DIR%/a.json",
+            1,
+            differs.arg("%DIR%/a.json") +
+                "switching_outputs.on1 +2500 +1500\nswitching_outputs.off1 +2400 +1400\n");
+        row("profile: applied to a sensor with other settings", "", "profile apply " + line3, 0,
+            "analog output: written\nswitching outputs: written\nline preset: written\n");
+        row("profile: then equal, at the new preset", "",
+            "profile apply " + line3 + " && profile diff --preset 4 --json " + line3, 0,
+            "[{]\"differences\":\\[\\],\"equal\":true,\"left\":\"sensor\",\"right\":\"" +
+                line3 + "\"}\n");
+        row("profile: one setting refused", "--reject-setting switching", "profile apply " + line3,
+            1,
+            "analog output: written\nswitching outputs: refused\nline preset: written\n" +
+                differs.arg(line3) +
+                "switching_outputs.on1 +1500 +2500\nswitching_outputs.off1 +1400 +2400\n"
+                "switching_outputs.on2 +3000 +3500\nswitching_outputs.off2 +2900 +3300\n",
+            refusal.arg("switching output 1 setting", "Ezz") +
+                "orvante-ctl: the sensor does not hold what " + line3 + " says .*\n");
+        row("profile: port lost midway", "--drop-after 0.8", "profile apply " + line3, 4,
+            "analog output: written\nswitching outputs: interrupted; .*\nline "
+            "preset: not written\n",
+            lost);
+        row("profile: two files", "",
+            "profile save --line-preset 0 %DIR%/a.json && profile diff %DIR%/a.json " + line3, 1,
+            "setting +%DIR%/a.json +" + line3 +
+                "\n(analog_output.*\n){3}(switching_outputs.*\n){4}"
+                "written_not_read_back.switching_mode +- +2\n"
+                "written_not_read_back.line_preset +0 +4\n");
+        row("profile: garbled answer not saved", "--noise-bytes 3", "profile save %DIR%/b.json",
+            3, "", "orvante-ctl: identity answer not understood: .*\n");
+        row("profile: truncated file", "", "profile apply %DIR%/cut.json", 2, "",
+            "orvante-ctl: %DIR%/cut.json: line 2, column .*\n");
+        row("profile: switching without its mode", "",
+            "profile save %DIR%/a.json && profile apply %DIR%/a.json", 2, "",
+            "orvante-ctl: %DIR%/a.json: switching_outputs need .*\n");
+
         row("usage: --port without a path", "", "--port", 2, "",
             usage.arg("Missing value after '--port'"));
         row("usage: distance with a point", "", switching + "1.5", 2, "",
@@ -198,14 +247,25 @@ private slots:
 
         const QString port = startSimulator(simArgs);
         QVERIFY(!port.isEmpty());
+        QTemporaryDir dir;
+        QFile line3(dir.filePath("line3.json"));
+        QVERIFY(line3.open(QIODevice::WriteOnly) && line3.write(kLine3) == kLine3.size());
+        line3.close();
+        QFile cut(dir.filePath("cut.json"));
+        QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(kLine3.left(60)) == 60);
+        cut.close();
         const auto matches = [&](QString pattern, const QString &text) {
             pattern.replace("%PORT%", QRegularExpression::escape(port));
+            pattern.replace("%DIR%", QRegularExpression::escape(dir.path()));
             return QRegularExpression(QRegularExpression::anchoredPattern(pattern))
                 .match(text)
                 .hasMatch();
         };
         for (int i = 0; i < runs.size(); ++i) {
-            QStringList args = runs.at(i).split(' ').replaceInStrings("%PORT%", port);
+            QStringList args = runs.at(i)
+                                   .split(' ')
+                                   .replaceInStrings("%PORT%", port)
+                                   .replaceInStrings("%DIR%", dir.path());
             if (!args.contains("--port"))
                 args = QStringList{"--port", port} + args;
             QProcess ctl;
@@ -220,6 +280,45 @@ private slots:
                      all.constData());
             QVERIFY2(!last || (matches(out, said) && matches(err, complained)), all.constData());
         }
+    }
+
+    // --dry-run prints the bytes and sends nothing: the simulator hears no
+    // setting; a save refused for a garbled answer leaves no file.
+    void profileDryRun()
+    {
+        const QString port = startSimulator({"--verbose", "--noise-bytes", "3"});
+        QVERIFY(!port.isEmpty());
+        QTemporaryDir dir;
+        const QString path = dir.filePath("line3.json");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kLine3) == kLine3.size());
+        file.close();
+
+        QProcess ctl;
+        ctl.start(binary("orvante-ctl"), {"--port", port, "profile", "apply", "--dry-run", path});
+        QVERIFY(ctl.waitForFinished(10000));
+        QCOMPARE(ctl.exitCode(), 0);
+        QCOMPARE(ctl.readAllStandardOutput(),
+                 QByteArray("analog output: dt+0\\x0d\\x0a\n"
+                            "analog output: ds+\nanalog output: 00000150\nanalog output: +\n"
+                            "analog output: 00090000\nanalog output: \\x0d\\x0a\n"
+                            "switching outputs: oq1+00002500+00002400\\x0d\\x0a\n"
+                            "switching outputs: oq2+00003500+00003300\n"
+                            "switching outputs: \\x0d\\x0a\n"
+                            "line preset: ut+4\\x0d\\x0a\n"));
+
+        const QString saved = dir.filePath("saved.json");
+        ctl.start(binary("orvante-ctl"), {"--port", port, "profile", "save", saved});
+        QVERIFY(ctl.waitForFinished(10000));
+        QCOMPARE(ctl.exitCode(), 3);
+        QVERIFY(!QFile::exists(saved));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"line3.json"});
+
+        sim->terminate();
+        QVERIFY(sim->waitForFinished(5000));
+        const QString heard = QString::fromLatin1(sim->readAllStandardError());
+        QVERIFY2(heard.contains("IDR+F") && !heard.contains(QRegularExpression("rx \\d+: (dt|ds|op|oq|ut|sa)")),
+                 qPrintable(heard));
     }
 
     // Ctrl-C ends a continuous measurement: Stop goes out, every line printed

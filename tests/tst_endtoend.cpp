@@ -10,7 +10,11 @@
 #include "support/modalboxes.h"
 #include "support/wiretap.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QDialog>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -465,6 +469,73 @@ private slots:
         QTest::qWait(200);
         QVERIFY2(boxes->seen.isEmpty(), qPrintable(boxes->summary().join('\n')));
         QCOMPARE(pendingSetting, quint8(0));
+    }
+
+    // The Sensor menu against the simulator: save its settings, apply other
+    // ones (confirmed in a box that shows what changes), with the window's
+    // buttons refused meanwhile, then compare with the saved file.
+    void sensorMenuProfiles()
+    {
+        QVERIFY(connectSimulator({}));
+        QTemporaryDir dir;
+        const QString saved = dir.filePath("sensor.json");
+        const QString line3 = dir.filePath("line3.json");
+        QFile file(line3);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"({"format": 1, "analog_output": {"range": "0-20", "min": 150, "max": 90000},
+            "switching_outputs": {"on1": 2500, "off1": 2400, "on2": 1500, "off2": 2900},
+            "written_not_read_back": {"switching_mode": 1, "line_preset": 4}})");
+        file.close();
+        const auto trigger = [&](const char *action, const QString &path) {
+            boxes->answerFileDialog(path);
+            window->findChild<QAction *>(action)->trigger();
+        };
+        const auto table = [&] {
+            QStringList rows;
+            const QList<QDialog *> dialogs = window->findChildren<QDialog *>("ProfileResult");
+            if (dialogs.isEmpty())
+                return rows;
+            auto *cells = dialogs.last()->findChild<QTableWidget *>("table_settings");
+            for (int r = 0; r < cells->rowCount(); ++r) {
+                QStringList row;
+                for (int c = 0; c < cells->columnCount(); ++c)
+                    row << cells->item(r, c)->text();
+                rows << row.join(' ');
+            }
+            return rows;
+        };
+
+        trigger("action_profile_save", saved);
+        QTRY_COMPARE_WITH_TIMEOUT(status(), "Profile saved to " + saved + " (serial number A17)",
+                                  5000);
+
+        trigger("action_profile_apply", line3);
+        // Running: the window's own buttons say why they send nothing.
+        tap->clear();
+        click(window.get(), "btn_R_ID");
+        QVERIFY(status().startsWith("Busy: a profile of the Sensor menu is running"));
+        QTRY_COMPARE_WITH_TIMEOUT(status(), "Profile applied: the sensor holds what " + line3 +
+                                                " says",
+                                  15000);
+        QVERIFY(!wrote(tap->writes(), "IDR+F"));
+        QCOMPARE(boxes->seen.size(), 1);
+        QCOMPARE(boxes->seen.at(0).title, QString("Apply profile"));
+        for (const QString &change : {"analog_output.range: 4-20 → 0-20",
+                                      "switching_outputs.on1: 1500 → 2500",
+                                      "switching_outputs.on2: 3000 → 1500", "line preset 4"})
+            QVERIFY2(boxes->seen.at(0).text.contains(change), qPrintable(boxes->seen.at(0).text));
+        QCOMPARE(texts(*window, kAnalog), (QStringList{"0~20", "150", "90000"}));
+        QCOMPARE(texts(*window, kSwitching), (QStringList{"2500", "2400", "1500", "2900"}));
+        QCOMPARE(child<QComboBox>(window.get(), "cmb_baud_rate")->currentIndex(), 4);
+        QCOMPARE(table().size(), 7);
+
+        trigger("action_profile_compare", saved);
+        QTRY_COMPARE_WITH_TIMEOUT(status(),
+                                  "The sensor differs from " + saved + " in 6 values", 5000);
+        QVERIFY2(table().contains("switching_outputs.on1 2500 1500 no"),
+                 qPrintable(table().join('\n')));
+        QVERIFY(table().contains("switching_outputs.off2 2900 2900 yes"));
+        QCOMPARE(boxes->seen.size(), 1);
     }
 
     void lineDropDuringMeasurement()

@@ -43,6 +43,9 @@ const Node kTree[] = {
     {"action_version", "QAction", "Searial", "Versions"},
     {"action_help", "QAction", "Searial", "Help"},
     {"action_chart", "QAction", "Searial", "Distance chart"},
+    {"action_profile_save", "QAction", "Searial", "Save profile…"},
+    {"action_profile_apply", "QAction", "Searial", "Apply profile…"},
+    {"action_profile_compare", "QAction", "Searial", "Compare with profile…"},
     {"centralWidget", "QWidget", "Searial", nullptr},
     {"scrollArea", "QScrollArea", "centralWidget", nullptr},
     {"scrollAreaWidgetContents", "QWidget", "scrollArea", nullptr},
@@ -158,6 +161,7 @@ const Node kTree[] = {
     {"menuBar", "QMenuBar", "Searial", nullptr},
     {"menu", "QMenu", "menuBar", "file"},
     {"menu_view", "QMenu", "menuBar", "View"},
+    {"menu_sensor", "QMenu", "menuBar", "Sensor"},
     {"menu_2", "QMenu", "menuBar", "About"},
     {"mainToolBar", "QToolBar", "Searial", nullptr},
     {"statusBar", "QStatusBar", "Searial", nullptr},
@@ -294,10 +298,10 @@ struct Count
 };
 
 const Count kCounts[] = {
-    {"QAction", 4},    {"QWidget", 8},   {"QScrollArea", 1},    {"QStackedWidget", 1},
+    {"QAction", 7},    {"QWidget", 8},   {"QScrollArea", 1},    {"QStackedWidget", 1},
     {"QGroupBox", 10}, {"QLabel", 36},   {"QLineEdit", 17},     {"QPushButton", 20},
     {"QComboBox", 6},  {"QCheckBox", 1}, {"QPlainTextEdit", 1}, {"QTextEdit", 1},
-    {"QMenuBar", 1},   {"QMenu", 3},     {"QToolBar", 1},       {"QStatusBar", 1},
+    {"QMenuBar", 1},   {"QMenu", 4},     {"QToolBar", 1},       {"QStatusBar", 1},
 };
 
 const char *const kCentredLabels[] = {"lab_status", "label",    "label_18",
@@ -971,10 +975,17 @@ void TestWidgetTree::menus()
     auto *chart = mainWindow->findChild<QAction *>("action_chart");
     QVERIFY(bar && file && about && exit && version && help && view && chart);
 
-    // "file" and "About" as they always were, with "View" between them.
+    auto *sensor = widget<QMenu>("menu_sensor");
+    QVERIFY(sensor);
+    // "file" and "About" as they always were, with "View" and "Sensor"
+    // between them.
     QCOMPARE(mainWindow->menuBar(), bar);
-    QCOMPARE(bar->actions(),
-             (QList<QAction *>{file->menuAction(), view->menuAction(), about->menuAction()}));
+    QCOMPARE(bar->actions(), (QList<QAction *>{file->menuAction(), view->menuAction(),
+                                               sensor->menuAction(), about->menuAction()}));
+    QCOMPARE(sensor->actions(),
+             (QList<QAction *>{mainWindow->findChild<QAction *>("action_profile_save"),
+                               mainWindow->findChild<QAction *>("action_profile_apply"),
+                               mainWindow->findChild<QAction *>("action_profile_compare")}));
     QCOMPARE(file->actions(), QList<QAction *>{exit});
     QCOMPARE(about->actions(), (QList<QAction *>{version, help}));
     QCOMPARE(view->actions(), QList<QAction *>{chart});

@@ -1,0 +1,280 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/sensormenu.h"
+
+#include "profile/comparison.h"
+#include "profile/profilefile.h"
+#include "ui_Searial.h"
+#include "ui_profileresult.h"
+
+#include <QDateTime>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QStatusBar>
+
+using profile::Comparison;
+using profile::Profile;
+using profile::ProfileFile;
+using profile::Runner;
+
+namespace {
+
+const QString kFilter = QStringLiteral("Profiles (*.json)");
+
+// The window's query page shows the range as the sensor's answer gives it.
+QString rangeShown(int range)
+{
+    return range == 0 ? QStringLiteral("0~20") : QStringLiteral("4~20");
+}
+
+} // namespace
+
+SensorMenu::SensorMenu(QMainWindow *window, Ui_Searial *ui, Hooks hooks)
+    : m_window(window), m_ui(ui), m_hooks(std::move(hooks)), m_runner(m_engine)
+{
+    m_engine.write = [this](const QByteArray &bytes) { m_hooks.write(bytes); };
+    m_runner.progress = [this](const QString &what, int step, int steps) {
+        note(QString("Profile: %1 (%2 of %3)").arg(what).arg(step).arg(steps));
+        if (m_progress) {
+            m_progress->setMaximum(steps);
+            m_progress->setValue(step - 1);
+            m_progress->setLabelText(what);
+        }
+    };
+    m_runner.presetChanged = [this](int preset) { m_hooks.followPreset(preset); };
+    m_runner.finished = [this](const Runner::Result &result) { ended(result); };
+    QObject::connect(ui->action_profile_save, &QAction::triggered, window, [this] { save(); });
+    QObject::connect(ui->action_profile_apply, &QAction::triggered, window, [this] { apply(); });
+    QObject::connect(ui->action_profile_compare, &QAction::triggered, window,
+                     [this] { compare(); });
+}
+
+SensorMenu::~SensorMenu()
+{
+    m_runner.finished = nullptr;
+    m_runner.cancel();
+}
+
+void SensorMenu::take(const QByteArray &chunk)
+{
+    m_engine.take(chunk);
+}
+
+void SensorMenu::portClosed()
+{
+    m_runner.cancel();
+}
+
+void SensorMenu::note(const QString &text)
+{
+    m_ui->statusBar->showMessage(text);
+}
+
+bool SensorMenu::start(Task task, const QString &title)
+{
+    if (isRunning()) {
+        note("Busy: a profile is running; wait for it or press Cancel");
+        return false;
+    }
+    if (!m_hooks.portOpen()) {
+        note("No port open: press Open, then try the Sensor menu again");
+        return false;
+    }
+    const QString busy = m_hooks.busy();
+    if (!busy.isEmpty()) {
+        note(busy);
+        return false;
+    }
+    m_task = task;
+    // Not modal: the window's own buttons stay pressable, and say why they
+    // are refused while this runs.
+    m_progress = new QProgressDialog(title, QObject::tr("Cancel"), 0, 1, m_window);
+    m_progress->setObjectName("profileProgress");
+    m_progress->setWindowTitle(title);
+    m_progress->setMinimumDuration(0);
+    m_progress->setAutoClose(false);
+    m_progress->setAutoReset(false);
+    QObject::connect(m_progress, &QProgressDialog::canceled, m_window,
+                     [this] { m_runner.cancel(); });
+    m_progress->show();
+    return true;
+}
+
+bool SensorMenu::load(const QString &path)
+{
+    QString problem;
+    if (!ProfileFile::read(path, &m_file, &problem)) {
+        note("Profile not read: " + problem);
+        return false;
+    }
+    if (m_file.switching && !m_file.switchingMode && m_task == Task::Apply) {
+        note("Profile not applied: " + path +
+             " has switching outputs without written_not_read_back.switching_mode (1 or 2)");
+        return false;
+    }
+    m_path = path;
+    return true;
+}
+
+void SensorMenu::save()
+{
+    const QString path =
+        QFileDialog::getSaveFileName(m_window, QObject::tr("Save profile"), QString(), kFilter);
+    if (path.isEmpty() || !start(Task::Save, QObject::tr("Save profile")))
+        return;
+    m_path = path;
+    m_runner.read(true);
+}
+
+void SensorMenu::apply()
+{
+    const QString path =
+        QFileDialog::getOpenFileName(m_window, QObject::tr("Apply profile"), QString(), kFilter);
+    m_task = Task::Apply;
+    if (path.isEmpty() || isRunning() || !load(path))
+        return;
+    if (profile::plan(m_file).isEmpty()) {
+        note("Profile not applied: " + path + " holds no setting");
+        return;
+    }
+    // First what the sensor holds now, to show what will change.
+    if (start(Task::Preview, QObject::tr("Apply profile")))
+        m_runner.read(false);
+}
+
+void SensorMenu::compare()
+{
+    const QString path = QFileDialog::getOpenFileName(
+        m_window, QObject::tr("Compare with profile"), QString(), kFilter);
+    m_task = Task::Compare;
+    if (path.isEmpty() || isRunning() || !load(path))
+        return;
+    if (start(Task::Compare, QObject::tr("Compare with profile")))
+        m_runner.read(false);
+}
+
+void SensorMenu::ended(const Runner::Result &result)
+{
+    if (m_progress) {
+        // Closing the dialog would report a cancel.
+        QObject::disconnect(m_progress, &QProgressDialog::canceled, nullptr, nullptr);
+        m_progress->deleteLater();
+    }
+    if (result.cancelled) {
+        QStringList written;
+        for (const auto &entry : result.written)
+            written << entry.first + " " + entry.second;
+        note("Profile stopped" + (written.isEmpty() ? QString() : ": " + written.join(", ")));
+        return;
+    }
+    const bool failed = !result.failure.isEmpty();
+    switch (m_task) {
+    case Task::Save: {
+        if (failed)
+            return note("Profile not saved: " + result.failure);
+        Profile p = result.sensor;
+        p.savedAt = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+        QString problem;
+        if (!ProfileFile::write(m_path, p, &problem))
+            return note("Profile not saved: " + problem);
+        return note("Profile saved to " + m_path + " (serial number " + p.serialNumber + ")");
+    }
+    case Task::Preview:
+        if (failed)
+            return note("Profile not applied: " + result.failure);
+        return previewed(result);
+    case Task::Apply: {
+        fillQueryPage(result.sensor);
+        QStringList written;
+        for (const auto &entry : result.written)
+            written << entry.first + ": " + entry.second;
+        QString summary = "Applied " + m_path + ". " + written.join("; ") + ".";
+        if (failed)
+            summary += " Not read back: " + result.failure + ".";
+        const Comparison c(result.sensor, m_file, Comparison::Scope::ReadBack);
+        bool allWritten = true;
+        for (const auto &entry : result.written)
+            allWritten = allWritten && entry.second == "written";
+        note(c.equal() && !failed && allWritten
+                 ? "Profile applied: the sensor holds what " + m_path + " says"
+                 : "Profile applied with differences: see the table");
+        return showTable(summary, c);
+    }
+    case Task::Compare: {
+        if (failed)
+            return note("Profile not compared: " + result.failure);
+        const Comparison c(result.sensor, m_file, Comparison::Scope::ReadBack);
+        note(c.equal() ? "The sensor holds what " + m_path + " says"
+                       : QString("The sensor differs from %1 in %2 values")
+                             .arg(m_path)
+                             .arg(c.differences().size()));
+        return showTable("Compared with " + m_path + ".", c);
+    }
+    }
+}
+
+void SensorMenu::previewed(const Runner::Result &result)
+{
+    QStringList changes;
+    for (const Comparison::Row &row :
+         Comparison(result.sensor, m_file, Comparison::Scope::ReadBack).differences())
+        changes << QString("%1: %2 → %3").arg(row.setting, row.left, row.right);
+    // What the sensor does not report goes out whatever it holds.
+    if (m_file.switchingMode && m_file.switching)
+        changes << QString("switching mode %1 (not read back)").arg(*m_file.switchingMode);
+    if (m_file.autoMeasure)
+        changes << QString("automatic measurement %1 (not read back)")
+                       .arg(*m_file.autoMeasure ? "on" : "off");
+    if (m_file.linePreset)
+        changes << QString("line preset %1, written last; the port follows it (not read back)")
+                       .arg(*m_file.linePreset);
+    QMessageBox box(QMessageBox::Question, QObject::tr("Apply profile"),
+                    "Apply " + m_path + " to the sensor?\n\n" +
+                        (changes.isEmpty() ? QString("Nothing read back differs.")
+                                           : changes.join("\n")),
+                    QMessageBox::NoButton, m_window);
+    QAbstractButton *go = box.addButton(QObject::tr("Apply"), QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    box.exec();
+    if (box.clickedButton() != go)
+        return note("Profile not applied: cancelled");
+    if (start(Task::Apply, QObject::tr("Apply profile")))
+        m_runner.apply(m_file);
+}
+
+void SensorMenu::showTable(const QString &summary, const Comparison &comparison)
+{
+    auto *dialog = new QDialog(m_window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    Ui_ProfileResult form;
+    form.setupUi(dialog);
+    form.label_summary->setText(summary);
+    const QList<Comparison::Row> &rows = comparison.rows();
+    form.table_settings->setRowCount(int(rows.size()));
+    for (int i = 0; i < rows.size(); ++i) {
+        const Comparison::Row &row = rows.at(i);
+        const QStringList cells{row.setting, row.left, row.right,
+                                row.match ? QObject::tr("yes") : QObject::tr("no")};
+        for (int column = 0; column < cells.size(); ++column)
+            form.table_settings->setItem(i, column, new QTableWidgetItem(cells.at(column)));
+    }
+    form.table_settings->resizeColumnsToContents();
+    dialog->show();
+}
+
+void SensorMenu::fillQueryPage(const Profile &sensor)
+{
+    if (sensor.analog) {
+        m_ui->lineEdit_R_AD_I->setText(rangeShown(sensor.analog->range));
+        m_ui->lineEdit_R_AD_D_min->setText(QString::number(sensor.analog->min));
+        m_ui->lineEdit_R_AD_D_max->setText(QString::number(sensor.analog->max));
+    }
+    if (sensor.switching) {
+        m_ui->lineEdit_R_DA1_on->setText(QString::number(sensor.switching->on1));
+        m_ui->lineEdit_R_DA1_off->setText(QString::number(sensor.switching->off1));
+        m_ui->lineEdit_R_DA2_on->setText(QString::number(sensor.switching->on2));
+        m_ui->lineEdit_R_DA2_off->setText(QString::number(sensor.switching->off2));
+    }
+}

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What orvante-ctl's commands share about the sensor's line: opening it,
+// and saying what went wrong the same way for every command (the profiles
+// too). Each returns the exit status (report.h) after saying it on stderr.
+
+#include "ctl/report.h"
+#include "engine/exchanger.h"
+
+#include <QString>
+
+namespace ctl {
+
+class Line;
+
+// Opens the sensor's port (Line::open); false, said, when it does not open.
+bool openSensor(Line &line, const QString &path, int preset, bool fresh);
+
+// The line went away during the run.
+int lost(const Line &line);
+
+// A setting's outcome from the engine: Done when accepted, otherwise the
+// refusal or the missing answer named; `command` is the set command whose
+// help says more ("set switching").
+int settled(Line &line, const engine::Exchanger::Outcome &outcome, const QString &command);
+
+// What to check when the sensor gives no usable answer.
+QString checkLine();
+
+} // namespace ctl

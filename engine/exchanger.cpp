@@ -1,0 +1,229 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/exchanger.h"
+
+#include "protocol/commands.h"
+#include "protocol/exchange.h"
+
+namespace engine {
+
+using namespace protocol;
+
+namespace {
+
+QByteArray queryBytes(quint8 command)
+{
+    switch (command) {
+    case IdentityQuery:
+        return kIdentityQuery;
+    case AnalogQuery:
+        return kAnalogQuery;
+    case SwitchingQuery:
+        return kSwitchingQuery;
+    default:
+        return QByteArray();
+    }
+}
+
+// The window goes on with the first chunk that begins with 'DAC'; in a
+// stream, with the first line that does. The step of that line, or one
+// without an action.
+Step distancesStep(const QByteArray &raw, const FollowUp &typed)
+{
+    for (int from = 0; from >= 0 && from < raw.size();) {
+        const Step step = chunkSettingStep(AnalogSetting, raw.mid(from), typed);
+        if (step.action != Action::None)
+            return step;
+        const int end = raw.indexOf("\r\n", from);
+        from = end < 0 ? -1 : end + 2;
+    }
+    return Step();
+}
+
+} // namespace
+
+Exchanger::Exchanger()
+{
+    m_deadline.setSingleShot(true);
+    m_deadline.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_deadline, &QTimer::timeout, [this] { end(); });
+}
+
+bool Exchanger::begin()
+{
+    if (m_running)
+        return false;
+    m_running = true;
+    m_answer = Answer();
+    m_command = 0;
+    return true;
+}
+
+void Exchanger::run(const Step &step)
+{
+    m_step = step;
+    m_deadline.start(kResponseWindowMs);
+    for (const QByteArray &bytes : step.writes) {
+        if (write)
+            write(bytes);
+    }
+}
+
+void Exchanger::end()
+{
+    m_deadline.stop();
+    const std::function<void()> then = m_step.then;
+    m_step = Step();
+    if (then)
+        then();
+}
+
+void Exchanger::finish(Outcome::Kind kind, quint8 setting)
+{
+    m_deadline.stop();
+    m_step = Step();
+    m_running = false;
+    Outcome outcome;
+    outcome.kind = kind;
+    outcome.command = m_command;
+    outcome.setting = setting;
+    outcome.answer = m_answer;
+    if (finished)
+        finished(outcome);
+}
+
+void Exchanger::take(const QByteArray &chunk)
+{
+    if (!m_running)
+        return;
+    m_answer.take(chunk);
+    if (m_step.decided && m_step.decided())
+        end();
+}
+
+void Exchanger::cancel()
+{
+    if (m_running)
+        finish(Outcome::Cancelled);
+}
+
+bool Exchanger::query(quint8 command)
+{
+    const QByteArray bytes = queryBytes(command);
+    if (bytes.isEmpty() || !begin())
+        return false;
+    m_command = command;
+    beginQuery(command, m_answer.text, m_answer.count);
+    // The window parses what 1000 ms brought; once nothing more can change
+    // that, waiting longer only costs time.
+    run({{bytes},
+         [this] { return queryAnswerFinal(m_command, m_answer.text, m_answer.count); },
+         [this] { finish(Outcome::Answered); }});
+    return true;
+}
+
+Exchanger::Step Exchanger::timed(quint8 pending, const QList<QByteArray> &writes)
+{
+    const auto verdict = [this, pending] {
+        return settingVerdict(pending, m_answer.text, m_answer.count);
+    };
+    return {writes, [verdict] { return verdict() != Verdict::Undecided; },
+            [this, pending, verdict] {
+                if (verdict() == Verdict::Undecided)
+                    return finish(Outcome::NoAnswer, pending);
+                const protocol::Step step =
+                    timedSettingStep(pending, m_answer.text, m_answer.count);
+                finish(step.action == Action::Succeeded ? Outcome::Accepted : Outcome::Refused,
+                       pending);
+            }};
+}
+
+bool Exchanger::setLinePreset(int preset)
+{
+    const QByteArray bytes = lineSpeedCommand(preset);
+    if (bytes.isEmpty() || !begin())
+        return false;
+    run(timed(LineSpeedSetting, {bytes}));
+    return true;
+}
+
+bool Exchanger::setSwitching(int mode, const QList<QByteArray> &d)
+{
+    if (d.size() != 4 || !begin())
+        return false;
+    QByteArray second = kSwitchingSecondTemplate;
+    const QByteArray first = switchingCommands(mode, numberField(d.at(0)), numberField(d.at(1)),
+                                               numberField(d.at(2)), numberField(d.at(3)), second);
+    const quint8 pending = SwitchingFirstSetting;
+    // A refusal ends it at once. An acceptance still waits out the window:
+    // the window drops whatever else comes in it, which must not count as
+    // the answer to the second command.
+    run({{first},
+         [this] {
+             return settingVerdict(pending, m_answer.text, m_answer.count) == Verdict::Refused;
+         },
+         [this, second] {
+             const protocol::Step step =
+                 timedSettingStep(pending, m_answer.text, m_answer.count, {second, {}, {}});
+             if (step.action == Action::Failed)
+                 return finish(Outcome::Refused, pending);
+             if (step.action != Action::SendSecond)
+                 return finish(Outcome::NoAnswer, pending);
+             m_answer.restart();
+             run(timed(step.next, step.writes));
+         }});
+    return true;
+}
+
+bool Exchanger::setAuto(int index)
+{
+    const QByteArray bytes = autoMeasureCommand(index);
+    if (bytes.isEmpty() || !begin())
+        return false;
+    const quint8 pending = AutoMeasureSetting;
+    // The window decides on the first chunk that comes, whatever it holds;
+    // reading a stream, the answer's first bytes stand for it, however the
+    // line cut them. The window has no time limit here; this uses its
+    // response window.
+    run({{bytes},
+         [this] {
+             return settingVerdict(pending, m_answer.raw, m_answer.raw.size()) !=
+                    Verdict::Undecided;
+         },
+         [this] {
+             if (m_answer.raw.isEmpty())
+                 return finish(Outcome::NoAnswer, pending);
+             const bool ok = chunkSettingStep(pending, m_answer.raw).action == Action::Succeeded;
+             finish(ok ? Outcome::Accepted : Outcome::Refused, pending);
+         }});
+    return true;
+}
+
+bool Exchanger::setAnalog(int range, const QByteArray &min, const QByteArray &max, bool settle)
+{
+    const QByteArray bytes = analogCurrentCommand(range);
+    if (bytes.isEmpty() || !begin())
+        return false;
+    const FollowUp typed{{}, min, max};
+    run({{bytes},
+         [this, typed] { return distancesStep(m_answer.raw, typed).action != Action::None; },
+         [this, typed, settle] {
+             // The window waits past other answers for as long as it runs;
+             // here the response window ends the wait.
+             const protocol::Step step = distancesStep(m_answer.raw, typed);
+             if (step.action != Action::SendDistances)
+                 return finish(m_answer.raw.isEmpty() ? Outcome::NoAnswer : Outcome::Refused,
+                               AnalogSetting);
+             // As in the window, the answer to the distances is not examined.
+             if (!settle) {
+                 for (const QByteArray &part : step.writes)
+                     write(part);
+                 return finish(Outcome::Accepted, AnalogSetting);
+             }
+             m_answer.restart();
+             run({step.writes, [this] { return m_answer.raw.contains("\r\n"); },
+                  [this] { finish(Outcome::Accepted, AnalogSetting); }});
+         }});
+    return true;
+}
+
+} // namespace engine

@@ -1,0 +1,220 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "profile/runner.h"
+
+#include "protocol/answercheck.h"
+#include "protocol/exchange.h"
+#include "protocol/steps.h"
+
+namespace profile {
+
+using engine::Exchanger;
+using Outcome = engine::Exchanger::Outcome;
+using namespace protocol;
+
+namespace {
+
+// The query's values, or why they cannot be believed.
+QString problem(const Outcome &o, QList<QByteArray> *values)
+{
+    const Answer &a = o.answer;
+    if (a.raw.isEmpty())
+        return QString("No answer to the %1 within %2 ms")
+            .arg(commandName(o.command))
+            .arg(kResponseWindowMs);
+    *values = queryValues(o.command, a.text, a.count);
+    const QStringList names = queryValueNames(o.command);
+    const QList<bool> whole = queryValuesFinal(o.command, a.text, a.count);
+    QStringList garbled, lacking;
+    for (int i : malformedValues(o.command, a.text, a.count))
+        garbled << names.value(i) + " '" + QString::fromLatin1(values->value(i)) + "'";
+    for (int i = 0; i < names.size(); ++i) {
+        if (!whole.value(i))
+            lacking << names.at(i);
+    }
+    if (!garbled.isEmpty())
+        return QString("%1 not understood: %2").arg(answerName(o.command), garbled.join(", "));
+    if (!lacking.isEmpty())
+        return QString("No complete answer to the %1 within %2 ms (no %3)")
+            .arg(commandName(o.command))
+            .arg(kResponseWindowMs)
+            .arg(lacking.join(", "));
+    return QString();
+}
+
+void take(quint8 command, const QList<QByteArray> &v, Profile *p)
+{
+    switch (command) {
+    case IdentityQuery:
+        p->serialNumber = QString::fromLatin1(v.at(0));
+        p->version = QString::fromLatin1(v.at(1));
+        p->productionDate = QString::fromLatin1(v.at(2));
+        break;
+    case AnalogQuery:
+        p->analog = Analog{v.at(0) == "0" ? 0 : 1, v.at(1).toLongLong(), v.at(2).toLongLong()};
+        break;
+    default:
+        p->switching = Switching{v.at(0).toLongLong(), v.at(1).toLongLong(),
+                                 v.at(2).toLongLong(), v.at(3).toLongLong()};
+        break;
+    }
+}
+
+QString written(Outcome::Kind kind)
+{
+    switch (kind) {
+    case Outcome::Accepted:
+        return "written";
+    case Outcome::Refused:
+        return "refused";
+    case Outcome::NoAnswer:
+        return "not answered";
+    default:
+        return "not written";
+    }
+}
+
+} // namespace
+
+Runner::Runner(Exchanger &engine) : m_engine(engine)
+{
+    m_engine.finished = [this](const Outcome &o) {
+        const Next next = m_next;
+        m_next = nullptr;
+        if (!m_running)
+            return;
+        if (o.kind == Outcome::Cancelled) {
+            m_result.cancelled = true;
+            return done();
+        }
+        if (next)
+            next(o);
+    };
+}
+
+void Runner::step(const QString &what, const std::function<bool()> &start, const Next &next)
+{
+    ++m_step;
+    if (progress)
+        progress(what, m_step, m_steps);
+    m_next = next;
+    if (!start()) {
+        m_result.failure = "Another exchange is running";
+        done();
+    }
+}
+
+void Runner::read(bool identity)
+{
+    if (m_running)
+        return;
+    m_running = true;
+    m_result = Result();
+    m_queries = {AnalogQuery, SwitchingQuery};
+    if (identity)
+        m_queries.prepend(IdentityQuery);
+    m_step = 0;
+    m_steps = int(m_queries.size());
+    readFrom(0);
+}
+
+void Runner::readFrom(int query)
+{
+    if (query >= m_queries.size())
+        return done();
+    const quint8 command = m_queries.at(query);
+    step(commandName(command), [this, command] { return m_engine.query(command); },
+         [this, query](const Outcome &o) {
+             QList<QByteArray> values;
+             m_result.failure = problem(o, &values);
+             if (!m_result.failure.isEmpty())
+                 return done();
+             take(o.command, values, &m_result.sensor);
+             readFrom(query + 1);
+         });
+}
+
+void Runner::apply(const Profile &p)
+{
+    if (m_running)
+        return;
+    m_running = true;
+    m_result = Result();
+    m_profile = p;
+    m_plan = plan(p);
+    m_queries = {AnalogQuery, SwitchingQuery};
+    m_step = 0;
+    m_steps = int(m_plan.size() + m_queries.size());
+    writeFrom(0);
+}
+
+void Runner::writeFrom(int index)
+{
+    if (index >= m_plan.size())
+        return readFrom(0);
+    const PlannedSetting &s = m_plan.at(index);
+    const Profile &p = m_profile;
+    std::function<bool()> start;
+    switch (s.kind) {
+    case PlannedSetting::AutoMeasure:
+        start = [this, &p] { return m_engine.setAuto(*p.autoMeasure ? 0 : 1); };
+        break;
+    case PlannedSetting::AnalogOutput:
+        start = [this, &p] {
+            return m_engine.setAnalog(p.analog->range, QByteArray::number(p.analog->min),
+                                      QByteArray::number(p.analog->max), true);
+        };
+        break;
+    case PlannedSetting::SwitchingOutputs:
+        start = [this, &p] {
+            const Switching &d = *p.switching;
+            return m_engine.setSwitching(*p.switchingMode - 1,
+                                         {QByteArray::number(d.on1), QByteArray::number(d.off1),
+                                          QByteArray::number(d.on2), QByteArray::number(d.off2)});
+        };
+        break;
+    case PlannedSetting::LinePreset:
+        start = [this, &p] { return m_engine.setLinePreset(*p.linePreset); };
+        break;
+    }
+    step(s.name, start, [this, index](const Outcome &o) {
+        const PlannedSetting &s = m_plan.at(index);
+        m_result.written.append({s.name, written(o.kind)});
+        m_result.outcomes.append(o);
+        if (s.kind == PlannedSetting::LinePreset && o.kind == Outcome::Accepted && presetChanged)
+            presetChanged(*m_profile.linePreset);
+        writeFrom(index + 1);
+    });
+}
+
+void Runner::cancel()
+{
+    if (!m_running)
+        return;
+    if (m_engine.isRunning()) {
+        m_interrupted = m_result.written.size() < m_plan.size();
+        m_engine.cancel(); // ends in done() through finished
+        return;
+    }
+    m_result.cancelled = true;
+    done();
+}
+
+void Runner::done()
+{
+    if (m_result.cancelled) {
+        // The setting on the line when it stopped may have gone in part
+        // (output 1 without output 2); what was never reached is said as such.
+        for (int i = int(m_result.written.size()); i < m_plan.size(); ++i) {
+            m_result.written.append(
+                {m_plan.at(i).name, m_interrupted ? "interrupted; the sensor may hold part of it"
+                                                  : "not written"});
+            m_interrupted = false;
+        }
+    }
+    m_running = false;
+    m_plan.clear();
+    if (finished)
+        finished(m_result);
+}
+
+} // namespace profile
