@@ -7,15 +7,14 @@
 # Usage: hidpi_check.sh BUILD_DIR
 set -eu
 build=$1
-command -v xvfb-run >/dev/null || { echo "xvfb-run is missing"; exit 77; }
+command -v xvfb-run >/dev/null && command -v xrdb >/dev/null || { echo "xvfb-run or xrdb is missing"; exit 77; }
 work=$(mktemp -d)
 "$build/sensor-sim" --link "$work/sensor" >/dev/null &
 sim=$!
 trap 'kill $sim; wait $sim; rm -rf "$work"' EXIT
 for _ in $(seq 100); do [ -e "$work/sensor" ] && break; sleep 0.05; done
 env -u QT_ENABLE_HIGHDPI_SCALING -u QT_SCALE_FACTOR -u QT_SCREEN_SCALE_FACTORS QT_QPA_PLATFORM=xcb \
-    xvfb-run -a -s "-screen 0 1920x1200x24 -dpi 144" \
-    "$build/orvante-shot" --port "$work/sensor" --page setting --out "$work/window.png"
+    sh "$(dirname "$0")/xdpi.sh" 144 "$build/orvante-shot" --port "$work/sensor" --page setting --out "$work/window.png"
 size=$(file "$work/window.png" | sed -n 's/.*PNG image data, \([0-9]*\) x \([0-9]*\),.*/\1 \2/p')
 echo "picture at 144 dpi: $size"
 set -- $size

@@ -35,8 +35,9 @@ BUILD_PACKAGES=("${BASE_PACKAGES[@]}" "${QT5_PACKAGES[@]}")
 # What the Debian package needs: dpkg-shlibdeps (dpkg-dev), file, and lintian
 # to check it.
 PACKAGE_PACKAGES=(dpkg-dev file lintian)
-# What the tests check the installed files and the package with.
-TEST_PACKAGES=(desktop-file-utils appstream man-db "${PACKAGE_PACKAGES[@]}")
+# What the tests check the installed files and the package with, and the
+# virtual X screens of the high-DPI checks.
+TEST_PACKAGES=(desktop-file-utils appstream man-db xvfb xauth x11-xserver-utils "${PACKAGE_PACKAGES[@]}")
 # The sanitizers' runtimes for gcc (test.sh --sanitize).
 SANITIZE_PACKAGES=(libasan8 libubsan1)
 # clang with libFuzzer and its sanitizer runtimes (fuzz.sh).
