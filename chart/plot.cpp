@@ -7,7 +7,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <cmath>
 #include <vector>
 
@@ -371,16 +373,25 @@ QRect Plot::renderPlot()
     const qint64 length = viewLength();
     AxesKey key{size(), devicePixelRatioF(), length, yGrid(area)};
     QRect changed;
+    bool redrawn = false; // m_plot holds the bare axes
     // A range that changed by less than a grid row moved no line or label:
     // the axes stay, and only the columns of the curve that moved are drawn.
     if (m_axes.isNull() || !(key == m_axesKey)) {
         m_axesKey = std::move(key);
-        m_axes = QImage(size() * m_axesKey.ratio, QImage::Format_RGB32);
-        m_axes.setDevicePixelRatio(m_axesKey.ratio);
+        // The images are kept while the size is: a new one a frame would
+        // cost more than the drawing.
+        const QSize device = size() * m_axesKey.ratio;
+        if (m_axes.size() != device || m_axes.devicePixelRatio() != m_axesKey.ratio) {
+            m_axes = QImage(device, QImage::Format_RGB32);
+            m_axes.setDevicePixelRatio(m_axesKey.ratio);
+            m_plot = QImage(device, QImage::Format_RGB32);
+            m_plot.setDevicePixelRatio(m_axesKey.ratio);
+        }
         QPainter painter(&m_axes);
         paintAxes(painter, area, length);
         painter.end();
-        m_plot = m_axes;
+        std::memcpy(m_plot.bits(), m_axes.constBits(), size_t(m_axes.sizeInBytes()));
+        redrawn = true;
         m_shownTop.assign(size_t(pixels), INT_MAX);
         m_shownBottom.assign(size_t(pixels), INT_MIN);
         changed = rect();
@@ -423,8 +434,12 @@ QRect Plot::renderPlot()
     }
 
     // Only the columns drawn otherwise than they are: the axes under them
-    // copied back, the curve drawn anew.
-    QPainter painter;
+    // copied back, the curve drawn anew, straight into the image's pixels
+    // (through a painter, a column of a few pixels costs a microsecond).
+    const qreal ratio = m_axesKey.ratio;
+    auto device = [ratio](int logical) { return int(std::lround(logical * ratio)); };
+    const int rowFrom = device(area.top()), rowTo = device(area.bottom() + 1);
+    const QRgb curve = kCurve.rgb();
     int first = -1, last = -1;
     for (int x = 0; x < pixels;) {
         auto differs = [&](int k) {
@@ -438,22 +453,24 @@ QRect Plot::renderPlot()
         int end = x + 1;
         while (end < pixels && differs(end))
             ++end;
-        if (!painter.isActive()) {
-            painter.begin(&m_plot);
-            painter.setClipRect(area);
-            painter.setCompositionMode(QPainter::CompositionMode_Source);
-        }
-        const QRect strip(area.left() + x, area.top(), end - x, area.height());
-        painter.drawImage(strip, m_axes,
-                          QRectF(QPointF(strip.topLeft()) * m_axesKey.ratio,
-                                 QSizeF(strip.size()) * m_axesKey.ratio));
+        const int from = device(area.left() + x), to = device(area.left() + end);
+        for (int y = rowFrom; y < rowTo && !redrawn; ++y)
+            std::memcpy(reinterpret_cast<QRgb *>(m_plot.scanLine(y)) + from,
+                        reinterpret_cast<const QRgb *>(m_axes.constScanLine(y)) + from,
+                        size_t(to - from) * sizeof(QRgb));
         for (int k = x; k < end; ++k) {
             const size_t i = size_t(k);
-            if (wantTop[i] != INT_MAX)
-                painter.fillRect(area.left() + k, wantTop[i], 1, wantBottom[i] - wantTop[i] + 1,
-                                 kCurve);
             m_shownTop[i] = wantTop[i];
             m_shownBottom[i] = wantBottom[i];
+            if (wantTop[i] == INT_MAX)
+                continue;
+            const int top = qMax(device(wantTop[i]), rowFrom);
+            const int bottom = qMin(device(wantBottom[i] + 1), rowTo);
+            const int left = device(area.left() + k), right = device(area.left() + k + 1);
+            for (int y = top; y < bottom; ++y) {
+                QRgb *row = reinterpret_cast<QRgb *>(m_plot.scanLine(y));
+                std::fill(row + left, row + right, curve);
+            }
         }
         if (first < 0)
             first = x;
