@@ -7,9 +7,11 @@
 #   - the distance chart off screen: a frame's cost for each time window, the
 #     recording's CPU and memory, the CSV export;
 #   - where the shared peer bench stands beside the project (../shared/peer-bench),
-#     the program and CuteCom on the same stream under Xvfb, at 886 and at 20
-#     frames a second (about 10 minutes); and the program with the distance
-#     chart closed and open (1-minute window) at 886 frames/s (5 minutes).
+#     the program and CuteCom on the same stream under Xvfb: at 886 frames/s the
+#     program with the distance chart closed, CuteCom and the program with the
+#     chart open (1-minute window) taking turns, two rounds; at 20 frames/s the
+#     program and CuteCom (about 12 minutes in all). The machine's load follows
+#     each table: compare figures of one table only.
 #
 #   ./bench.sh           all of the above
 #   ./bench.sh --quick   off screen only, shorter runs
@@ -62,25 +64,28 @@ ensure_packages xvfb xdotool imagemagick cutecom python3
 export ORV_EXE=$PWD/build-release/orvante-usart
 export PEER_BENCH_RUNS=${PEER_BENCH_RUNS:-$PWD/build-release/peer-bench-runs}
 mkdir -p "$PEER_BENCH_RUNS"
-echo
-echo "## Under Xvfb, against CuteCom (runs in $PEER_BENCH_RUNS)"
-for rate in 886.1538461538462 20; do
-    echo
-    "$peer/compare.sh" "$rate" 60
-done
-
 # The chart's hook opens it with Ctrl+D once the usual clicks are done.
 chart=(--post-start "$PWD/bench/chart_post.sh")
+rate=886.1538461538462
 echo
-echo "## Under Xvfb, the distance chart closed and open (1-minute window), 886 frames/s"
+echo "## Under Xvfb, $rate frames/s: the program with the chart closed, CuteCom, the"
+echo "## program with the chart open (1-minute window), taking turns, two rounds"
+echo "## (runs in $PEER_BENCH_RUNS)"
 for i in 1 2; do
-    "$peer/run_orv.sh" "orv-closed-$i" 886.1538461538462 60
+    "$peer/run_orv.sh" "orv-886-$i" "$rate" 60
     sleep 3
-    "$peer/run_orv.sh" "orv-chart-$i" 886.1538461538462 60 "${chart[@]}"
+    "$peer/run_cc.sh" "cc-886-$i" "$rate" 60
+    sleep 3
+    "$peer/run_orv.sh" "orv-chart-886-$i" "$rate" 60 "${chart[@]}"
     sleep 3
 done
-python3 "$peer/summarize.py" "$PEER_BENCH_RUNS"/orv-closed-[12].json \
-    "$PEER_BENCH_RUNS"/orv-chart-[12].json
+python3 "$peer/summarize.py" "$PEER_BENCH_RUNS"/orv-886-[12].json "$PEER_BENCH_RUNS"/cc-886-[12].json \
+    "$PEER_BENCH_RUNS"/orv-chart-886-[12].json
+uptime
+echo
+echo "## Under Xvfb, 20 frames/s, against CuteCom"
+"$peer/compare.sh" 20 60
+uptime
 
 if [ "$mode" = --long ]; then
     echo

@@ -4,9 +4,12 @@
 #include "measure/recorder.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <cmath>
 #include <vector>
 
@@ -17,6 +20,9 @@ namespace {
 const QColor kCurve(0, 90, 200);
 const QColor kGrid(222, 222, 222);
 const QColor kFrame(150, 150, 150);
+// The count of frames above the plot is read, not watched: a few times a
+// second is enough.
+constexpr qint64 kTextIntervalMs = 250;
 
 // 1, 2 or 5 times a power of ten, at least `raw`.
 double niceStep(double raw)
@@ -29,6 +35,23 @@ double niceStep(double raw)
 }
 
 } // namespace
+
+Plot::YGrid Plot::yGrid(const QRect &area) const
+{
+    YGrid grid;
+    const double low = m_lowMm, high = m_highMm, range = high - low;
+    const double yScale = (area.height() - 1) / range;
+    grid.step = niceStep(range / qMax(1, area.height() / 40));
+    grid.decimals = qBound(0, int(-std::floor(std::log10(grid.step) + 1e-9)), 4);
+    for (double v = std::ceil(low / grid.step) * grid.step; v <= high + grid.step * 1e-6;
+         v += grid.step) {
+        const double y = area.bottom() - (v - low) * yScale;
+        grid.rows.push_back(
+            int(std::lround(qBound(double(area.top() - 2), y, double(area.bottom() + 2)))));
+        grid.values.push_back(std::abs(v) < grid.step * 1e-6 ? 0.0 : v);
+    }
+    return grid;
+}
 
 Plot::Plot(QWidget *parent) : QWidget(parent)
 {
@@ -182,12 +205,16 @@ void Plot::sync()
         rebuild();
         return;
     }
-    bool changed = m_cursorMoved;
-    m_cursorMoved = false;
+    QRegion dirty;
+    if (m_cursorMoved) {
+        m_cursorMoved = false;
+        dirty += plotArea();
+        dirty += textArea();
+    }
     const qint64 total = m_recorder->total();
     if (total != m_recorded) {
         m_recorded = total;
-        changed = true;
+        m_textStale = true;
     }
     if (!m_paused) {
         // Cleared, or so far behind that the ring has moved past the view.
@@ -204,14 +231,18 @@ void Plot::sync()
         if (fresh || (moved && !m_view.isEmpty())) {
             m_view = m_columns.total();
             fitRange();
-            changed = true;
+            m_textStale = true;
         }
         // The clock time of the right edge.
         if (m_nowMs / 1000 != m_paintedSecond)
-            changed = true;
+            dirty += clockArea();
     }
-    if (changed)
-        update();
+    // The curve where it looks different, everything when the axes did.
+    dirty += renderPlot();
+    if (m_textStale && (!m_textShown.isValid() || m_textShown.elapsed() >= kTextIntervalMs))
+        dirty += textArea();
+    if (!dirty.isEmpty())
+        update(dirty);
 }
 
 void Plot::fitRange()
@@ -220,8 +251,12 @@ void Plot::fitRange()
         return;
     const double low = m_view.minimum() / 10.0, high = m_view.maximum() / 10.0;
     const double pad = qMax((high - low) * 0.05, 0.5);
-    m_lowMm = low - pad;
-    m_highMm = high + pad;
+    // Out to whole steps of the grid: while the frames move inside the range
+    // it stays put, and so do the axis' rows and labels; new frames redraw
+    // only the columns they change, not the whole plot with every frame.
+    const double step = niceStep((high - low + 2 * pad) / qMax(1, plotArea().height() / 40));
+    m_lowMm = std::floor((low - pad) / step) * step;
+    m_highMm = std::ceil((high + pad) / step) * step;
 }
 
 QString Plot::cursorText(QPoint *marker) const
@@ -276,46 +311,34 @@ QString Plot::cursorText(QPoint *marker) const
            measure::mmText(column.minimum()) + ", max " + measure::mmText(column.maximum());
 }
 
-void Plot::paintTo(QPainter &painter)
+QRect Plot::textArea() const
+{
+    return QRect(0, 0, width(), fontMetrics().height() + 8);
+}
+
+QRect Plot::clockArea() const
 {
     const QRect area = plotArea();
+    return QRect(area.right() - 50, area.bottom() + 4, 100, fontMetrics().height());
+}
+
+void Plot::paintAxes(QPainter &painter, const QRect &area, qint64 length)
+{
     const QFontMetrics metrics = fontMetrics();
     const int line = metrics.height();
     const QColor text = palette().color(QPalette::Text);
     painter.fillRect(rect(), palette().color(QPalette::Base));
 
-    // A line of text above the plot: the cursor readout (or that the view
-    // is paused) and the frames recorded. The statistics are the window's,
-    // as text an operator can select and copy.
-    QPoint marker(-1, -1);
-    QString readout = cursorText(&marker);
-    if (readout.isEmpty() && m_paused)
-        readout = tr("Paused");
-    painter.setPen(text);
-    const QRect row(6, 4, width() - 12, line);
-    painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, readout);
-    painter.drawText(row, Qt::AlignRight | Qt::AlignVCenter,
-                     m_recorded == 1 ? tr("1 frame recorded")
-                                     : tr("%1 frames recorded").arg(m_recorded));
-
-    const double low = m_lowMm, high = m_highMm, range = high - low;
-    const double yScale = (area.height() - 1) / range;
-    auto yOf = [&](double valueMm) {
-        const double y = area.bottom() - (valueMm - low) * yScale;
-        return int(std::lround(qBound(double(area.top() - 2), y, double(area.bottom() + 2))));
-    };
-
     // Distance axis: grid, labels and the unit.
-    const double yStep = niceStep(range / qMax(1, area.height() / 40));
-    const int decimals = qBound(0, int(-std::floor(std::log10(yStep) + 1e-9)), 4);
-    for (double v = std::ceil(low / yStep) * yStep; v <= high + yStep * 1e-6; v += yStep) {
-        const int y = yOf(v);
+    const YGrid &grid = m_axesKey.grid;
+    for (size_t i = 0; i < grid.rows.size(); ++i) {
+        const int y = grid.rows[i];
         painter.setPen(kGrid);
         painter.drawLine(area.left(), y, area.right(), y);
         painter.setPen(text);
-        const double shown = std::abs(v) < yStep * 1e-6 ? 0.0 : v;
         painter.drawText(QRect(0, y - line / 2, area.left() - 6, line),
-                         Qt::AlignRight | Qt::AlignVCenter, QString::number(shown, 'f', decimals));
+                         Qt::AlignRight | Qt::AlignVCenter,
+                         QString::number(grid.values[i], 'f', grid.decimals));
     }
     painter.save();
     painter.translate(2, area.center().y());
@@ -324,9 +347,8 @@ void Plot::paintTo(QPainter &painter)
                      tr("distance (mm)"));
     painter.restore();
 
-    // Time axis: seconds (minutes, hours) back from the right edge, which
-    // shows its clock time.
-    const qint64 length = viewLength();
+    // Time axis: seconds (minutes, hours) back from the right edge, whose
+    // clock time is written at each paint.
     const qint64 unit = length <= 120000 ? 1000 : length <= 7200000 ? 60000 : 3600000;
     const QString unitName = unit == 1000 ? tr("s") : unit == 60000 ? tr("min") : tr("h");
     const double xStep = niceStep(double(length) / unit / qMax(1, area.width() / 90)) * unit;
@@ -340,18 +362,48 @@ void Plot::paintTo(QPainter &painter)
         painter.drawText(QRect(x - 50, labelY, 100, line), Qt::AlignHCenter | Qt::AlignTop,
                          QString("-%1 %2").arg(back, 0, 'g', 6).arg(unitName));
     }
-    if (m_recorder) {
-        painter.drawText(QRect(area.right() - 50, labelY, 100, line),
-                         Qt::AlignHCenter | Qt::AlignTop,
-                         m_recorder->wallTime(m_nowMs).toString(QStringLiteral("HH:mm:ss")));
-        m_paintedSecond = m_nowMs / 1000;
-    }
     painter.setPen(kFrame);
     painter.drawRect(area.adjusted(-1, -1, 0, 0));
+}
+
+QRect Plot::renderPlot()
+{
+    const QRect area = plotArea();
+    const int pixels = area.width();
+    const qint64 length = viewLength();
+    AxesKey key{size(), devicePixelRatioF(), length, yGrid(area)};
+    QRect changed;
+    bool redrawn = false; // m_plot holds the bare axes
+    // A range that changed by less than a grid row moved no line or label:
+    // the axes stay, and only the columns of the curve that moved are drawn.
+    if (m_axes.isNull() || !(key == m_axesKey)) {
+        m_axesKey = std::move(key);
+        // The images are kept while the size is: a new one a frame would
+        // cost more than the drawing.
+        const QSize device = size() * m_axesKey.ratio;
+        if (m_axes.size() != device || m_axes.devicePixelRatio() != m_axesKey.ratio) {
+            m_axes = QImage(device, QImage::Format_RGB32);
+            m_axes.setDevicePixelRatio(m_axesKey.ratio);
+            m_plot = QImage(device, QImage::Format_RGB32);
+            m_plot.setDevicePixelRatio(m_axesKey.ratio);
+        }
+        QPainter painter(&m_axes);
+        paintAxes(painter, area, length);
+        painter.end();
+        std::memcpy(m_plot.bits(), m_axes.constBits(), size_t(m_axes.sizeInBytes()));
+        redrawn = true;
+        m_shownTop.assign(size_t(pixels), INT_MAX);
+        m_shownBottom.assign(size_t(pixels), INT_MIN);
+        changed = rect();
+    }
 
     // The curve: per pixel column the frames' extremes, joined to the
     // column before so that a steep change stays one line.
-    const int pixels = area.width();
+    const double low = m_lowMm, yScale = (area.height() - 1) / (m_highMm - m_lowMm);
+    auto yOf = [&](double valueMm) {
+        const double y = area.bottom() - (valueMm - low) * yScale;
+        return int(std::lround(qBound(double(area.top() - 2), y, double(area.bottom() + 2))));
+    };
     std::vector<int> top(size_t(pixels), INT_MAX), bottom(size_t(pixels), INT_MIN);
     const double from = double(viewFrom());
     const double perPixel = double(length) / pixels;
@@ -366,38 +418,124 @@ void Plot::paintTo(QPainter &painter)
         top[size_t(x)] = qMin(top[size_t(x)], yOf(c.maximum() / 10.0));
         bottom[size_t(x)] = qMax(bottom[size_t(x)], yOf(c.minimum() / 10.0));
     }
-    painter.setClipRect(area);
-    int before = -10, beforeTop = 0, beforeBottom = 0;
+    std::vector<int> wantTop(size_t(pixels), INT_MAX), wantBottom(size_t(pixels), INT_MIN);
+    int before = -10;
     for (int x = 0; x < pixels; ++x) {
-        if (top[size_t(x)] == INT_MAX)
+        const size_t i = size_t(x);
+        if (top[i] == INT_MAX)
             continue;
-        int t = top[size_t(x)], b = bottom[size_t(x)];
-        const int shownTop = t, shownBottom = b;
+        wantTop[i] = top[i];
+        wantBottom[i] = bottom[i];
         if (x - before <= 2) {
-            t = qMin(t, beforeBottom);
-            b = qMax(b, beforeTop);
+            wantTop[i] = qMin(wantTop[i], bottom[size_t(before)]);
+            wantBottom[i] = qMax(wantBottom[i], top[size_t(before)]);
         }
-        painter.fillRect(area.left() + x, t, 1, b - t + 1, kCurve);
         before = x;
-        beforeTop = shownTop;
-        beforeBottom = shownBottom;
+    }
+
+    // Only the columns drawn otherwise than they are: the axes under them
+    // copied back, the curve drawn anew, straight into the image's pixels
+    // (through a painter, a column of a few pixels costs a microsecond).
+    const qreal ratio = m_axesKey.ratio;
+    auto device = [ratio](int logical) { return int(std::lround(logical * ratio)); };
+    const int rowFrom = device(area.top()), rowTo = device(area.bottom() + 1);
+    const QRgb curve = kCurve.rgb();
+    int first = -1, last = -1;
+    for (int x = 0; x < pixels;) {
+        auto differs = [&](int k) {
+            return wantTop[size_t(k)] != m_shownTop[size_t(k)] ||
+                   wantBottom[size_t(k)] != m_shownBottom[size_t(k)];
+        };
+        if (!differs(x)) {
+            ++x;
+            continue;
+        }
+        int end = x + 1;
+        while (end < pixels && differs(end))
+            ++end;
+        const int from = device(area.left() + x), to = device(area.left() + end);
+        for (int y = rowFrom; y < rowTo && !redrawn; ++y)
+            std::memcpy(reinterpret_cast<QRgb *>(m_plot.scanLine(y)) + from,
+                        reinterpret_cast<const QRgb *>(m_axes.constScanLine(y)) + from,
+                        size_t(to - from) * sizeof(QRgb));
+        for (int k = x; k < end; ++k) {
+            const size_t i = size_t(k);
+            m_shownTop[i] = wantTop[i];
+            m_shownBottom[i] = wantBottom[i];
+            if (wantTop[i] == INT_MAX)
+                continue;
+            const int top = qMax(device(wantTop[i]), rowFrom);
+            const int bottom = qMin(device(wantBottom[i] + 1), rowTo);
+            const int left = device(area.left() + k), right = device(area.left() + k + 1);
+            for (int y = top; y < bottom; ++y) {
+                QRgb *row = reinterpret_cast<QRgb *>(m_plot.scanLine(y));
+                std::fill(row + left, row + right, curve);
+            }
+        }
+        if (first < 0)
+            first = x;
+        last = end - 1;
+        x = end;
+    }
+    if (first >= 0)
+        changed |= QRect(area.left() + first, area.top(), last - first + 1, area.height());
+    return changed;
+}
+
+void Plot::paintLayers(QPainter &painter, const QRect &exposed)
+{
+    renderPlot();
+    const qreal ratio = m_plot.devicePixelRatio();
+    painter.drawImage(QRectF(exposed), m_plot,
+                      QRectF(QPointF(exposed.topLeft()) * ratio, QSizeF(exposed.size()) * ratio));
+
+    const QRect area = plotArea();
+    const int line = fontMetrics().height();
+    const QColor text = palette().color(QPalette::Text);
+    QPoint marker(-1, -1);
+    const bool withText = exposed.intersects(textArea());
+    const QString readout = withText || area.contains(m_cursor) ? cursorText(&marker) : QString();
+    painter.setPen(text);
+    if (withText) {
+        // A line of text above the plot: the cursor readout (or that the view
+        // is paused) and the frames recorded. The statistics are the window's,
+        // as text an operator can select and copy.
+        const QRect row(6, 4, width() - 12, line);
+        painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter,
+                         readout.isEmpty() && m_paused ? tr("Paused") : readout);
+        painter.drawText(row, Qt::AlignRight | Qt::AlignVCenter,
+                         m_recorded == 1 ? tr("1 frame recorded")
+                                         : tr("%1 frames recorded").arg(m_recorded));
+        m_textStale = false;
+        m_textShown.start();
+    }
+    if (m_recorder && exposed.intersects(clockArea())) {
+        painter.drawText(clockArea(), Qt::AlignHCenter | Qt::AlignTop,
+                         m_recorder->wallTime(m_nowMs).toString(QStringLiteral("HH:mm:ss")));
+        m_paintedSecond = m_nowMs / 1000;
     }
 
     if (area.contains(m_cursor)) {
+        painter.setClipRect(area);
         painter.setPen(QPen(kFrame, 0, Qt::DashLine));
         painter.drawLine(m_cursor.x(), area.top(), m_cursor.x(), area.bottom());
         if (marker.y() >= 0) {
             painter.setPen(QPen(Qt::red, 0));
             painter.drawEllipse(marker, 3, 3);
         }
+        painter.setClipping(false);
     }
-    painter.setClipping(false);
 }
 
-void Plot::paintEvent(QPaintEvent *)
+void Plot::paintTo(QPainter &painter)
+{
+    paintLayers(painter, rect());
+}
+
+void Plot::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    paintTo(painter);
+    paintLayers(painter, event->rect());
 }
 
 void Plot::resizeEvent(QResizeEvent *event)

@@ -48,7 +48,9 @@ bool showsDistance(quint8 activeCommand, bool distanceDisplay)
 
 void trimIdleBuffer(QByteArray &buffer)
 {
-    if (buffer.size() > kIdleBufferLimit)
+    // Cutting it back to the limit on every chunk moved the whole 64 KiB per
+    // 13-byte frame; now 64 KiB move once per 64 KiB received.
+    if (buffer.size() > 2 * kIdleBufferLimit)
         buffer.remove(0, buffer.size() - kIdleBufferLimit);
 }
 

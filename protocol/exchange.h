@@ -48,6 +48,8 @@ constexpr int kResponseWindowMs = 1000;
 // Outside a response window nothing reads the receive buffer, and every
 // window starts by clearing it; meanwhile it keeps only its newest bytes, so
 // a measurement left running for hours does not fill the memory with them.
+// It keeps at least the newest kIdleBufferLimit bytes and at most twice as
+// many: cut only when it has doubled, a chunk pays nothing for the length.
 constexpr int kIdleBufferLimit = 64 * 1024;
 void trimIdleBuffer(QByteArray &buffer);
 

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The distance chart: what it paints keeps every extreme, a paused view
-// stays while the recording goes on, and against the simulated sensor at
-// line rate it counts every frame that was sent, and writes and copies the
-// statistics of what it exports; the exports' file names.
+// stays while the recording goes on, what it redraws in parts looks as drawn
+// whole, and against the simulated sensor at line rate it counts every frame
+// that was sent, and writes and copies the statistics of what it exports; the
+// exports' file names.
 
 #include "app/Searial.h"
 #include "app/state.h"
@@ -56,6 +57,8 @@ private slots:
     void extremesSurviveDecimation_data();
     void extremesSurviveDecimation();
     void pauseFreezesViewNotCount();
+    void drawnInPartsAsDrawnWhole_data();
+    void drawnInPartsAsDrawnWhole();
     void countsEveryFrameAtLineRate();
     void exportNames_data();
     void exportNames();
@@ -131,6 +134,48 @@ void TestChart::pauseFreezesViewNotCount()
     QCOMPARE(plot.viewStatistics().count(), qint64(600));
     QCOMPARE(plot.viewStatistics().maximum(), 8700);
     QVERIFY(render(plot).copy(area) != paused.copy(area));
+}
+
+void TestChart::drawnInPartsAsDrawnWhole_data()
+{
+    QTest::addColumn<qint64>("span");
+    QTest::addColumn<bool>("autoscale");
+    QTest::newRow("10 s, fixed range") << qint64(10000) << false;
+    QTest::newRow("10 s, autoscale") << qint64(10000) << true;
+    QTest::newRow("1 min, autoscale") << qint64(60000) << true;
+    QTest::newRow("all, autoscale") << qint64(0) << true;
+}
+
+// The plot keeps its picture and draws only what changed; after every step
+// of a moving, spiking stream it must look exactly like a plot drawn afresh.
+void TestChart::drawnInPartsAsDrawnWhole()
+{
+    QFETCH(qint64, span);
+    QFETCH(bool, autoscale);
+    measure::Recorder recorder;
+    auto makePlot = [&](chart::Plot &plot) {
+        plot.resize(600, 300);
+        plot.setSpan(span);
+        plot.setRecorder(&recorder);
+        if (!autoscale)
+            plot.setRange(0, 1000);
+    };
+    qint64 ms = 100000;
+    recorder.add(ms++, 5000);
+    chart::Plot plot;
+    makePlot(plot);
+    for (int step = 0; step < 40; ++step) {
+        for (int i = 0; i < 1 + step * 37 % 300; ++i, ++ms) {
+            const bool spike = ms % 997 == 0;
+            recorder.add(ms, spike ? 9500 - int(ms % 7) * 1000
+                                   : 5000 + int(2000 * std::sin(ms / 900.0)) + int(ms % 13));
+        }
+        plot.sync();
+        chart::Plot fresh;
+        makePlot(fresh);
+        QCOMPARE(fresh.viewStatistics().count(), plot.viewStatistics().count());
+        QVERIFY2(render(plot) == render(fresh), qPrintable(QString("step %1").arg(step)));
+    }
 }
 
 // sensor-sim at 1000 frames/s for three seconds, the window on its line: the

@@ -6,6 +6,9 @@
 #include "view/steadyscrollbar.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -76,12 +79,28 @@ void TrafficDisplay::showChunk(const QByteArray &chunk, bool hex)
         // the scroll bars and repaint after every insertion; release() does
         // both once a frame.
         const QSignalBlocker quiet(document->documentLayout());
+        // Text added at the end changes nothing the editor keeps about its
+        // cursor (it moves along, no selection, the same format), yet each
+        // notice of the document has it look again and tell the input method;
+        // follow() tells that once a frame, and the editor's own signals are
+        // emitted below. Assistive technology hears of every insertion.
+        QSignalBlocker quietDocument(document);
+        if (cursor.hasSelection() || !cursor.atEnd() || QAccessible::isActive())
+            quietDocument.unblock();
+        const int blocks = document->blockCount();
         // Inside an edit block the cursor does not lay its line out to learn
         // its x position, which nothing here needs.
         QTextCursor edit(document);
         edit.beginEditBlock();
         m_display->insertPlainText(serial::displayLines(chunk, hex, cursor.positionInBlock()));
         edit.endEditBlock();
+        if (document->signalsBlocked()) {
+            quietDocument.unblock();
+            emit m_display->textChanged();
+            emit m_display->cursorPositionChanged();
+            if (document->blockCount() != blocks)
+                emit m_display->blockCountChanged(document->blockCount());
+        }
         trimScrollback();
     }
     // After an insertion at the end the cursor already stands there. Moving it
@@ -219,6 +238,10 @@ void TrafficDisplay::follow()
     if (jump)
         hold(viewport);
     keepGlyphsOfLastLines(rows);
+    // The cursor moved with the quiet insertions; an input method composing
+    // in the display learns where it is now.
+    if (m_display->hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
     QAbstractTextDocumentLayout *layout = document->documentLayout();
     emit layout->documentSizeChanged(layout->documentSize());
     if (m_following) {
