@@ -29,7 +29,7 @@ ensure_packages() {
 
 # What the build needs (help2man writes the manual pages), with Qt 5 or Qt 6.
 BASE_PACKAGES=(cmake make g++ pkg-config help2man fontconfig fonts-dejavu-core)
-QT5_PACKAGES=(qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev)
+QT5_PACKAGES=(qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev libxcb1-dev)
 QT6_PACKAGES=(qt6-base-dev qt6-base-dev-tools qt6-serialport-dev)
 BUILD_PACKAGES=("${BASE_PACKAGES[@]}" "${QT5_PACKAGES[@]}")
 # What the Debian package needs: dpkg-shlibdeps (dpkg-dev), file, and lintian
