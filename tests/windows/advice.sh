@@ -7,11 +7,7 @@
 # Usage: advice.sh ZIP   (WINEPREFIX: the prefix to run in)
 set -eu
 zip=$1
-work=$(mktemp -d)
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
-unzip -q "$zip" -d "$work"
-top=$(echo "$work"/*/)
-export WINEDEBUG=-all
+. "$(dirname "$0")/unzipped.sh"
 
 failed=0
 # said NAME STATUS ARGS...: runs orvante-ctl.exe, expects STATUS; what it

@@ -7,10 +7,7 @@
 # Usage: imports.sh ZIP   (WINEPREFIX: the prefix whose system32 stands for Windows)
 set -eu
 zip=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-unzip -q "$zip" -d "$work"
-top=$(echo "$work"/*/)
+. "$(dirname "$0")/unzipped.sh"
 system32="$WINEPREFIX/drive_c/windows/system32"
 test -d "$system32"
 

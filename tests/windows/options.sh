@@ -9,11 +9,7 @@ set -eu
 zip=$1
 test -n "${DISPLAY:-}" || { echo "needs an X display (./test.sh --windows runs Xvfb)"; exit 1; }
 . "$(dirname "$0")/poll.sh"
-work=$(mktemp -d)
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
-unzip -q "$zip" -d "$work"
-top=$(echo "$work"/*/)
-export WINEDEBUG=-all
+. "$(dirname "$0")/unzipped.sh"
 failed=0
 
 status=0

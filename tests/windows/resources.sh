@@ -8,10 +8,7 @@
 # Usage: resources.sh ZIP VERSION ICON.png
 set -eu
 zip=$1 version=$2 icon=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-unzip -q "$zip" -d "$work"
-top=$(echo "$work"/*/)
+. "$(dirname "$0")/unzipped.sh"
 failed=0
 fail() { echo "$*"; failed=1; }
 
