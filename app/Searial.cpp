@@ -11,6 +11,7 @@
 #include "ui/help.h"
 #include "ui_Searial.h"
 #include "view/trafficdisplay.h"
+#include "view/unshapedtext.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -29,6 +30,8 @@ Searial::Searial(QWidget *parent)
     // Built for a stream left running for hours: bounded scroll-back, no undo
     // history, and repaints at the screen's pace rather than the line's.
     trafficDisplay = new view::TrafficDisplay(ui->plainTextEdit, view::scrollbackLines(), this);
+    // Overwritten with every distance frame, like the display's last line.
+    view::drawTextUnshaped(ui->lineEdit_D);
     // Recording starts now, whether the chart is ever opened or not.
     distanceRecorder = new measure::Recorder(this);
     installShortcuts(this, ui);
