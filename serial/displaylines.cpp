@@ -6,10 +6,12 @@
 namespace serial {
 
 namespace {
-// The characters at which the display starts a new line of its own.
+// The characters at which the display starts a new line of its own (the
+// editor takes the two frame marks for line ends too).
 bool endsLine(QChar c)
 {
-    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator;
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator ||
+           c == QChar(0xfdd0) || c == QChar(0xfdd1);
 }
 } // namespace
 
@@ -49,11 +51,16 @@ QString breakLongLines(const QString &text, int width, int *column)
     return out;
 }
 
-QString displayLines(const QByteArray &chunk, bool hex, int column)
+QString displayLines(const QByteArray &chunk, bool hex, int *column)
 {
     if (hex)
-        return breakLongLines(QString::fromLatin1(chunk.toHex()), kHexDigitsPerLine, &column);
-    return breakLongLines(protocol::chunkText(chunk), kTextLineLimit, &column);
+        return breakLongLines(QString::fromLatin1(chunk.toHex()), kHexDigitsPerLine, column);
+    return breakLongLines(protocol::chunkText(chunk), kTextLineLimit, column);
+}
+
+QString displayLines(const QByteArray &chunk, bool hex, int column)
+{
+    return displayLines(chunk, hex, &column);
 }
 
 } // namespace serial

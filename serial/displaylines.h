@@ -28,13 +28,15 @@ constexpr int kTextLineLimit = 2048;
 
 // `text` with line feeds inserted so that no line holds more than `width`
 // characters, given that the line it continues already holds `column`.
-// Line ends already in the text (LF, CR, the paragraph separator) start a new
-// line too. A surrogate pair is never split. `column` is updated to the length
+// Line ends already in the text (LF, CR, the paragraph separator, the
+// frame marks U+FDD0 and U+FDD1) start a new line too. A surrogate pair is never split. `column` is updated to the length
 // of the last line.
 QString breakLongLines(const QString &text, int width, int *column);
 
 // What the display shows for a chunk: its hex digits, or its text, with the
 // line breaks above for a line that already holds `column` characters.
 QString displayLines(const QByteArray &chunk, bool hex, int column);
+// The same, `column` updated to the length of the last line.
+QString displayLines(const QByteArray &chunk, bool hex, int *column);
 
 } // namespace serial

@@ -120,6 +120,7 @@ private slots:
     void receiveDisplay();
     void zeroByteChunk();
     void emptyChunk();
+    void chunkAtOperatorsCursor_data();
     void chunkAtOperatorsCursor();
     void clearKeepsReceiveBuffer();
     void byteCountSaturates();
@@ -524,18 +525,52 @@ void TestLink::emptyChunk()
     QCOMPARE(rxByteCount, 4);
 }
 
+void TestLink::chunkAtOperatorsCursor_data()
+{
+    // What the operator does to the display between two streams of chunks:
+    // put the cursor (and anchor) at these positions (-1: leave it), or clear.
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("anchor");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<bool>("clear");
+    QTest::addColumn<QString>("after");
+
+    QTest::newRow("cursor in the text") << "hello" << 2 << 2 << false << "heXYllo" "Z";
+    QTest::newRow("cursor left at the end") << "hello" << -1 << -1 << false << "helloXYZ";
+    QTest::newRow("selection up to the end") << "hello" << 1 << 5 << false << "hXYZ";
+    QTest::newRow("selection inside") << "hello" << 1 << 3 << false << "hXYloZ";
+    QTest::newRow("cleared") << "hello" << -1 << -1 << true << "XYZ";
+}
+
 void TestLink::chunkAtOperatorsCursor()
 {
+    QFETCH(QString, before);
+    QFETCH(int, anchor);
+    QFETCH(int, position);
+    QFETCH(bool, clear);
+    QFETCH(QString, after);
+
     QVERIFY(openPort(*window, *peer));
     auto *edit = child<QPlainTextEdit>(window.get(), "plainTextEdit");
-    edit->setPlainText("hello");
-    QTextCursor cursor = edit->textCursor();
-    cursor.setPosition(2);
-    edit->setTextCursor(cursor);
+    // Received chunk by chunk, so that the display knows where it left its
+    // cursor before the operator moves it.
+    for (const QChar c : before)
+        deliver(QByteArray(1, c.toLatin1()));
+    QCOMPARE(edit->toPlainText(), before);
+    if (clear)
+        click(window.get(), "btn_clear");
+    if (anchor >= 0) {
+        QTextCursor cursor = edit->textCursor();
+        cursor.setPosition(anchor);
+        cursor.setPosition(position, QTextCursor::KeepAnchor);
+        edit->setTextCursor(cursor);
+    }
+    // The first chunk goes to the operator's cursor, replacing a selection;
+    // the cursor then goes to the end, where the next one follows.
     deliver("XY");
-    QCOMPARE(edit->toPlainText(), QString("heXYllo"));
     deliver("Z");
-    QCOMPARE(edit->toPlainText(), QString("heXYlloZ"));
+    QCOMPARE(edit->toPlainText(), after);
+    QVERIFY(edit->textCursor().atEnd());
 }
 
 void TestLink::clearKeepsReceiveBuffer()

@@ -4,6 +4,7 @@
 #include "serial/displaylines.h"
 #include "view/plainbackground.h"
 #include "view/steadyscrollbar.h"
+#include "view/unshapedtext.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAccessible>
@@ -48,6 +49,10 @@ TrafficDisplay::TrafficDisplay(QPlainTextEdit *display, int scrollbackLines, QOb
 {
     // The undo history would keep a second copy of everything received.
     display->setUndoRedoEnabled(false);
+    drawTextUnshaped(display);
+    // Any change to the text but a chunk's own insertion: where the last chunk
+    // left the cursor is no longer known.
+    connect(display->document(), &QTextDocument::contentsChange, this, [this] { ++m_changes; });
 
     m_frame.setSingleShot(true);
     connect(&m_frame, &QTimer::timeout, this, [this] { release(); });
@@ -73,7 +78,13 @@ void TrafficDisplay::showChunk(const QByteArray &chunk, bool hex)
     if (!chunk.isEmpty()) {
         QTextDocument *document = m_display->document();
         const QTextCursor cursor = m_display->textCursor();
-        const int line = cursor.blockNumber();
+        // In a long display the cursor's line and column are lookups through
+        // the whole document; where the last chunk left the cursor they are
+        // known.
+        const bool known = atKnownEnd(cursor);
+        const bool atEnd = known || (!cursor.hasSelection() && cursor.atEnd());
+        const int line = known ? document->blockCount() - 1 : cursor.blockNumber();
+        int column = known ? m_endColumn : cursor.positionInBlock();
         m_changedFrom = m_changedFrom < 0 ? line : qMin(m_changedFrom, line);
         // Quietly: the layout would have the editor measure its last lines for
         // the scroll bars and repaint after every insertion; release() does
@@ -85,15 +96,22 @@ void TrafficDisplay::showChunk(const QByteArray &chunk, bool hex)
         // follow() tells that once a frame, and the editor's own signals are
         // emitted below. Assistive technology hears of every insertion.
         QSignalBlocker quietDocument(document);
-        if (cursor.hasSelection() || !cursor.atEnd() || QAccessible::isActive())
+        if (!atEnd || QAccessible::isActive())
             quietDocument.unblock();
         const int blocks = document->blockCount();
         // Inside an edit block the cursor does not lay its line out to learn
         // its x position, which nothing here needs.
         QTextCursor edit(document);
         edit.beginEditBlock();
-        m_display->insertPlainText(serial::displayLines(chunk, hex, cursor.positionInBlock()));
+        m_display->insertPlainText(serial::displayLines(chunk, hex, &column));
         edit.endEditBlock();
+        // Inserted at the end, the cursor stays there, on a line `column`
+        // long; anything that changes the text or moves the cursor from now
+        // on makes this unknown again.
+        m_endKnown = atEnd;
+        m_endChanges = m_changes;
+        m_endPosition = m_display->textCursor().position();
+        m_endColumn = column;
         if (document->signalsBlocked()) {
             quietDocument.unblock();
             emit m_display->textChanged();
@@ -107,8 +125,14 @@ void TrafficDisplay::showChunk(const QByteArray &chunk, bool hex)
     // through the editor anyway would scroll the view with every chunk, so
     // only a cursor the operator has put elsewhere is moved.
     const QTextCursor cursor = m_display->textCursor();
-    if (cursor.hasSelection() || !cursor.atEnd())
+    if (!atKnownEnd(cursor) && (cursor.hasSelection() || !cursor.atEnd()))
         cursorToEnd();
+}
+
+bool TrafficDisplay::atKnownEnd(const QTextCursor &cursor) const
+{
+    return m_endKnown && m_endChanges == m_changes && cursor.position() == m_endPosition &&
+           !cursor.hasSelection();
 }
 
 void TrafficDisplay::cursorToEnd()

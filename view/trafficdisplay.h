@@ -22,6 +22,7 @@
 #include <QTimer>
 
 class QPlainTextEdit;
+class QTextCursor;
 class QWidget;
 
 namespace view {
@@ -86,6 +87,9 @@ private:
     void noticeScrolling();
     // Moves the cursor to the end; a view that does not follow stays put.
     void cursorToEnd();
+    // Whether `cursor` stands where the last chunk left it, at the end, with
+    // nothing changed since.
+    bool atKnownEnd(const QTextCursor &cursor) const;
 
     QPointer<QPlainTextEdit> m_display;
     int m_scrollback;
@@ -108,6 +112,14 @@ private:
     // Lines removed from the top since the last frame, which a view that does
     // not follow is moved up by, so that it keeps showing the same lines.
     int m_trimmedLines = 0;
+    // Changes to the text seen (contentsChange), and where the last chunk
+    // left the cursor: at the end, at this position, on a line this long,
+    // as of that many changes.
+    int m_changes = 0;
+    bool m_endKnown = false;
+    int m_endChanges = -1;
+    int m_endPosition = -1;
+    int m_endColumn = 0;
 };
 
 } // namespace view
