@@ -471,6 +471,10 @@ void TestLink::receiveDisplay_data()
     QTest::newRow("text, a line end starts the count again")
         << false << QByteArrayList{QByteArray(width - 1, 'x') + "\r\n" + QByteArray(width, 'y')}
         << QString(width - 1, 'x') + "\n" + QString(width, 'y');
+    // The editor starts a new line at a frame mark (U+FDD0) too.
+    QTest::newRow("text, a frame mark starts the count again")
+        << false << QByteArrayList{"x\xef\xb7\x90", QByteArray(width, 'y')}
+        << "x\n" + QString(width, 'y');
 }
 
 void TestLink::receiveDisplay()
