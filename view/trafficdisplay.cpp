@@ -99,18 +99,34 @@ void TrafficDisplay::showChunk(const QByteArray &chunk, bool hex)
         if (!atEnd || QAccessible::isActive())
             quietDocument.unblock();
         const int blocks = document->blockCount();
+        const QString text = serial::displayLines(chunk, hex, &column);
         // Inside an edit block the cursor does not lay its line out to learn
         // its x position, which nothing here needs.
-        QTextCursor edit(document);
-        edit.beginEditBlock();
-        m_display->insertPlainText(serial::displayLines(chunk, hex, &column));
-        edit.endEditBlock();
+        if (known && document->signalsBlocked()) {
+            // Where and in which format the editor would insert is known too:
+            // inserted there, the text moves the editor's cursor along as its
+            // own insertion would, without the lookups of the format.
+            m_end.beginEditBlock();
+            m_end.insertText(text, m_endFormat);
+            m_end.endEditBlock();
+        } else {
+            QTextCursor edit(document);
+            edit.beginEditBlock();
+            m_display->insertPlainText(text);
+            edit.endEditBlock();
+            if (atEnd) {
+                m_end = QTextCursor(document);
+                m_end.setPosition(m_display->textCursor().position());
+                m_endFormat = m_display->textCursor().charFormat();
+                m_endFormat.clearProperty(QTextFormat::ObjectType);
+            }
+        }
         // Inserted at the end, the cursor stays there, on a line `column`
         // long; anything that changes the text or moves the cursor from now
         // on makes this unknown again.
         m_endKnown = atEnd;
         m_endChanges = m_changes;
-        m_endPosition = m_display->textCursor().position();
+        m_endPosition = m_end.position();
         m_endColumn = column;
         if (document->signalsBlocked()) {
             quietDocument.unblock();

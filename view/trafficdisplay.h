@@ -19,10 +19,11 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QTextCharFormat>
+#include <QTextCursor>
 #include <QTimer>
 
 class QPlainTextEdit;
-class QTextCursor;
 class QWidget;
 
 namespace view {
@@ -114,12 +115,15 @@ private:
     int m_trimmedLines = 0;
     // Changes to the text seen (contentsChange), and where the last chunk
     // left the cursor: at the end, at this position, on a line this long,
-    // as of that many changes.
+    // as of that many changes; a cursor of the display's own that stays
+    // there, and the format the editor would insert in.
     int m_changes = 0;
     bool m_endKnown = false;
     int m_endChanges = -1;
     int m_endPosition = -1;
     int m_endColumn = 0;
+    QTextCursor m_end;
+    QTextCharFormat m_endFormat;
 };
 
 } // namespace view
