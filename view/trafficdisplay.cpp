@@ -253,11 +253,15 @@ void TrafficDisplay::present()
 {
     if (!m_pending || m_frame.isActive())
         return;
-    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : m_intervalMs;
-    if (since >= m_intervalMs)
+    // A view that turned over entirely in the last frame (a sensor at line
+    // rate) keeps no line long enough to be read at any frame rate; half as
+    // many frames of it cost half as much.
+    const int interval = m_turnedOver ? kTurnoverFrames * m_intervalMs : m_intervalMs;
+    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.elapsed() : interval;
+    if (since >= interval)
         release();
     else
-        m_frame.start(int(m_intervalMs - since));
+        m_frame.start(int(interval - since));
 }
 
 void TrafficDisplay::follow()
@@ -277,6 +281,7 @@ void TrafficDisplay::follow()
                                            document->blockCount() - m_changedFrom > rows);
     if (jump)
         hold(viewport);
+    m_turnedOver = jump;
     keepGlyphsOfLastLines(rows);
     // The cursor moved with the quiet insertions; an input method composing
     // in the display learns where it is now.

@@ -43,6 +43,9 @@ public:
     // 30 frames a second: smooth to the eye, and the cost of painting stays
     // well below the cost of taking the data in.
     static constexpr int kFrameIntervalMs = 33;
+    // While every frame shows only lines that are new (more arrive in a frame
+    // than the view holds), frames come this many intervals apart.
+    static constexpr int kTurnoverFrames = 2;
 
     TrafficDisplay(QPlainTextEdit *display, int scrollbackLines, QObject *parent = nullptr);
 
@@ -100,6 +103,8 @@ private:
     int m_intervalMs = kFrameIntervalMs;
     int m_frames = 0;
     bool m_pending = false;
+    // Whether the last frame showed only new lines.
+    bool m_turnedOver = false;
     // First line changed since the last frame (-1: none).
     int m_changedFrom = -1;
     // First of the last lines, whose glyphs are kept between frames (-1: none).
