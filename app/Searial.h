@@ -31,10 +31,11 @@
 //              scripts, and the profiles, on engine/, profile/, protocol/,
 //              serial/, measure/ and console/, QtCore only.
 //   view/      The traffic display's widgets: scroll-back and painting at the
-//              screen's pace (TrafficDisplay and the widgets it installs).
+//              screen's pace (TrafficDisplay and the widgets it installs),
+//              and text drawn without shaping where it changes per frame.
 //   chart/     The distance chart window (View > Distance chart): the plot,
 //              painted at the screen's pace from per-pixel-column summaries,
-//              and its controls.
+//              and its controls; on view/ for the unshaped text.
 //   ui/        Designer forms compiled by uic (Ui_Searial, Ui_help) and the help
 //              window class.
 //   app/       main() and Searial, the one main window. Its slots are the whole

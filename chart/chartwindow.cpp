@@ -3,6 +3,7 @@
 
 #include "chart/plot.h"
 #include "measure/recorder.h"
+#include "view/unshapedtext.h"
 #include "ui_chartwindow.h"
 
 #include <QAction>
@@ -43,6 +44,9 @@ ChartWindow::ChartWindow(measure::Recorder *recorder, QWidget *owner)
     : QMainWindow(owner), ui(new Ui_ChartWindow), m_recorder(recorder)
 {
     ui->setupUi(this);
+    // Written several times a second while frames arrive.
+    view::drawTextUnshaped(ui->plot);
+    view::drawTextUnshaped(ui->label_statistics);
     for (QLineEdit *edit : {ui->edit_low, ui->edit_high}) {
         edit->setValidator(new QDoubleValidator(edit));
         // Readable at the window's smallest size too: the window cannot be

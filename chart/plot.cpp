@@ -105,14 +105,22 @@ void Plot::setRange(double lowMm, double highMm)
 QRect Plot::plotArea() const
 {
     // Fixed margins: a margin that followed the labels would change the
-    // number of columns, and with it the view, as the range changes.
-    const QFontMetrics metrics = fontMetrics();
-    const int line = metrics.height();
-    const int left = line + metrics.horizontalAdvance(QStringLiteral("-0000000.0")) + 8;
-    const int right = metrics.horizontalAdvance(QStringLiteral("00:00:00")) / 2 + 4;
-    const int top = line + 12;
-    const int bottom = line + 8;
-    return QRect(left, top, qMax(1, width() - left - right), qMax(1, height() - top - bottom));
+    // number of columns, and with it the view, as the range changes. They are
+    // measured once per font and screen: measuring lays the text out, and the
+    // area is asked for several times a frame.
+    if (!(font() == m_marginFont) || logicalDpiY() != m_marginDpi) {
+        m_marginFont = font();
+        m_marginDpi = logicalDpiY();
+        const QFontMetrics metrics = fontMetrics();
+        const int line = metrics.height();
+        m_margins = QMargins(line + metrics.horizontalAdvance(QStringLiteral("-0000000.0")) + 8,
+                             line + 12,
+                             metrics.horizontalAdvance(QStringLiteral("00:00:00")) / 2 + 4,
+                             line + 8);
+    }
+    const QMargins &m = m_margins;
+    return QRect(m.left(), m.top(), qMax(1, width() - m.left() - m.right()),
+                 qMax(1, height() - m.top() - m.bottom()));
 }
 
 qint64 Plot::earliestRecorded() const

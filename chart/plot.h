@@ -27,7 +27,9 @@
 #include <vector>
 
 #include <QElapsedTimer>
+#include <QFont>
 #include <QImage>
+#include <QMargins>
 #include <QTimer>
 #include <QWidget>
 
@@ -146,6 +148,12 @@ private:
     bool m_cursorMoved = false;
     QPoint m_cursor{-1, -1};
     QTimer m_frame;
+
+    // The plot area's margins, and the font and resolution they were
+    // measured for.
+    mutable QFont m_marginFont;
+    mutable int m_marginDpi = 0;
+    mutable QMargins m_margins;
 
     AxesKey m_axesKey;
     QImage m_axes;    // background, axes, grid and labels
