@@ -7,8 +7,9 @@ namespace view {
 
 // Text that changes with every chunk is laid out hundreds of times a second.
 // Shaping it (kerning and ligatures, through HarfBuzz) was a fifth of that
-// cost, for digits and ASCII that look the same without it. Scripts that
-// need shaping to be legible (Arabic, the Indic scripts) are still shaped.
+// cost, for digits and ASCII that look the same without it. Qt still shapes
+// the scripts it counts as unreadable without (the Indic scripts, Khmer);
+// Arabic, which no sensor sends, would show its letters unjoined.
 void drawTextUnshaped(QWidget *widget);
 
 } // namespace view
