@@ -29,8 +29,8 @@ constexpr int kTextLineLimit = 2048;
 // `text` with line feeds inserted so that no line holds more than `width`
 // characters, given that the line it continues already holds `column`.
 // Line ends already in the text (LF, CR, the paragraph separator, the
-// frame marks U+FDD0 and U+FDD1) start a new line too. A surrogate pair is never split. `column` is updated to the length
-// of the last line.
+// frame marks U+FDD0 and U+FDD1) start a new line too. A surrogate pair is
+// never split. `column` is updated to the length of the last line.
 QString breakLongLines(const QString &text, int width, int *column);
 
 // What the display shows for a chunk: its hex digits, or its text, with the

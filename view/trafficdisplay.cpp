@@ -99,28 +99,7 @@ void TrafficDisplay::showChunk(const QByteArray &chunk, bool hex)
         if (!atEnd || QAccessible::isActive())
             quietDocument.unblock();
         const int blocks = document->blockCount();
-        const QString text = serial::displayLines(chunk, hex, &column);
-        // Inside an edit block the cursor does not lay its line out to learn
-        // its x position, which nothing here needs.
-        if (known && document->signalsBlocked()) {
-            // Where and in which format the editor would insert is known too:
-            // inserted there, the text moves the editor's cursor along as its
-            // own insertion would, without the lookups of the format.
-            m_end.beginEditBlock();
-            m_end.insertText(text, m_endFormat);
-            m_end.endEditBlock();
-        } else {
-            QTextCursor edit(document);
-            edit.beginEditBlock();
-            m_display->insertPlainText(text);
-            edit.endEditBlock();
-            if (atEnd) {
-                m_end = QTextCursor(document);
-                m_end.setPosition(m_display->textCursor().position());
-                m_endFormat = m_display->textCursor().charFormat();
-                m_endFormat.clearProperty(QTextFormat::ObjectType);
-            }
-        }
+        insert(serial::displayLines(chunk, hex, &column), known, atEnd);
         // Inserted at the end, the cursor stays there, on a line `column`
         // long; anything that changes the text or moves the cursor from now
         // on makes this unknown again.
@@ -143,6 +122,34 @@ void TrafficDisplay::showChunk(const QByteArray &chunk, bool hex)
     const QTextCursor cursor = m_display->textCursor();
     if (!atKnownEnd(cursor) && (cursor.hasSelection() || !cursor.atEnd()))
         cursorToEnd();
+}
+
+void TrafficDisplay::insert(const QString &text, bool known, bool atEnd)
+{
+    QTextDocument *document = m_display->document();
+    // Inside an edit block the cursor does not lay its line out to learn its
+    // x position, which nothing here needs.
+    if (known && document->signalsBlocked()) {
+        // Where and in which format the editor would insert is known too:
+        // inserted there, the text moves the editor's cursor along as its own
+        // insertion would, without the lookups of the format.
+        m_end.beginEditBlock();
+        m_end.insertText(text, m_endFormat);
+        m_end.endEditBlock();
+        return;
+    }
+    QTextCursor edit(document);
+    edit.beginEditBlock();
+    m_display->insertPlainText(text);
+    edit.endEditBlock();
+    // A cursor of the display's own at the end moves along with insertions
+    // there; a new one is placed when the end was not known.
+    if (atEnd && !known) {
+        m_end = QTextCursor(document);
+        m_end.setPosition(m_display->textCursor().position());
+        m_endFormat = m_display->textCursor().charFormat();
+        m_endFormat.clearProperty(QTextFormat::ObjectType);
+    }
 }
 
 bool TrafficDisplay::atKnownEnd(const QTextCursor &cursor) const

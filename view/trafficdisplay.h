@@ -94,6 +94,9 @@ private:
     // Whether `cursor` stands where the last chunk left it, at the end, with
     // nothing changed since.
     bool atKnownEnd(const QTextCursor &cursor) const;
+    // Inserts a chunk's display text at the editor's cursor; `known`: at the
+    // end where the last chunk left it, `atEnd`: at the end.
+    void insert(const QString &text, bool known, bool atEnd);
 
     QPointer<QPlainTextEdit> m_display;
     int m_scrollback;
