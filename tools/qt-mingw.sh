@@ -3,6 +3,7 @@
 # Builds Qt for Windows (x86_64-w64-mingw32; the version is set in tools/deps.sh)
 # from its source tarballs, once, into a cache folder outside the tree that later
 # runs reuse. Only what the programs and their tests use: Core, Gui, Widgets,
+# Network (orvante-ctl.exe reaches device servers over TCP),
 # Test, SerialPort, the windows and offscreen platform plugins and the
 # windowsvista style.
 #
@@ -47,7 +48,7 @@ configure_flags=(
     -opensource -confirm-license -release -shared -prefix "$prefix"
     -nomake tests -nomake examples
     -no-opengl -no-dbus -no-icu -no-sql-sqlite -no-feature-tabletevent
-    -no-feature-sql -no-feature-network -no-feature-xml -no-feature-concurrent
+    -no-feature-sql -no-feature-xml -no-feature-concurrent
     -no-feature-printer
     -qt-zlib -qt-libpng -qt-libjpeg -qt-freetype -qt-harfbuzz -qt-pcre
 )
