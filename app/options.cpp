@@ -105,7 +105,9 @@ QStringList applyProgramOptions(const QCommandLineParser &parser)
     QStringList complaints;
     if (parser.isSet(scrollbackOption()))
         view::setScrollbackLines(parser.value(scrollbackOption()).toInt());
-    const QStringList paths = parser.values(portOption());
+    QStringList paths;
+    for (const QString &given : parser.values(portOption()))
+        paths << serial::portFromArgument(given);
     serial::setExtraPortPaths(paths);
     for (const QString &path : paths) {
         QString reason;

@@ -21,10 +21,10 @@ namespace {
 int g_pipe[2] = {-1, -1};
 const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-extern "C" void onSignal(int)
+extern "C" void onSignal(int signal)
 {
     const int saved = errno;
-    const char byte = 1;
+    const char byte = char(signal);
     // Nothing else is safe here; a full pipe already holds a wake-up.
     if (::write(g_pipe[0], &byte, 1) < 0) {
     }
@@ -34,9 +34,9 @@ extern "C" void onSignal(int)
 // Without socket pairs: a flag that a timer looks at.
 volatile std::sig_atomic_t g_raised = 0;
 
-extern "C" void onSignal(int)
+extern "C" void onSignal(int signal)
 {
-    g_raised = 1;
+    g_raised = signal;
 }
 #endif
 
@@ -50,8 +50,8 @@ Interrupts::Interrupts(std::function<void()> handler) : m_handler(std::move(hand
     m_notifier = std::make_unique<QSocketNotifier>(g_pipe[1], QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] {
         char bytes[16];
-        while (::read(g_pipe[1], bytes, sizeof bytes) > 0) {
-        }
+        for (ssize_t n; (n = ::read(g_pipe[1], bytes, sizeof bytes)) > 0;)
+            m_signal = bytes[n - 1];
         m_handler();
     });
     struct sigaction action = {};
@@ -68,12 +68,29 @@ Interrupts::Interrupts(std::function<void()> handler) : m_handler(std::move(hand
     m_poll = std::make_unique<QTimer>();
     QObject::connect(m_poll.get(), &QTimer::timeout, [this] {
         if (g_raised) {
+            m_signal = g_raised;
             g_raised = 0;
             m_handler();
         }
     });
     m_poll->start(50);
 #endif
+}
+
+const char *Interrupts::name(int signal)
+{
+    switch (signal) {
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+#ifdef SIGHUP
+    case SIGHUP:
+        return "SIGHUP";
+#endif
+    default:
+        return "a signal";
+    }
 }
 
 Interrupts::~Interrupts()

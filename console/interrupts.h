@@ -25,10 +25,18 @@ public:
     Interrupts(const Interrupts &) = delete;
     Interrupts &operator=(const Interrupts &) = delete;
 
+    // The last signal handled (SIGINT...), 0 before the first.
+    int signal() const { return m_signal; }
+    // "SIGINT", "SIGTERM" or "SIGHUP", as messages name them.
+    static const char *name(int signal);
+    // The status a shell gives a command the signal ended: 128 + its number.
+    static int exitStatus(int signal) { return 128 + signal; }
+
 private:
     std::function<void()> m_handler;
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::unique_ptr<QTimer> m_poll;
+    int m_signal = 0;
 };
 
 } // namespace console

@@ -10,7 +10,9 @@
 
 #include <cstdio>
 
-int main(int argc, char **argv)
+namespace {
+
+int runCommandLine(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("orvante-ctl");
@@ -27,4 +29,12 @@ int main(int argc, char **argv)
         break;
     }
     return ctl::run(line.invocation);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    ctl::guardOutputs();
+    return ctl::finish(runCommandLine(argc, argv));
 }

@@ -4,6 +4,7 @@
 #include "protocol/commands.h"
 #include "protocol/linepresets.h"
 #include "serial/advice.h"
+#include "serial/ports.h"
 #include "serial/traffic.h"
 #include "version/version.h"
 
@@ -38,6 +39,11 @@ QString takeSeconds(const QCommandLineParser &parser, qint64 *ms)
         return QString("--seconds wants a number of seconds, 0 or more, not '%1'")
             .arg(parser.value("seconds"));
     *ms = qint64(s * 1000.0 + 0.5);
+    // Rounded to 0 it would mean no limit at all.
+    if (*ms == 0 && s > 0)
+        return QString("--seconds %1 is less than a millisecond; give 0.001 or more (0: until "
+                       "stopped)")
+            .arg(parser.value("seconds"));
     return QString();
 }
 
@@ -482,6 +488,33 @@ CommandLine usage(QString problem, const QString &command = QString())
     return line;
 }
 
+// An option that takes one value, given more than once (the parser would
+// keep the last silently). --port alone is repeatable (ports).
+QString repeatedOption(const QCommandLineParser &top, const QCommandLineParser &own)
+{
+    for (const QString &name : top.optionNames() + own.optionNames()) {
+        const auto given = [&name](const QCommandLineParser &parser) {
+            return parser.optionNames().contains(name) ? parser.values(name) : QStringList();
+        };
+        const QStringList values = given(top) + given(own);
+        if (name != "port" && values.size() > 1)
+            return QString("--%1 given more than once ('%2'); give it once")
+                .arg(name, values.join("', '"));
+    }
+    return QString();
+}
+
+// The --port paths as QSerialPort is to open them; what is wrong, if anything.
+QString takePorts(const QStringList &given, QStringList *ports)
+{
+    for (const QString &port : given) {
+        if (port.isEmpty())
+            return "--port wants a device path, not ''";
+        ports->append(serial::portFromArgument(port));
+    }
+    return QString();
+}
+
 // Fills in the command's own part of `inv`; returns what is wrong, if anything.
 QString readCommand(const QCommandLineParser &parser, const CommandSpec &entry, Invocation *inv)
 {
@@ -542,19 +575,24 @@ CommandLine parseCommandLine(const QStringList &arguments)
     CommandLine line;
     Invocation &inv = line.invocation;
     inv.command = entry->command;
-    inv.ports = top.values("port") + own.values("port");
+    QString problem = repeatedOption(top, own);
+    if (problem.isEmpty())
+        problem = takePorts(top.values("port") + own.values("port"), &inv.ports);
+    if (!problem.isEmpty())
+        return usage(problem, entry->name);
     // Not every command has every option; optionNames() lists those given.
     const QStringList given = own.optionNames();
     inv.json = top.isSet("json") || given.contains("json");
+    const bool presetGiven = given.contains("preset") || top.isSet("preset");
     const QString preset = given.contains("preset") ? own.value("preset") : top.value("preset");
     qint64 presetIndex = 0;
-    if (!preset.isEmpty() && !wholeNumber(preset, 0, protocol::kLinePresetCount - 1, &presetIndex))
+    if (presetGiven && !wholeNumber(preset, 0, protocol::kLinePresetCount - 1, &presetIndex))
         return usage(QString("--preset wants a line preset from 0 to 7, not '%1'").arg(preset),
                      entry->name);
     inv.preset = int(presetIndex);
     if (inv.json && !takesJson(entry->command))
         return usage("--json is for identity, analog, switching and ports", entry->name);
-    const QString problem = readCommand(own, *entry, &inv);
+    problem = readCommand(own, *entry, &inv);
     if (!problem.isEmpty())
         return usage(problem, entry->name);
     // Two files, or the bytes a profile goes out as, need no sensor.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ctl/profiles.h"
 
+#include "console/interrupts.h"
 #include "ctl/exchanges.h"
 #include "ctl/line.h"
 #include "ctl/report.h"
@@ -28,8 +29,11 @@ using profile::Runner;
 
 // Runs the profile runner on the line to its end, or the line's. A failure
 // it names (an answer missing or garbled) is said on stderr with the status
-// it gives; a lost line ends it as if cancelled, and is said too.
-int runOn(Line &line, const std::function<void(Runner &)> &start, Runner::Result *result)
+// it gives; a lost line ends it as if cancelled, and is said too. A signal
+// ends it once the exchange on the line has ended, a second one at once;
+// `stoppedBy` gets the signal, and the status is the signal's.
+int runOn(Line &line, const std::function<void(Runner &)> &start, Runner::Result *result,
+          int *stoppedBy = nullptr)
 {
     engine::Exchanger engine;
     Runner runner(engine);
@@ -43,12 +47,27 @@ int runOn(Line &line, const std::function<void(Runner &)> &start, Runner::Result
         line.release();
     };
     line.received = [&engine](const QByteArray &chunk) { engine.take(chunk); };
+    bool stopping = false;
+    console::Interrupts interrupts([&] {
+        if (stopping)
+            runner.cancel();
+        else
+            runner.stop();
+        stopping = true;
+    });
     start(runner);
     line.wait(-1, [&ended] { return ended; });
     line.received = nullptr;
     if (line.isLost()) {
         runner.cancel();
         return lost(line);
+    }
+    if (const int signal = interrupts.signal()) {
+        if (stoppedBy)
+            *stoppedBy = signal;
+        else
+            fail(Done, QString("stopped by %1").arg(console::Interrupts::name(signal)));
+        return console::Interrupts::exitStatus(signal);
     }
     if (result->failure.isEmpty())
         return Done;
@@ -185,7 +204,8 @@ int applyProfile(const Invocation &inv)
     if (!openSensor(line, inv.ports.constFirst(), inv.preset, true))
         return PortFailed;
     Runner::Result result;
-    const int run = runOn(line, [&p](Runner &r) { r.apply(p); }, &result);
+    int signal = 0;
+    const int run = runOn(line, [&p](Runner &r) { r.apply(p); }, &result, &signal);
     int status = Done;
     for (int i = 0; i < result.written.size(); ++i) {
         const auto &entry = result.written.at(i);
@@ -194,6 +214,12 @@ int applyProfile(const Invocation &inv)
         if (!line.isLost() && i < result.outcomes.size())
             status = worse(status, settled(line, result.outcomes.at(i),
                                            setCommand(result.outcomes.at(i).setting)));
+    }
+    if (signal) {
+        fail(run, QString("stopped by %1; the settings above say what the sensor holds "
+                          "(nothing was read back)")
+                      .arg(console::Interrupts::name(signal)));
+        return run;
     }
     if (run != Done)
         return worse(status, run);

@@ -1,35 +1,74 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ctl/report.h"
 
+#include "protocol/printable.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace ctl {
 
 namespace {
 
-// Control characters would break the line, or the terminal.
-QString oneLine(const QString &text)
+// The first failure to write each stream (an errno), for finish().
+int g_stdoutError = 0;
+int g_stderrError = 0;
+
+// Writes `bytes` and flushes; a failure is remembered for finish().
+bool put(std::FILE *stream, const QByteArray &bytes)
 {
-    QString out;
-    for (const QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            out += QString("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out;
+    const bool written =
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream) == size_t(bytes.size());
+    if (std::fflush(stream) == 0 && written)
+        return true;
+    int &error = stream == stdout ? g_stdoutError : g_stderrError;
+    if (!error)
+        error = errno ? errno : EIO;
+    return false;
 }
 
 } // namespace
 
+void guardOutputs()
+{
+#ifdef Q_OS_UNIX
+    // A closed standard stream's number would go to the next file opened,
+    // the serial port, and what is printed to the sensor. A read-only
+    // /dev/null holds it instead: writes to it fail, and are reported.
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF && ::open("/dev/null", O_RDONLY) != fd)
+            return;
+    }
+#endif
+}
+
+int finish(int status)
+{
+    // What is still buffered can fail only now; a stdout never written to
+    // (closed or not) is no error.
+    if (std::fclose(stdout) != 0 && !g_stdoutError)
+        g_stdoutError = errno;
+    if (g_stdoutError)
+        fail(OutputFailed, QString("cannot write standard output: %1")
+                               .arg(QString::fromLocal8Bit(std::strerror(g_stdoutError))));
+    if (std::fflush(stderr) != 0 && !g_stderrError)
+        g_stderrError = errno;
+    const bool failed = g_stdoutError || g_stderrError;
+    return failed && status == Done ? int(OutputFailed) : status;
+}
+
 bool printRaw(const QByteArray &bytes)
 {
-    const bool written =
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
-    return std::fflush(stdout) == 0 && written;
+    return put(stdout, bytes);
 }
 
 bool printLine(const QString &line)
@@ -43,14 +82,13 @@ void printStatistics(const QString &line, bool besideCsv)
         printLine(line);
         return;
     }
-    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
-    std::fflush(stderr);
+    put(stderr, line.toUtf8() + '\n');
 }
 
 int fail(int status, const QString &message)
 {
-    std::fprintf(stderr, "orvante-ctl: %s\n", message.toUtf8().constData());
-    std::fflush(stderr);
+    // One line, whatever a file or the sensor put into the message.
+    put(stderr, "orvante-ctl: " + protocol::printable(message).toUtf8() + '\n');
     return status;
 }
 
@@ -66,7 +104,7 @@ void printFields(const Fields &fields, bool json)
     }
     for (const auto &field : fields) {
         if (!field.second.isEmpty())
-            printLine(field.first + ": " + oneLine(field.second));
+            printLine(field.first + ": " + protocol::printable(field.second));
     }
 }
 
@@ -79,7 +117,7 @@ QString quote(const QByteArray &answer)
     constexpr int kShown = 40;
     // All of them: a zero byte does not end what was received.
     const QString text =
-        oneLine(QString::fromLatin1(shown.constData(), qMin(kShown, int(shown.size()))));
+        protocol::printable(QString::fromLatin1(shown.constData(), qMin(kShown, int(shown.size()))));
     return "'" + text + (shown.size() > kShown ? "...'" : "'");
 }
 

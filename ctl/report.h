@@ -16,12 +16,23 @@ namespace ctl {
 enum Status {
     Done = 0,
     Refused = 1,    // the sensor refused the setting
-    UsageError = 2, // the command line cannot be run
+    UsageError = 2, // the command line cannot be run, or a file read or written
+    OutputFailed = UsageError, // stdout or stderr could not be written
     NoAnswer = 3,   // no complete answer within the response window
     PortFailed = 4, // the port could not be opened or was lost
 };
 
-// False once stdout can take no more (the reader has gone).
+// Before anything is opened: a closed stdin, stdout or stderr is held by a
+// read-only /dev/null, so that writing to it fails rather than reaching
+// the port.
+void guardOutputs();
+// The status to exit with: `status`, or OutputFailed (after one line on
+// stderr) when stdout or stderr could not be written, as coreutils' tools
+// do. Closes stdout.
+int finish(int status);
+
+// False once stdout can take no more (the reader has gone, the disk is
+// full).
 bool printLine(const QString &line);
 bool printRaw(const QByteArray &bytes);
 

@@ -9,6 +9,7 @@
 #include "engine/exchanger.h"
 #include "measure/statistics.h"
 #include "measure/timestamp.h"
+#include "profile/runner.h"
 #include "protocol/answercheck.h"
 #include "protocol/answers.h"
 #include "protocol/commands.h"
@@ -78,14 +79,6 @@ int refused(const QString &what, const QString &command, const Answer &answer)
                              .arg(what, quote(answer.raw), command));
 }
 
-// A set command's success, for the script reading stdout.
-int accepted(int status)
-{
-    if (status == Done)
-        printLine("accepted");
-    return status;
-}
-
 // --- Queries ---
 
 Fields queryFields(quint8 command, const Answer &answer)
@@ -116,8 +109,10 @@ Fields queryFields(quint8 command, const Answer &answer)
     }
 }
 
-// Runs one exchange of the engine on the line, to its end or the line's.
-Outcome exchange(Line &line, const std::function<bool(Exchanger &)> &start)
+// Runs one exchange of the engine on the line, to its end or the line's. A
+// signal lets the exchange on the line end first (a setting is not left
+// half written); a second one cancels it. `stoppedBy` gets the signal.
+Outcome exchange(Line &line, const std::function<bool(Exchanger &)> &start, int *stoppedBy)
 {
     Exchanger engine;
     Outcome outcome;
@@ -129,10 +124,41 @@ Outcome exchange(Line &line, const std::function<bool(Exchanger &)> &start)
         line.release();
     };
     line.received = [&engine](const QByteArray &chunk) { engine.take(chunk); };
+    bool stopping = false;
+    Interrupts interrupts([&] {
+        if (stopping)
+            engine.cancel();
+        stopping = true;
+    });
     if (start(engine))
         line.wait(-1, [&ended] { return ended; });
     line.received = nullptr;
+    *stoppedBy = interrupts.signal();
     return outcome;
+}
+
+// A setting command's end: its outcome as usual, and when a signal stopped
+// the run, what became of the setting and the signal's status.
+int setting(Line &line, const std::function<bool(Exchanger &)> &start, const QString &command)
+{
+    int signal = 0;
+    const Outcome outcome = exchange(line, start, &signal);
+    const bool cancelled = outcome.kind == Outcome::Cancelled && !line.isLost();
+    int status = cancelled ? int(Done) : settled(line, outcome, command);
+    if (status == Done && !cancelled) {
+        // What it wrote last (the analog distances) leaves before the port closes.
+        line.drain();
+        status = line.isLost() ? lost(line) : int(Done);
+    }
+    if (status == Done && !cancelled)
+        printLine("accepted");
+    if (!signal)
+        return status;
+    fail(status, QString("stopped by %1; %2: %3")
+                     .arg(Interrupts::name(signal), command,
+                          line.isLost() ? QString("line lost")
+                                        : profile::settingOutcome(outcome.kind)));
+    return Interrupts::exitStatus(signal);
 }
 
 } // namespace
@@ -169,8 +195,11 @@ namespace {
 int ask(Line &line, quint8 command, Fields *fields)
 {
     const QString what = commandName(command);
+    int signal = 0;
     const Outcome outcome =
-        exchange(line, [command](Exchanger &engine) { return engine.query(command); });
+        exchange(line, [command](Exchanger &engine) { return engine.query(command); }, &signal);
+    if (signal)
+        return Interrupts::exitStatus(signal);
     const Answer &answer = outcome.answer;
     if (line.isLost())
         return lost(line);
@@ -216,34 +245,26 @@ int query(Line &line, quint8 command, bool json)
 
 int setLinePreset(Line &line, const Invocation &inv)
 {
-    return settled(line,
-                   exchange(line, [&](Exchanger &e) { return e.setLinePreset(inv.index); }),
+    return setting(line, [&](Exchanger &e) { return e.setLinePreset(inv.index); },
                    "set line-preset");
 }
 
 int setSwitching(Line &line, const Invocation &inv)
 {
-    return settled(
-        line, exchange(line, [&](Exchanger &e) { return e.setSwitching(inv.index, inv.distances); }),
-        "set switching");
+    return setting(line, [&](Exchanger &e) { return e.setSwitching(inv.index, inv.distances); },
+                   "set switching");
 }
 
 int setAuto(Line &line, const Invocation &inv)
 {
-    return settled(line, exchange(line, [&](Exchanger &e) { return e.setAuto(inv.index); }),
-                   "set auto");
+    return setting(line, [&](Exchanger &e) { return e.setAuto(inv.index); }, "set auto");
 }
 
 int setAnalog(Line &line, const Invocation &inv)
 {
-    const Outcome outcome = exchange(line, [&](Exchanger &e) {
+    return setting(line, [&](Exchanger &e) {
         return e.setAnalog(inv.index, inv.distances.at(0), inv.distances.at(1), false);
-    });
-    const int status = settled(line, outcome, "set analog");
-    if (status != Done)
-        return status;
-    line.drain();
-    return line.isLost() ? lost(line) : int(Done);
+    }, "set analog");
 }
 
 // --- Measurement and raw traffic ---
@@ -400,13 +421,13 @@ int run(const Invocation &inv)
     case Command::Measure:
         return measure(line, inv);
     case Command::SetLinePreset:
-        return accepted(setLinePreset(line, inv));
+        return setLinePreset(line, inv);
     case Command::SetAuto:
-        return accepted(setAuto(line, inv));
+        return setAuto(line, inv);
     case Command::SetAnalog:
-        return accepted(setAnalog(line, inv));
+        return setAnalog(line, inv);
     case Command::SetSwitching:
-        return accepted(setSwitching(line, inv));
+        return setSwitching(line, inv);
     case Command::Send:
         return send(line, inv);
     case Command::Listen:

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profile/profilefile.h"
 
+#include "profile/regularfile.h"
 #include "protocol/linepresets.h"
+#include "protocol/printable.h"
 
-#include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
+#include <QSet>
 #include <QStringList>
 
 #include <cmath>
@@ -43,9 +45,10 @@ QString typeName(const QJsonValue &v)
     }
 }
 
+// The key as the file spells it, ESC and all, is shown spelled out.
 [[noreturn]] void refuse(const QString &key, const QString &what)
 {
-    throw Refusal{key + ": " + what};
+    throw Refusal{protocol::printable(key + ": " + what)};
 }
 
 void onlyKnownKeys(const QJsonObject &o, const QStringList &known, const QString &prefix)
@@ -171,7 +174,9 @@ Profile fromObject(const QJsonObject &top)
                              .arg(ProfileFile::kFormat));
     // Distances mean nothing without their unit; another one would be read
     // ten times off.
-    if (top.contains("unit") && top.value("unit") != QJsonValue(kUnit))
+    if (!top.contains("unit"))
+        refuse("unit", "missing; the distances need it: \"unit\": \"" + kUnit + "\"");
+    if (top.value("unit") != QJsonValue(kUnit))
         refuse("unit", "must be \"" + kUnit + "\", the sensor's own unit");
     Profile p;
     if (top.contains("analog_output"))
@@ -194,6 +199,54 @@ QString lineAndColumn(const QByteArray &json, int offset)
     return QString("line %1, column %2").arg(line).arg(column);
 }
 
+// The first key given twice in one group, as "group.key", with where it is
+// given again; empty when none is. (The JSON reader keeps the last of two,
+// and which one was meant cannot be known.) `json` has been read as JSON.
+QString repeatedKey(const QByteArray &json, QString *where)
+{
+    struct Group
+    {
+        bool object;
+        QString prefix;
+        QSet<QString> keys;
+    };
+    QList<Group> groups;
+    QString lastKey;
+    bool keyNext = false;
+    for (int i = 0; i < json.size(); ++i) {
+        const char c = json.at(i);
+        if (c == '"') {
+            int end = i + 1;
+            while (end < json.size() && json.at(end) != '"')
+                end += json.at(end) == '\\' ? 2 : 1;
+            if (keyNext) {
+                // The key as the reader decodes it: an escaped letter is the letter.
+                const QString key = QJsonDocument::fromJson("[" + json.mid(i, end - i + 1) + "]")
+                                        .array()
+                                        .at(0)
+                                        .toString();
+                Group &group = groups.last();
+                lastKey = group.prefix + key;
+                if (group.keys.contains(key)) {
+                    *where = lineAndColumn(json, i);
+                    return lastKey;
+                }
+                group.keys.insert(key);
+                keyNext = false;
+            }
+            i = end;
+        } else if (c == '{' || c == '[') {
+            groups.append({c == '{', groups.isEmpty() ? QString() : lastKey + ".", {}});
+            keyNext = c == '{';
+        } else if ((c == '}' || c == ']') && !groups.isEmpty()) {
+            groups.removeLast();
+        } else if (c == ',') {
+            keyNext = !groups.isEmpty() && groups.last().object;
+        }
+    }
+    return QString();
+}
+
 } // namespace
 
 bool ProfileFile::parse(const QByteArray &json, Profile *profile, QString *error)
@@ -209,6 +262,10 @@ bool ProfileFile::parse(const QByteArray &json, Profile *profile, QString *error
         return false;
     }
     try {
+        QString where;
+        const QString repeated = repeatedKey(json, &where);
+        if (!repeated.isEmpty())
+            refuse(repeated, "given twice (again at " + where + "); keep the one meant");
         *profile = fromObject(doc.object());
     } catch (const Refusal &refusal) {
         *error = refusal.message;
@@ -254,13 +311,11 @@ QByteArray ProfileFile::toJson(const Profile &p)
 
 bool ProfileFile::read(const QString &path, Profile *profile, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QString("cannot read %1: %2").arg(path, file.errorString());
+    QByteArray json;
+    if (!RegularFile::read(path, kMaxFileBytes, &json, error))
         return false;
-    }
     QString problem;
-    if (!parse(file.readAll(), profile, &problem)) {
+    if (!parse(json, profile, &problem)) {
         *error = path + ": " + problem;
         return false;
     }
@@ -269,12 +324,7 @@ bool ProfileFile::read(const QString &path, Profile *profile, QString *error)
 
 bool ProfileFile::write(const QString &path, const Profile &profile, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(toJson(profile)) < 0 || !file.commit()) {
-        *error = QString("cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    return RegularFile::write(path, toJson(profile), error);
 }
 
 } // namespace profile

@@ -59,7 +59,9 @@ void take(quint8 command, const QList<QByteArray> &v, Profile *p)
     }
 }
 
-QString written(Outcome::Kind kind)
+} // namespace
+
+QString settingOutcome(Outcome::Kind kind)
 {
     switch (kind) {
     case Outcome::Accepted:
@@ -69,11 +71,9 @@ QString written(Outcome::Kind kind)
     case Outcome::NoAnswer:
         return "not answered";
     default:
-        return "not written";
+        return "interrupted; the sensor may hold part of it";
     }
 }
-
-} // namespace
 
 Runner::Runner(Exchanger &engine) : m_engine(engine)
 {
@@ -93,6 +93,10 @@ Runner::Runner(Exchanger &engine) : m_engine(engine)
 
 void Runner::step(const QString &what, const std::function<bool()> &start, const Next &next)
 {
+    if (m_stopping) {
+        m_result.cancelled = true;
+        return done();
+    }
     ++m_step;
     if (progress)
         progress(what, m_step, m_steps);
@@ -178,7 +182,7 @@ void Runner::writeFrom(int index)
     }
     step(s.name, start, [this, index](const Outcome &o) {
         const PlannedSetting &s = m_plan.at(index);
-        m_result.written.append({s.name, written(o.kind)});
+        m_result.written.append({s.name, settingOutcome(o.kind)});
         m_result.outcomes.append(o);
         if (s.kind == PlannedSetting::LinePreset && o.kind == Outcome::Accepted && presetChanged)
             presetChanged(*m_profile.linePreset);
@@ -199,15 +203,23 @@ void Runner::cancel()
     done();
 }
 
+void Runner::stop()
+{
+    if (!m_engine.isRunning())
+        return cancel();
+    m_stopping = true;
+}
+
 void Runner::done()
 {
+    m_stopping = false;
     if (m_result.cancelled) {
         // The setting on the line when it stopped may have gone in part
         // (output 1 without output 2); what was never reached is said as such.
         for (int i = int(m_result.written.size()); i < m_plan.size(); ++i) {
-            m_result.written.append(
-                {m_plan.at(i).name, m_interrupted ? "interrupted; the sensor may hold part of it"
-                                                  : "not written"});
+            m_result.written.append({m_plan.at(i).name, m_interrupted
+                                                            ? settingOutcome(Outcome::Cancelled)
+                                                            : QString("not written")});
             m_interrupted = false;
         }
     }

@@ -17,6 +17,10 @@
 
 namespace profile {
 
+// What became of a setting, as apply reports it: "written", "refused", "not
+// answered", "interrupted; ..." (cancelled on the line).
+QString settingOutcome(engine::Exchanger::Outcome::Kind kind);
+
 class Runner
 {
 public:
@@ -50,7 +54,11 @@ public:
     void read(bool identity);
     // Writes what `p` holds (profile::plan's order), then reads back.
     void apply(const Profile &p);
+    // Ends the run between its steps: at once, or with stop() once the
+    // exchange on the line has ended (a setting is then never left half
+    // written: output 1 new, output 2 old).
     void cancel();
+    void stop();
     bool isRunning() const { return m_running; }
 
 private:
@@ -63,6 +71,7 @@ private:
     engine::Exchanger &m_engine;
     bool m_running = false;
     bool m_interrupted = false; // cancelled while a setting was on the line
+    bool m_stopping = false;
     int m_step = 0;
     int m_steps = 0;
     QList<quint8> m_queries;

@@ -3,6 +3,7 @@
 
 #include "serial/advice.h"
 
+#include <QFileInfo>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 
@@ -24,6 +25,16 @@ void setExtraPortPaths(const QStringList &paths)
 QStringList extraPortPaths()
 {
     return extraPaths();
+}
+
+QString portFromArgument(const QString &given)
+{
+#ifdef Q_OS_UNIX
+    const QFileInfo file(given);
+    if (file.isRelative() && file.exists())
+        return file.absoluteFilePath();
+#endif
+    return given;
 }
 
 bool portOpens(const QString &path, QString *reason)

@@ -14,6 +14,11 @@ namespace serial {
 void setExtraPortPaths(const QStringList &paths);
 QStringList extraPortPaths();
 
+// A port as the command line gives it: a relative path to something that
+// exists here is made absolute (QSerialPort would look for a bare name in
+// /dev); anything else (ttyUSB0, COM3, /dev/ttyS0) is kept as given.
+QString portFromArgument(const QString &given);
+
 // Whether the device opens for reading and writing now (it is closed again at
 // once). If not, `reason` gets why and what to do (openProblem).
 bool portOpens(const QString &path, QString *reason = nullptr);
