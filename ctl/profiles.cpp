@@ -205,7 +205,8 @@ int applyProfile(const Invocation &inv)
         return PortFailed;
     Runner::Result result;
     int signal = 0;
-    const int run = runOn(line, [&p](Runner &r) { r.apply(p); }, &result, &signal);
+    const int run = runOn(
+        line, [&p](Runner &r) { r.apply(p); }, &result, &signal);
     int status = Done;
     for (int i = 0; i < result.written.size(); ++i) {
         const auto &entry = result.written.at(i);

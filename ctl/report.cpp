@@ -116,8 +116,8 @@ QString quote(const QByteArray &answer)
         shown.chop(1);
     constexpr int kShown = 40;
     // All of them: a zero byte does not end what was received.
-    const QString text =
-        protocol::printable(QString::fromLatin1(shown.constData(), qMin(kShown, int(shown.size()))));
+    const QString text = protocol::printable(
+        QString::fromLatin1(shown.constData(), qMin(kShown, int(shown.size()))));
     return "'" + text + (shown.size() > kShown ? "...'" : "'");
 }
 

@@ -15,11 +15,11 @@ namespace ctl {
 // Exit statuses, for scripts.
 enum Status {
     Done = 0,
-    Refused = 1,    // the sensor refused the setting
-    UsageError = 2, // the command line cannot be run, or a file read or written
+    Refused = 1,               // the sensor refused the setting
+    UsageError = 2,            // the command line cannot be run, or a file read or written
     OutputFailed = UsageError, // stdout or stderr could not be written
-    NoAnswer = 3,   // no complete answer within the response window
-    PortFailed = 4, // the port could not be opened or was lost
+    NoAnswer = 3,              // no complete answer within the response window
+    PortFailed = 4,            // the port could not be opened or was lost
 };
 
 // Before anything is opened: a closed stdin, stdout or stderr is held by a

@@ -154,10 +154,10 @@ int setting(Line &line, const std::function<bool(Exchanger &)> &start, const QSt
         printLine("accepted");
     if (!signal)
         return status;
-    fail(status, QString("stopped by %1; %2: %3")
-                     .arg(Interrupts::name(signal), command,
-                          line.isLost() ? QString("line lost")
-                                        : profile::settingOutcome(outcome.kind)));
+    fail(status,
+         QString("stopped by %1; %2: %3")
+             .arg(Interrupts::name(signal), command,
+                  line.isLost() ? QString("line lost") : profile::settingOutcome(outcome.kind)));
     return Interrupts::exitStatus(signal);
 }
 
@@ -196,8 +196,8 @@ int ask(Line &line, quint8 command, Fields *fields)
 {
     const QString what = commandName(command);
     int signal = 0;
-    const Outcome outcome =
-        exchange(line, [command](Exchanger &engine) { return engine.query(command); }, &signal);
+    const Outcome outcome = exchange(
+        line, [command](Exchanger &engine) { return engine.query(command); }, &signal);
     if (signal)
         return Interrupts::exitStatus(signal);
     const Answer &answer = outcome.answer;
@@ -245,26 +245,31 @@ int query(Line &line, quint8 command, bool json)
 
 int setLinePreset(Line &line, const Invocation &inv)
 {
-    return setting(line, [&](Exchanger &e) { return e.setLinePreset(inv.index); },
-                   "set line-preset");
+    return setting(
+        line, [&](Exchanger &e) { return e.setLinePreset(inv.index); }, "set line-preset");
 }
 
 int setSwitching(Line &line, const Invocation &inv)
 {
-    return setting(line, [&](Exchanger &e) { return e.setSwitching(inv.index, inv.distances); },
-                   "set switching");
+    return setting(
+        line, [&](Exchanger &e) { return e.setSwitching(inv.index, inv.distances); },
+        "set switching");
 }
 
 int setAuto(Line &line, const Invocation &inv)
 {
-    return setting(line, [&](Exchanger &e) { return e.setAuto(inv.index); }, "set auto");
+    return setting(
+        line, [&](Exchanger &e) { return e.setAuto(inv.index); }, "set auto");
 }
 
 int setAnalog(Line &line, const Invocation &inv)
 {
-    return setting(line, [&](Exchanger &e) {
-        return e.setAnalog(inv.index, inv.distances.at(0), inv.distances.at(1), false);
-    }, "set analog");
+    return setting(
+        line,
+        [&](Exchanger &e) {
+            return e.setAnalog(inv.index, inv.distances.at(0), inv.distances.at(1), false);
+        },
+        "set analog");
 }
 
 // --- Measurement and raw traffic ---

@@ -52,8 +52,8 @@ bool RegularFile::read(const QString &path, qint64 limit, QByteArray *bytes, QSt
     QFile file(path);
 #ifdef Q_OS_UNIX
     // Without O_NONBLOCK, opening a FIFO waits for a writer.
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     struct stat st = {};
     if (fd < 0 || ::fstat(fd, &st) != 0) {
         *error = cannot + systemError(errno);
@@ -120,10 +120,11 @@ bool RegularFile::write(const QString &path, const QByteArray &bytes, QString *e
     const int fd = file.handle();
     if (exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
         ::fchown(fd, st.st_uid, st.st_gid) != 0) {
-        *error = cannot + QString("it belongs to user %1, group %2, and cannot stay theirs (%3)")
-                              .arg(st.st_uid)
-                              .arg(st.st_gid)
-                              .arg(systemError(errno)) +
+        *error = cannot +
+                 QString("it belongs to user %1, group %2, and cannot stay theirs (%3)")
+                     .arg(st.st_uid)
+                     .arg(st.st_gid)
+                     .arg(systemError(errno)) +
                  kept;
         file.cancelWriting();
         return false;
@@ -136,8 +137,8 @@ bool RegularFile::write(const QString &path, const QByteArray &bytes, QString *e
 #endif
     // commit() can report success after a buffered write failed (a full
     // disk): every step is checked before the rename.
-    bool whole = file.write(bytes) == bytes.size() && file.flush() &&
-                 file.error() == QFileDevice::NoError;
+    bool whole =
+        file.write(bytes) == bytes.size() && file.flush() && file.error() == QFileDevice::NoError;
     QString why = file.errorString();
 #ifdef Q_OS_UNIX
     if (whole && ::fsync(file.handle()) != 0) {

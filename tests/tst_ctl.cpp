@@ -233,6 +233,16 @@ private slots:
             usage.arg("--off2 wants a distance .*, not '1.5'"));
         row("usage: --count and --seconds", "", "measure --count 2 --seconds 1", 2, "",
             usage.arg("give --count or --seconds, not both"));
+        row("usage: a duration rounded to 0", "", "measure --seconds 0.0001", 2, "",
+            usage.arg("--seconds 0.0001 is less than a millisecond; .*"));
+        row("usage: an option given twice", "", "--preset 1 identity --preset 2", 2, "",
+            usage.arg("--preset given more than once \\('1', '2'\\); give it once"));
+        row("usage: empty --preset", "", "identity --preset ", 2, "",
+            usage.arg("--preset wants a line preset from 0 to 7, not ''"));
+        row("usage: empty --port", "", "identity --port ", 2, "",
+            usage.arg("--port wants a device path, not ''"));
+        // QSerialPort alone would look for /dev/s0.
+        row("port given as a relative path", "", "identity --port s0", 0, id);
         row("port that does not open", "", "identity --port /dev/nonexistent", 4, "",
             "orvante-ctl: cannot open /dev/nonexistent: .*\n");
     }
@@ -254,6 +264,7 @@ private slots:
         QFile cut(dir.filePath("cut.json"));
         QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(kLine3.left(60)) == 60);
         cut.close();
+        QVERIFY(QFile::link(port, dir.filePath("s0")));
         const auto matches = [&](QString pattern, const QString &text) {
             pattern.replace("%PORT%", QRegularExpression::escape(port));
             pattern.replace("%DIR%", QRegularExpression::escape(dir.path()));
@@ -269,6 +280,7 @@ private slots:
             if (!args.contains("--port"))
                 args = QStringList{"--port", port} + args;
             QProcess ctl;
+            ctl.setWorkingDirectory(dir.path());
             ctl.start(binary("orvante-ctl"), args);
             QVERIFY(ctl.waitForFinished(10000));
             const QString said = QString::fromUtf8(ctl.readAllStandardOutput());
@@ -319,6 +331,91 @@ private slots:
         const QString heard = QString::fromLatin1(sim->readAllStandardError());
         QVERIFY2(heard.contains("IDR+F") && !heard.contains(QRegularExpression("rx \\d+: (dt|ds|op|oq|ut|sa)")),
                  qPrintable(heard));
+    }
+
+    // Output that cannot be written fails the run, saying so once; a signal
+    // during a setting lets the exchange on the line end and says what became
+    // of each setting. `redirect` is the shell's, `trigger` what the
+    // simulator hears before `signal` is sent.
+    void outputsAndSignals_data()
+    {
+        QTest::addColumn<QString>("redirect");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("trigger");
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+
+        const QString cannot = "orvante-ctl: cannot write standard output: %1\n";
+        QTest::newRow("stdout closed")
+            << ">&-"
+            << "identity" << QString() << 0 << 2 << QString() << cannot.arg("Bad file descriptor");
+        QTest::newRow("/dev/full") << ">/dev/full"
+                                   << "measure --count 20 --csv" << QString() << 0 << 2 << QString()
+                                   << cannot.arg("No space left on device");
+        const QString apply = "profile apply %DIR%/line3.json";
+        // Caught while the analog output waits for its answer: it ends, the
+        // rest is not written.
+        QTest::newRow("SIGINT during apply")
+            << QString() << apply << "rx 6: dt+0" << int(SIGINT) << 130
+            << "analog output: written\nswitching outputs: not written\nline preset: not "
+               "written\n"
+            << "orvante-ctl: stopped by SIGINT; the settings above .*\n";
+        // Caught between output 1 and output 2: both go in.
+        QTest::newRow("SIGTERM during apply")
+            << QString() << apply << "rx 23: oq1" << int(SIGTERM) << 143
+            << "analog output: written\nswitching outputs: written\nline preset: not written\n"
+            << "orvante-ctl: stopped by SIGTERM; .*\n";
+        QTest::newRow("SIGTERM during set switching")
+            << QString() << "set switching --mode 2 --on1 1 --off1 2 --on2 3 --off2 4"
+            << "rx 23: oq1" << int(SIGTERM) << 143 << "accepted\n"
+            << "orvante-ctl: stopped by SIGTERM; set switching: written\n";
+    }
+
+    void outputsAndSignals()
+    {
+        QFETCH(QString, redirect);
+        QFETCH(QString, command);
+        QFETCH(QString, trigger);
+        QFETCH(int, signal);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+
+        // Answers late enough for a signal to land while one is awaited.
+        const QString port = startSimulator({"--verbose", "--delay", "500"});
+        QVERIFY(!port.isEmpty());
+        QTemporaryDir dir;
+        QFile line3(dir.filePath("line3.json"));
+        QVERIFY(line3.open(QIODevice::WriteOnly) && line3.write(kLine3) == kLine3.size());
+        line3.close();
+        QProcess ctl;
+        ctl.start("/bin/sh", QStringList{"-c", "exec \"$0\" \"$@\" " + redirect,
+                                         binary("orvante-ctl"), "--port", port} +
+                                 command.split(' ').replaceInStrings("%DIR%", dir.path()));
+        QByteArray heard;
+        if (signal) {
+            QTRY_VERIFY_WITH_TIMEOUT(
+                (heard += sim->readAllStandardError()).contains(trigger.toLatin1()), 20000);
+            ::kill(pid_t(ctl.processId()), signal);
+        }
+        QVERIFY(ctl.waitForFinished(20000));
+        const QString said = QString::fromUtf8(ctl.readAllStandardOutput());
+        const QString complained = QString::fromUtf8(ctl.readAllStandardError());
+        const QByteArray all = (said + "\n" + complained + "\n" + heard).toUtf8();
+        QVERIFY2(ctl.exitStatus() == QProcess::NormalExit && ctl.exitCode() == status, all);
+        QVERIFY2(
+            QRegularExpression(QRegularExpression::anchoredPattern(out)).match(said).hasMatch(),
+            all);
+        QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(err))
+                     .match(complained)
+                     .hasMatch(),
+                 all);
+        // Switching outputs written are both written.
+        if (said.contains(QRegularExpression("accepted|switching outputs: written")))
+            QTRY_VERIFY_WITH_TIMEOUT((heard += sim->readAllStandardError()).contains("rx 23: oq2"),
+                                     10000);
     }
 
     // Ctrl-C ends a continuous measurement: Stop goes out, every line printed

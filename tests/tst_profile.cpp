@@ -7,8 +7,19 @@
 #include "profile/profilefile.h"
 
 #include <QJsonDocument>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <future>
+#endif
 
 using namespace profile;
 
@@ -28,12 +39,30 @@ const QByteArray kFull = R"({
 // A file with `group` in place of the analog output.
 QByteArray withAnalog(const QByteArray &group)
 {
-    return R"({"format": 1, "analog_output": )" + group + "}";
+    return R"({"format": 1, "unit": "0.1 mm", "analog_output": )" + group + "}";
 }
+
+#ifdef Q_OS_LINUX
+// What a profile's path names, for files().
+enum Target { FullDisk, NullDevice, Fifo, Folder, Link, OtherOwner, Content };
+
+struct stat statOf(const QString &path, bool follow = true)
+{
+    struct stat st = {};
+    (follow ? ::stat : ::lstat)(QFile::encodeName(path).constData(), &st);
+    return st;
+}
+
+bool put(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+#endif
 
 QByteArray withSwitching(const QByteArray &group)
 {
-    return R"({"format": 1, "switching_outputs": )" + group + "}";
+    return R"({"format": 1, "unit": "0.1 mm", "switching_outputs": )" + group + "}";
 }
 
 } // namespace
@@ -61,8 +90,8 @@ private slots:
             << QByteArray(R"({"format": 1, "unit": "0.1 mm"})") << QString() << QString()
             << QByteArray();
         QTest::newRow("automatic measurement off alone")
-            << QByteArray(R"({"format": 1, "written_not_read_back": {"automatic_measurement":
-                false}})")
+            << QByteArray(R"({"format": 1, "unit": "0.1 mm", "written_not_read_back":
+                {"automatic_measurement": false}})")
             << QString() << "automatic measurement" << QByteArray("sa+0\r\n");
         QTest::newRow("largest distance")
             << withAnalog(R"({"range": "0-20", "min": 0, "max": 99999999})") << QString()
@@ -100,12 +129,14 @@ private slots:
             << "analog_output.range: must be \"0-20\" or \"4-20\" \\(mA\\), not \"2-20\""
             << QString() << QByteArray();
         QTest::newRow("line preset 8")
-            << QByteArray(R"({"format": 1, "written_not_read_back": {"line_preset": 8}})")
+            << QByteArray(
+                   R"({"format": 1, "unit": "0.1 mm", "written_not_read_back": {"line_preset": 8}})")
             << "written_not_read_back.line_preset: must be a line preset from 0 to 7, not 8"
             << QString() << QByteArray();
         QTest::newRow("automatic measurement as a number")
             << QByteArray(
-                   R"({"format": 1, "written_not_read_back": {"automatic_measurement": 1}})")
+                   R"({"format": 1, "unit": "0.1 mm",
+                       "written_not_read_back": {"automatic_measurement": 1}})")
             << "written_not_read_back.automatic_measurement: must be true or false, not a number"
             << QString() << QByteArray();
         QTest::newRow("format 2") << QByteArray(R"({"format": 2})")
@@ -182,6 +213,144 @@ private slots:
         cut.close();
         QVERIFY(!ProfileFile::read(path, &back, &problem));
         QVERIFY2(problem.startsWith(path + ": line 4, column 4: "), qPrintable(problem));
+    }
+
+    // Targets a save must not replace, or must replace keeping owner and
+    // mode; sources a read must refuse, without blocking, naming the fault.
+    void files_data()
+    {
+#ifndef Q_OS_LINUX
+        QSKIP("devices, FIFOs, owners and tmpfs are tried on Linux");
+#else
+        QTest::addColumn<int>("target");
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("error"); // a pattern; empty: done
+
+        const QString cannot = ".*/p.json: it is %1";
+        QTest::newRow("save: full disk")
+            << int(FullDisk) << true << QByteArray()
+            << ".*/p.json: No space left on device; the file is as it was";
+        QTest::newRow("save: /dev/null")
+            << int(NullDevice) << true << QByteArray()
+            << cannot.arg("(a device|a FIFO \\(named pipe\\)); nothing was written");
+        QTest::newRow("read: /dev/null")
+            << int(NullDevice) << false << QByteArray()
+            << cannot.arg("(a device|a FIFO \\(named pipe\\)), not a profile file");
+        QTest::newRow("save: FIFO") << int(Fifo) << true << QByteArray()
+                                    << cannot.arg("a FIFO \\(named pipe\\); nothing was written");
+        QTest::newRow("read: FIFO") << int(Fifo) << false << QByteArray()
+                                    << cannot.arg("a FIFO \\(named pipe\\), not a profile file");
+        QTest::newRow("save: folder")
+            << int(Folder) << true << QByteArray() << cannot.arg("a folder; nothing was written");
+        QTest::newRow("read: folder")
+            << int(Folder) << false << QByteArray() << cannot.arg("a folder, not a profile file");
+        QTest::newRow("save: link to a file") << int(Link) << true << QByteArray() << QString();
+        QTest::newRow("save: file of another user, through a link")
+            << int(OtherOwner) << true << QByteArray() << QString();
+        QTest::newRow("read: 2 MiB")
+            << int(Content) << false << QByteArray(2 * 1024 * 1024, ' ') + kFull
+            << ".*/p.json: larger than 1048576 bytes; .*";
+        QTest::newRow("read: key given twice")
+            << int(Content) << false << withAnalog(R"({"range": "4-20", "min": 0, "max": 100000,
+                                                       "max": 5})")
+            << ".*/p.json: analog_output.max: given twice \\(again at line 2, column 56\\); .*";
+        QTest::newRow("read: no unit")
+            << int(Content) << false << QByteArray(R"({"format": 1, "switching_outputs": {}})")
+            << ".*/p.json: unit: missing; .*";
+        QTest::newRow("read: ESC in a key")
+            << int(Content) << false
+            << QByteArray("{\"format\": 1, \"unit\": \"0.1 mm\", \"\\u001b[2J\\rALL OK\": 1}")
+            << ".*/p.json: \\\\x1b\\[2J\\\\x0dALL OK: unknown key; .*";
+#endif
+    }
+
+    void files()
+    {
+#ifdef Q_OS_LINUX
+        QFETCH(int, target);
+        QFETCH(bool, save);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, error);
+
+        QTemporaryDir dir;
+        QString path = dir.filePath("p.json");
+        const QByteArray native = QFile::encodeName(path);
+        Profile p;
+        QString problem;
+        QVERIFY(ProfileFile::parse(kFull, &p, &problem));
+        const QByteArray before = ProfileFile::toJson(p);
+        const QString full = dir.filePath("full");
+        const auto unmount = qScopeGuard([&] { ::umount(QFile::encodeName(full).constData()); });
+        switch (target) {
+        case FullDisk:
+            QVERIFY(QDir(dir.path()).mkdir("full"));
+            if (::mount("tmpfs", QFile::encodeName(full).constData(), "tmpfs", 0, "size=16k") != 0)
+                QSKIP("cannot mount a small tmpfs here (it needs root): no full disk to try");
+            path = full + "/p.json";
+            QVERIFY(put(path, before));
+            QVERIFY(!put(full + "/filler", QByteArray(1 << 20, 'x'))); // now it is full
+            break;
+        case NullDevice: // a FIFO where no device can be made
+            if (::mknod(native.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+                break;
+            Q_FALLTHROUGH();
+        case Fifo:
+            QCOMPARE(::mkfifo(native.constData(), 0666), 0);
+            break;
+        case Folder:
+            QVERIFY(QDir(dir.path()).mkdir("p.json"));
+            break;
+        case OtherOwner:
+        case Link:
+            QVERIFY(put(dir.filePath("kept.json"), before));
+            if (target == OtherOwner &&
+                (::chown(QFile::encodeName(dir.filePath("kept.json")).constData(), 65534, 65534) ||
+                 ::chmod(QFile::encodeName(dir.filePath("kept.json")).constData(), 0640)))
+                QSKIP("the file cannot be given to another user here (it needs root)");
+            QVERIFY(QFile::link("kept.json", path));
+            break;
+        default:
+            QVERIFY(put(path, content));
+        }
+        const struct stat was = statOf(path);
+        const struct stat linkWas = statOf(path, false);
+        const QDir folder(QFileInfo(path).path());
+        const QStringList files = folder.entryList(QDir::AllEntries | QDir::Hidden);
+
+        p.serialNumber = "B42";
+        // Where a read would block, opening the other end of the FIFO frees it.
+        auto run = std::async(std::launch::async, [&] {
+            Profile read;
+            return save ? ProfileFile::write(path, p, &problem)
+                        : ProfileFile::read(path, &read, &problem);
+        });
+        const bool ended = run.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+        if (!ended)
+            ::close(::open(native.constData(), O_WRONLY | O_NONBLOCK));
+        QVERIFY2(ended, "reading blocked");
+        QCOMPARE(run.get(), error.isEmpty());
+        QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(error))
+                         .match(problem)
+                         .hasMatch() ||
+                     error.isEmpty(),
+                 qPrintable(problem));
+
+        // The path names what it named, of the same owner and mode; a
+        // regular file holds the new profile only when the save went through.
+        const struct stat is = statOf(path);
+        QCOMPARE(statOf(path, false).st_mode, linkWas.st_mode);
+        QCOMPARE(is.st_mode, was.st_mode);
+        QCOMPARE(is.st_uid, was.st_uid);
+        QCOMPARE(is.st_gid, was.st_gid);
+        if (S_ISREG(was.st_mode) && save) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll().contains("B42"), error.isEmpty());
+        }
+        // Nothing left beside it.
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden), files);
+#endif
     }
 
     // A sensor is compared on what the file holds and it reports; two files
