@@ -9,7 +9,8 @@
 //              checks of each answer value's form, the line presets, the
 //              distance frames in a byte stream, and the exchange
 //              steps every front end takes (which answer decides a setting and
-//              what is written then). No widgets, no port: tests, fuzzers, the
+//              what is written then), and received or read text made safe
+//              for one line of a message. No widgets, no port: tests, fuzzers, the
 //              simulator and orvante-ctl call it directly.
 //   serial/    The serial line without widgets: port discovery (and why a port
 //              was left out), what to advise on the system it runs on, a
@@ -25,7 +26,8 @@
 //   engine/    The exchanges with the sensor as steps on the event loop: a
 //              step's bytes, its deadline and its verdict (protocol/'s), no
 //              blocking wait. orvante-ctl and the profiles run them.
-//   profile/   A sensor's settings as a JSON file, the comparison of two, and
+//   profile/   A sensor's settings as a JSON file (regular files only, read
+//              without blocking, replaced whole), the comparison of two, and
 //              the runner that reads or applies one on the engine.
 //   ctl/       orvante-ctl: the window's queries, settings and measurements for
 //              scripts, and the profiles, on engine/, profile/, protocol/,

@@ -269,7 +269,9 @@ const CommandSpec kCommands[] = {
      "recorded where the values came from, never written to a sensor. The sensor does not "
      "report its line preset, automatic measurement or switching mode: give them to record "
      "them (applying switching outputs needs the mode). An answer that is incomplete or not "
-     "in the sensor's form is not saved (status 3, naming the value).",
+     "in the sensor's form is not saved (status 3, naming the value). FILE must be a regular "
+     "file or not exist yet (a link to one is followed); an existing one keeps its owner and "
+     "mode.",
      "FILE to write", readProfileSave},
     {"profile apply", Command::ProfileApply, "profile apply [--dry-run] FILE",
      "write a profile FILE's settings to the sensor and check them",
@@ -278,7 +280,9 @@ const CommandSpec kCommands[] = {
      "port is then reopened at the new preset). Settings FILE leaves out are left alone. Then "
      "reads back what the sensor reports and compares: status 0 when everything was written "
      "and matches, 1 with the settings refused and a table of the differences otherwise. Each "
-     "setting is reported as written, refused, not answered or not written. With --dry-run "
+     "setting is reported as written, refused, not answered, interrupted or not written. "
+     "FILE must be a regular file of at most 1 MiB, each key given once, with its \"unit\". "
+     "SIGINT or SIGTERM ends the run once the setting on the line has ended. With --dry-run "
      "it prints the commands it would send, byte for byte, and sends nothing (no port needed).",
      "FILE to apply", readProfileApply},
     {"profile diff", Command::ProfileDiff, "profile diff [--json] FILE [FILE2]",
@@ -292,9 +296,11 @@ const CommandSpec kCommands[] = {
 
 const QString kExitStatus = QStringLiteral(
     "Exit status: 0 done (profile: equal), 1 refused by the sensor (profile: differences), 2 "
-    "usage error or a profile file that cannot be read or written, 3 no complete answer within "
-    "the response window, or one with values not in the sensor's form (named on stderr), 4 the "
-    "port could not be opened or was lost.");
+    "usage error, a profile file that cannot be read or written, or standard output or error "
+    "that cannot be written, 3 no complete answer within the response window, or one with "
+    "values not in the sensor's form (named on stderr), 4 the port could not be opened or was "
+    "lost, 130 or 143 stopped by SIGINT or SIGTERM (a setting on the line is let end first; "
+    "what became of each is said).");
 
 QCommandLineOption portOption()
 {

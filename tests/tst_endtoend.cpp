@@ -482,7 +482,8 @@ private slots:
         const QString line3 = dir.filePath("line3.json");
         QFile file(line3);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(R"({"format": 1, "analog_output": {"range": "0-20", "min": 150, "max": 90000},
+        file.write(R"({"format": 1, "unit": "0.1 mm",
+            "analog_output": {"range": "0-20", "min": 150, "max": 90000},
             "switching_outputs": {"on1": 2500, "off1": 2400, "on2": 1500, "off2": 2900},
             "written_not_read_back": {"switching_mode": 1, "line_preset": 4}})");
         file.close();
