@@ -227,41 +227,30 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("error"); // a pattern; empty: done
 
-        const QString cannot = ".*/p.json: it is %1";
-        QTest::newRow("save: full disk")
-            << int(FullDisk) << true << QByteArray()
-            << ".*/p.json: No space left on device; the file is as it was";
-        QTest::newRow("save: /dev/null")
-            << int(NullDevice) << true << QByteArray()
-            << cannot.arg("(a device|a FIFO \\(named pipe\\)); nothing was written");
-        QTest::newRow("read: /dev/null")
-            << int(NullDevice) << false << QByteArray()
-            << cannot.arg("(a device|a FIFO \\(named pipe\\)), not a profile file");
-        QTest::newRow("save: FIFO") << int(Fifo) << true << QByteArray()
-                                    << cannot.arg("a FIFO \\(named pipe\\); nothing was written");
-        QTest::newRow("read: FIFO") << int(Fifo) << false << QByteArray()
-                                    << cannot.arg("a FIFO \\(named pipe\\), not a profile file");
-        QTest::newRow("save: folder")
-            << int(Folder) << true << QByteArray() << cannot.arg("a folder; nothing was written");
-        QTest::newRow("read: folder")
-            << int(Folder) << false << QByteArray() << cannot.arg("a folder, not a profile file");
+        const auto row = [](const char *name, Target target, bool save, const QString &error,
+                            const QByteArray &content = QByteArray()) {
+            QTest::newRow(name) << int(target) << save << content << ".*/p.json: " + error;
+        };
+        const QString device = "it is (a device|a FIFO \\(named pipe\\))";
+        row("save: full disk", FullDisk, true, "No space left on device; the file is as it was");
+        row("save: /dev/null", NullDevice, true, device + "; nothing was written");
+        row("read: /dev/null", NullDevice, false, device + ", not a profile file");
+        row("save: FIFO", Fifo, true, "it is a FIFO \\(named pipe\\); nothing was written");
+        row("read: FIFO", Fifo, false, "it is a FIFO \\(named pipe\\), not a profile file");
+        row("save: folder", Folder, true, "it is a folder; nothing was written");
+        row("read: folder", Folder, false, "it is a folder, not a profile file");
         QTest::newRow("save: link to a file") << int(Link) << true << QByteArray() << QString();
         QTest::newRow("save: file of another user, through a link")
             << int(OtherOwner) << true << QByteArray() << QString();
-        QTest::newRow("read: 2 MiB")
-            << int(Content) << false << QByteArray(2 * 1024 * 1024, ' ') + kFull
-            << ".*/p.json: larger than 1048576 bytes; .*";
-        QTest::newRow("read: key given twice")
-            << int(Content) << false << withAnalog(R"({"range": "4-20", "min": 0, "max": 100000,
-                                                       "max": 5})")
-            << ".*/p.json: analog_output.max: given twice \\(again at line 2, column 56\\); .*";
-        QTest::newRow("read: no unit")
-            << int(Content) << false << QByteArray(R"({"format": 1, "switching_outputs": {}})")
-            << ".*/p.json: unit: missing; .*";
-        QTest::newRow("read: ESC in a key")
-            << int(Content) << false
-            << QByteArray("{\"format\": 1, \"unit\": \"0.1 mm\", \"\\u001b[2J\\rALL OK\": 1}")
-            << ".*/p.json: \\\\x1b\\[2J\\\\x0dALL OK: unknown key; .*";
+        row("read: 2 MiB", Content, false, "larger than 1048576 bytes; .*",
+            QByteArray(2 * 1024 * 1024, ' ') + kFull);
+        row("read: key given twice", Content, false,
+            "analog_output.max: given twice \\(again at line 1, column 93\\); .*",
+            withAnalog(R"({"range": "4-20", "min": 0, "max": 100000, "max": 5})"));
+        row("read: no unit", Content, false, "unit: missing; .*",
+            R"({"format": 1, "switching_outputs": {}})");
+        row("read: ESC in a key", Content, false, "\\\\x1b\\[2J\\\\x0dALL OK: unknown key; .*",
+            "{\"format\": 1, \"unit\": \"0.1 mm\", \"\\u001b[2J\\rALL OK\": 1}");
 #endif
     }
 
@@ -330,19 +319,14 @@ private slots:
             ::close(::open(native.constData(), O_WRONLY | O_NONBLOCK));
         QVERIFY2(ended, "reading blocked");
         QCOMPARE(run.get(), error.isEmpty());
-        QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(error))
-                         .match(problem)
-                         .hasMatch() ||
-                     error.isEmpty(),
+        QVERIFY2(error.isEmpty() || QRegularExpression("^" + error + "$").match(problem).hasMatch(),
                  qPrintable(problem));
 
         // The path names what it named, of the same owner and mode; a
         // regular file holds the new profile only when the save went through.
         const struct stat is = statOf(path);
-        QCOMPARE(statOf(path, false).st_mode, linkWas.st_mode);
-        QCOMPARE(is.st_mode, was.st_mode);
-        QCOMPARE(is.st_uid, was.st_uid);
-        QCOMPARE(is.st_gid, was.st_gid);
+        QVERIFY(statOf(path, false).st_mode == linkWas.st_mode && is.st_mode == was.st_mode &&
+                is.st_uid == was.st_uid && is.st_gid == was.st_gid);
         if (S_ISREG(was.st_mode) && save) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadOnly));
