@@ -11,8 +11,10 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSerialPort>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -30,17 +32,18 @@ struct Run
     qint64 frames = 0, first = -1, last = -1;
 };
 
-// The device path sensor-sim prints first.
-QString start(QProcess &process, const QString &sim, double rate)
+// Starts sensor-sim serving its pseudo-terminal at `link`; true once the
+// link is there.
+bool start(QProcess &process, const QString &sim, double rate, const QString &link)
 {
-    process.start(sim, {"--auto", "--rate", QString::number(rate)});
-    if (!process.waitForStarted(5000))
-        return QString();
-    while (!process.canReadLine()) {
-        if (!process.waitForReadyRead(5000))
-            return QString();
-    }
-    return QString::fromLocal8Bit(process.readLine()).trimmed();
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(sim, {"--auto", "--rate", QString::number(rate), "--link", link});
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFileInfo::exists(link) && process.state() != QProcess::NotRunning &&
+           waited.elapsed() < 5000)
+        process.waitForFinished(20);
+    return QFileInfo::exists(link);
 }
 
 } // namespace
@@ -57,6 +60,7 @@ int main(int argc, char **argv)
     parser.process(app);
     const double seconds = parser.value(secondsOption).toDouble();
 
+    QTemporaryDir dir;
     std::vector<std::unique_ptr<Run>> runs;
     QElapsedTimer clock;
     clock.start();
@@ -64,9 +68,10 @@ int main(int argc, char **argv)
         runs.push_back(std::make_unique<Run>());
         Run &run = *runs.back();
         run.rate = rate;
-        const QString path = start(run.process, parser.value(simOption), rate);
-        run.port.setPortName(path);
-        if (path.isEmpty() || !run.port.open(QIODevice::ReadWrite)) {
+        const QString link = dir.filePath(QString::number(runs.size()));
+        run.port.setPortName(link);
+        if (!start(run.process, parser.value(simOption), rate, link) ||
+            !run.port.open(QIODevice::ReadWrite)) {
             std::fprintf(stderr, "sensor-sim at %g/s could not be started or opened\n", rate);
             return 1;
         }
@@ -78,9 +83,13 @@ int main(int argc, char **argv)
                 if (!run.pending.startsWith("DT:"))
                     continue;
                 ++run.frames;
-                if (run.first < 0)
-                    run.first = now;
                 run.last = now;
+            }
+            // What waited before the port was opened arrives in one read: its
+            // last frame is where the count starts.
+            if (run.first < 0 && run.frames > 0) {
+                run.first = now;
+                run.frames = 1;
             }
         });
     }
