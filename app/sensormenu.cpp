@@ -24,14 +24,6 @@ namespace {
 
 const QString kFilter = QStringLiteral("Profiles (*.json)");
 
-// The menu entry of a task, as the operator knows it.
-QString taskName(int task)
-{
-    static const char *const names[] = {"Save profile…", "Apply profile…", "Apply profile…",
-                                        "Compare with profile…"};
-    return QObject::tr(names[task]);
-}
-
 // The window's query page shows the range as the sensor's answer gives it.
 QString rangeShown(int range)
 {
@@ -84,9 +76,13 @@ void SensorMenu::note(const QString &text)
 bool SensorMenu::claim(Task task)
 {
     if (m_claimed) {
+        // Named by its menu entry.
+        const QAction *running = m_task == Task::Save      ? m_ui->action_profile_save
+                                 : m_task == Task::Compare ? m_ui->action_profile_compare
+                                                           : m_ui->action_profile_apply;
         note(QString("Not started: %1 has not ended; finish it, or press Cancel in its "
                      "progress dialog")
-                 .arg(taskName(int(m_task))));
+                 .arg(running->text()));
         return false;
     }
     if (!lineFree())
