@@ -96,8 +96,7 @@ int main(int argc, char **argv)
     QTimer::singleShot(int(seconds * 1000 + 500), &app, &QCoreApplication::quit);
     app.exec();
 
-    std::printf("sensor-sim, frames a second on the wall clock over %g s, side by side\n",
-                seconds);
+    std::printf("sensor-sim, frames a second on the wall clock over %g s, side by side\n", seconds);
     std::printf("%10s %10s %8s\n", "asked", "measured", "off");
     for (const auto &run : runs) {
         run->port.close();
