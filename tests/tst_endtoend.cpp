@@ -581,7 +581,7 @@ private slots:
     // (not an errno left by an earlier call) and keeps how far the apply got.
     void lineDropDuringApply()
     {
-        QVERIFY(connectSimulator({"--drop-after", "2.5", "--delay", "300"}));
+        QVERIFY(connectSimulator({"--drop-after", "4", "--delay", "500"}));
         QTemporaryDir dir;
         const QString path = dir.filePath("p.json");
         QFile file(path);
