@@ -172,7 +172,7 @@ void Searial::handlePortError(QSerialPort::SerialPortError error)
     // the reason is the one of this error.
     QMetaObject::invokeMethod(
         this,
-        [this, port = serial.portName(), reason = serial::lostReason(serial)] {
+        [this, port = heldPortName(), reason = serial::lostReason(serial)] {
             if (portClosed)
                 return;
             // A profile that stops here notes how far it got; that stays.
