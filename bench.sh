@@ -6,6 +6,7 @@
 #   - start-up to first paint against a bare QMainWindow;
 #   - the distance chart off screen: a frame's cost for each time window, the
 #     recording's CPU and memory, the CSV export;
+#   - sensor-sim's frame rates on the wall clock (20 to 1000 frames/s);
 #   - where the shared peer bench stands beside the project (../shared/peer-bench),
 #     the program and CuteCom on the same stream under Xvfb: at 886 frames/s the
 #     program with the distance chart closed, CuteCom and the program with the
@@ -36,7 +37,7 @@ ensure_packages "${BUILD_PACKAGES[@]}"
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DORV_MANPAGES=OFF \
     "${ORV_CMAKE_ARGS[@]}" >/dev/null
 cmake --build build-release -j"$(nproc)" --target orvante-usart bench_receive bench_startup \
-    bench_chart >/dev/null
+    bench_chart bench_simrate >/dev/null
 
 echo "## Off screen"
 echo
@@ -46,6 +47,8 @@ if [ "$mode" = --quick ]; then
     build-release/bench_startup 7
     echo
     build-release/bench_chart --repeat 100
+    echo
+    build-release/bench_simrate --seconds 5
     exit 0
 fi
 build-release/bench_receive --seconds 20
@@ -53,6 +56,8 @@ echo
 build-release/bench_startup 15
 echo
 build-release/bench_chart
+echo
+build-release/bench_simrate
 
 peer=../shared/peer-bench
 if [ ! -x "$peer/compare.sh" ]; then

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Searial.h"
 
+#include "app/focusshown.h"
 #include "app/messages.h"
 #include "app/sensormenu.h"
 #include "app/shortcuts.h"
 #include "app/state.h"
+#include "app/statuselider.h"
 #include "chart/chartwindow.h"
 #include "measure/recorder.h"
 #include "serial/linepresets.h"
@@ -35,6 +37,8 @@ Searial::Searial(QWidget *parent)
     // Recording starts now, whether the chart is ever opened or not.
     distanceRecorder = new measure::Recorder(this);
     installShortcuts(this, ui);
+    new StatusElider(ui->statusBar);
+    new FocusShown(this);
     initConnections();
     sensorMenu = std::make_unique<SensorMenu>(
         this, ui,

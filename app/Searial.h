@@ -45,8 +45,10 @@
 //              to the folders above. The Sensor menu (sensormenu.h) runs the
 //              profiles with lambdas, not slots. state.h holds the exchange state the slots
 //              share (file-scope, as there is one window per process);
-//              shortcuts.h the window's keys, each of which clicks a button;
-//              statusnotes.h what the status bar says, settingdeadline.h the
+//              shortcuts.h the window's keys, each of which clicks a button,
+//              and focusshown.h shows the focus from the start;
+//              statusnotes.h what the status bar says (statuselider.h
+//              shortens it to fit, whole in the tooltip), settingdeadline.h the
 //              deadline of the settings a chunk decides;
 //              toolkit.h scales the window with the display; widgetreport.h
 //              tells the Windows checks where the controls are.

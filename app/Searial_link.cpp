@@ -172,11 +172,15 @@ void Searial::handlePortError(QSerialPort::SerialPortError error)
     // the reason is the one of this error.
     QMetaObject::invokeMethod(
         this,
-        [this, port = serial.portName(), reason = serial.errorString()] {
+        [this, port = heldPortName(), reason = serial::lostReason(serial)] {
             if (portClosed)
                 return;
+            // A profile that stops here notes how far it got; that stays.
+            const bool profileStops = sensorMenu->isRunning();
             closePort();
-            StatusNotes(ui->statusBar).deviceLost(port, reason);
+            StatusNotes(ui->statusBar)
+                .deviceLost(port, reason,
+                            profileStops ? ui->statusBar->currentMessage() : QString());
         },
         Qt::QueuedConnection);
 }

@@ -23,6 +23,7 @@ int main(int argc, char **argv)
     DisplayCheck displayCheck(argc, argv);
     QApplication app(argc, argv);
     displayCheck.passed();
+    prepareFonts();
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(ORV_APP_ID));
 

@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QStatusBar>
 
 using profile::Comparison;
@@ -72,21 +73,42 @@ void SensorMenu::note(const QString &text)
     m_ui->statusBar->showMessage(text);
 }
 
-bool SensorMenu::start(Task task, const QString &title)
+bool SensorMenu::claim(Task task)
 {
-    if (isRunning()) {
-        note("Busy: a profile is running; wait for it or press Cancel");
+    if (m_claimed) {
+        // Named by its menu entry.
+        const QAction *running = m_task == Task::Save      ? m_ui->action_profile_save
+                                 : m_task == Task::Compare ? m_ui->action_profile_compare
+                                                           : m_ui->action_profile_apply;
+        note(QString("Not started: %1 has not ended; finish it, or press Cancel in its "
+                     "progress dialog")
+                 .arg(running->text()));
         return false;
     }
+    if (!lineFree())
+        return false;
+    m_claimed = true;
+    m_task = task;
+    return true;
+}
+
+bool SensorMenu::lineFree()
+{
     if (!m_hooks.portOpen()) {
         note("No port open: press Open, then try the Sensor menu again");
         return false;
     }
     const QString busy = m_hooks.busy();
-    if (!busy.isEmpty()) {
+    if (!busy.isEmpty())
         note(busy);
+    return busy.isEmpty();
+}
+
+bool SensorMenu::start(Task task, const QString &title)
+{
+    // Again: the port may have gone while a dialog was open.
+    if (!lineFree())
         return false;
-    }
     m_task = task;
     // Not modal: the window's own buttons stay pressable, and say why they
     // are refused while this runs.
@@ -102,14 +124,14 @@ bool SensorMenu::start(Task task, const QString &title)
     return true;
 }
 
-bool SensorMenu::load(const QString &path)
+bool SensorMenu::load(const QString &path, Task task)
 {
     QString problem;
     if (!ProfileFile::read(path, &m_file, &problem)) {
         note("Profile not read: " + problem);
         return false;
     }
-    if (m_file.switching && !m_file.switchingMode && m_task == Task::Apply) {
+    if (m_file.switching && !m_file.switchingMode && task == Task::Apply) {
         note("Profile not applied: " + path +
              " has switching outputs without written_not_read_back.switching_mode (1 or 2)");
         return false;
@@ -118,41 +140,79 @@ bool SensorMenu::load(const QString &path)
     return true;
 }
 
+QString SensorMenu::askSavePath()
+{
+    // On the heap and watched: the window may go while the dialog is open.
+    QPointer<QFileDialog> dialog =
+        new QFileDialog(m_window, QObject::tr("Save profile"), QString(), kFilter);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    // Added before the dialog asks whether to replace a file of that name.
+    dialog->setDefaultSuffix(QStringLiteral("json"));
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    if (!dialog)
+        return QString();
+    const QStringList chosen = dialog->selectedFiles();
+    delete dialog;
+    return accepted ? chosen.value(0) : QString();
+}
+
+int SensorMenu::askSwitchingMode()
+{
+    const int offered = m_ui->cmb_set_DA_mode->currentIndex();
+    QMessageBox box(QMessageBox::Question, QObject::tr("Save profile"),
+                    QObject::tr("The sensor does not report the mode of its switching outputs. "
+                                "Which mode does it use? The profile records it, so that "
+                                "applying it sets the outputs as they are now."),
+                    QMessageBox::NoButton, m_window);
+    QList<QAbstractButton *> modes;
+    for (int i = 0; i < m_ui->cmb_set_DA_mode->count(); ++i)
+        modes << box.addButton(m_ui->cmb_set_DA_mode->itemText(i), QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(qobject_cast<QPushButton *>(modes.value(qMax(0, offered))));
+    box.exec();
+    return int(modes.indexOf(box.clickedButton())) + 1;
+}
+
 void SensorMenu::save()
 {
-    const QString path =
-        QFileDialog::getSaveFileName(m_window, QObject::tr("Save profile"), QString(), kFilter);
-    if (path.isEmpty() || !start(Task::Save, QObject::tr("Save profile")))
+    if (!claim(Task::Save))
         return;
+    const QString path = askSavePath();
+    m_saveMode = path.isEmpty() ? 0 : askSwitchingMode();
+    if (m_saveMode == 0 || !start(Task::Save, QObject::tr("Save profile")))
+        return release();
     m_path = path;
     m_runner.read(true);
 }
 
 void SensorMenu::apply()
 {
+    if (!claim(Task::Apply))
+        return;
     const QString path =
         QFileDialog::getOpenFileName(m_window, QObject::tr("Apply profile"), QString(), kFilter);
-    m_task = Task::Apply;
-    if (path.isEmpty() || isRunning() || !load(path))
-        return;
+    if (path.isEmpty() || !load(path, Task::Apply))
+        return release();
     if (profile::plan(m_file).isEmpty()) {
         note("Profile not applied: " + path + " holds no setting");
-        return;
+        return release();
     }
     // First what the sensor holds now, to show what will change.
-    if (start(Task::Preview, QObject::tr("Apply profile")))
-        m_runner.read(false);
+    if (!start(Task::Preview, QObject::tr("Apply profile")))
+        return release();
+    m_runner.read(false);
 }
 
 void SensorMenu::compare()
 {
+    if (!claim(Task::Compare))
+        return;
     const QString path = QFileDialog::getOpenFileName(
         m_window, QObject::tr("Compare with profile"), QString(), kFilter);
-    m_task = Task::Compare;
-    if (path.isEmpty() || isRunning() || !load(path))
-        return;
-    if (start(Task::Compare, QObject::tr("Compare with profile")))
-        m_runner.read(false);
+    if (path.isEmpty() || !load(path, Task::Compare) ||
+        !start(Task::Compare, QObject::tr("Compare with profile")))
+        return release();
+    m_runner.read(false);
 }
 
 void SensorMenu::ended(const Runner::Result &result)
@@ -162,6 +222,10 @@ void SensorMenu::ended(const Runner::Result &result)
         QObject::disconnect(m_progress, &QProgressDialog::canceled, nullptr, nullptr);
         m_progress->deleteLater();
     }
+    const bool failed = !result.failure.isEmpty();
+    // A preview goes on to its question; every other end ends the task.
+    if (m_task != Task::Preview || result.cancelled || failed)
+        release();
     if (result.cancelled) {
         QStringList written;
         for (const auto &entry : result.written)
@@ -169,12 +233,13 @@ void SensorMenu::ended(const Runner::Result &result)
         note("Profile stopped" + (written.isEmpty() ? QString() : ": " + written.join(", ")));
         return;
     }
-    const bool failed = !result.failure.isEmpty();
     switch (m_task) {
     case Task::Save: {
         if (failed)
             return note("Profile not saved: " + result.failure);
         Profile p = result.sensor;
+        if (p.switching)
+            p.switchingMode = m_saveMode;
         p.savedAt = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
         QString problem;
         if (!ProfileFile::write(m_path, p, &problem))
@@ -238,10 +303,13 @@ void SensorMenu::previewed(const Runner::Result &result)
     QAbstractButton *go = box.addButton(QObject::tr("Apply"), QMessageBox::AcceptRole);
     box.addButton(QMessageBox::Cancel);
     box.exec();
-    if (box.clickedButton() != go)
+    if (box.clickedButton() != go) {
+        release();
         return note("Profile not applied: cancelled");
-    if (start(Task::Apply, QObject::tr("Apply profile")))
-        m_runner.apply(m_file);
+    }
+    if (!start(Task::Apply, QObject::tr("Apply profile")))
+        return release();
+    m_runner.apply(m_file);
 }
 
 void SensorMenu::showTable(const QString &summary, const Comparison &comparison)

@@ -5,8 +5,10 @@
 // profile…, run by profile::Runner on the window's port while the window
 // hands it every chunk it receives. Progress goes to the status bar and a
 // progress dialog whose Cancel stops between exchanges; the result is a
-// table (setting, sensor, file, match). Not a QObject: its connections are
-// lambdas, so that Searial's slots stay as they are.
+// table (setting, sensor, file, match). One task at a time, from its first
+// dialog to its result: another is refused, with the reason, before it opens
+// anything. Not a QObject: its connections are lambdas, so that Searial's
+// slots stay as they are.
 
 #include "engine/exchanger.h"
 #include "profile/profile.h"
@@ -53,12 +55,25 @@ private:
     void save();
     void apply();
     void compare();
+    // Takes the menu for `task`, or says why not (another task, no port, the
+    // window's own exchange) and returns false.
+    bool claim(Task task);
+    void release() { m_claimed = false; }
+    // The port is open and the window's own exchange leaves the line free;
+    // otherwise says why not.
+    bool lineFree();
     bool start(Task task, const QString &title);
+    // The file a profile is saved to, ".json" added to a name typed without
+    // a suffix; empty when cancelled.
+    QString askSavePath();
+    // The switching mode the profile records (1 or 2), which the sensor does
+    // not report: the settings page's mode is offered. 0 when cancelled.
+    int askSwitchingMode();
     void ended(const profile::Runner::Result &result);
     void previewed(const profile::Runner::Result &result);
     void showTable(const QString &summary, const profile::Comparison &comparison);
     void fillQueryPage(const profile::Profile &sensor);
-    bool load(const QString &path);
+    bool load(const QString &path, Task task);
     void note(const QString &text);
 
     QMainWindow *m_window;
@@ -68,6 +83,8 @@ private:
     profile::Runner m_runner;
     QPointer<QProgressDialog> m_progress;
     Task m_task = Task::Save;
+    bool m_claimed = false;
+    int m_saveMode = 0; // Save: the switching mode asked for
     QString m_path;
     profile::Profile m_file;
 };

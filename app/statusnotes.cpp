@@ -58,9 +58,10 @@ void StatusNotes::noPortChosen()
     show(tr("No port to open: press Scan, then choose the sensor's port"));
 }
 
-void StatusNotes::deviceLost(const QString &port, const QString &reason)
+void StatusNotes::deviceLost(const QString &port, const QString &reason, const QString &then)
 {
-    show(tr("Lost %1 (%2); the port is closed").arg(port, reason));
+    const QString lost = tr("Lost %1 (%2); the port is closed").arg(port, reason);
+    show(then.isEmpty() ? lost : lost + ". " + then);
 }
 
 void StatusNotes::noAnswer(const protocol::Unanswered &missing)

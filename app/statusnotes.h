@@ -26,8 +26,9 @@ public:
     void openFailed(const QString &port, const QString &reason);
     // Open pressed with no port in the list.
     void noPortChosen();
-    // The device went away and the port was closed.
-    void deviceLost(const QString &port, const QString &reason);
+    // The device went away and the port was closed; `then`, what that
+    // stopped (a profile's per-setting outcome), follows.
+    void deviceLost(const QString &port, const QString &reason, const QString &then = QString());
     // A response window ended without the complete answer it waited for;
     // nothing when nothing was missing.
     void noAnswer(const protocol::Unanswered &missing);

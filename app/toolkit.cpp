@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/toolkit.h"
 
+#include <QFont>
 #include <QGuiApplication>
 
 #ifdef ORV_HAVE_XCB
@@ -74,4 +75,10 @@ void prepareToolkit()
     // 150 % must give 1.5, not 2 (rounded) with fonts shrunk to fit.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+}
+
+void prepareFonts()
+{
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        QGuiApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9));
 }

@@ -167,7 +167,11 @@ void Plot::rebuild()
     if (!m_recorder)
         return;
     m_stale = false;
-    m_nowMs = m_recorder->now();
+    // Paused, the view is rebuilt at the moment it stopped, from the frames
+    // it held then.
+    if (!m_paused)
+        m_nowMs = m_recorder->now();
+    const qint64 until = m_paused ? qMin(m_taken, m_recorder->total()) : m_recorder->total();
     const int width = plotArea().width();
     if (m_spanMs > 0) {
         m_columns.reset(width, qMax(qint64(1), m_spanMs * 1000 / width));
@@ -198,7 +202,7 @@ void Plot::rebuild()
             first = m_recorder->firstAtOrAfter((keptSecond + 1) * 1000);
         }
     }
-    take(first, m_recorder->total());
+    take(first, qMax(first, until));
     m_recorded = m_recorder->total();
     m_view = m_columns.total();
     fitRange();
@@ -209,7 +213,7 @@ void Plot::sync()
 {
     if (!m_recorder)
         return;
-    if (m_stale && !m_paused) {
+    if (m_stale) {
         rebuild();
         return;
     }

@@ -53,8 +53,9 @@ public:
     // The time window in ms; 0 for everything recorded.
     void setSpan(qint64 ms);
     qint64 span() const { return m_spanMs; }
-    // A paused view stays as it is; the recording goes on, and the count of
-    // frames recorded with it. Resuming jumps to now.
+    // A paused view stays at its moment, also through another time window or
+    // size; the recording goes on, and the count of frames recorded with it.
+    // Resuming jumps to now.
     void setPaused(bool paused);
     bool isPaused() const { return m_paused; }
     // The distance axis: fitted to what is in view, or fixed (mm).

@@ -18,7 +18,7 @@ Line::Line()
     QObject::connect(&m_port, &QSerialPort::errorOccurred,
                      [this](QSerialPort::SerialPortError error) {
                          if (serial::isDeviceLost(error))
-                             lose(m_port.errorString());
+                             lose(serial::lostReason(m_port));
                      });
 }
 

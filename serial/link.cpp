@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "serial/link.h"
 
+#include <QFileInfo>
+
 namespace serial {
 
 Q_LOGGING_CATEGORY(lcTx, "orvante.tx", QtInfoMsg)
@@ -9,6 +11,19 @@ bool isDeviceLost(QSerialPort::SerialPortError error)
 {
     return error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
            error == QSerialPort::WriteError;
+}
+
+QString lostReason(const QSerialPort &port)
+{
+#ifdef Q_OS_WIN
+    // Windows reports the failed call's own error.
+    return port.errorString();
+#else
+    const QString name = port.portName();
+    const QString path = name.startsWith('/') ? name : "/dev/" + name;
+    return QFileInfo::exists(path) ? QStringLiteral("the line hung up")
+                                   : QStringLiteral("the device is gone");
+#endif
 }
 
 qint64 tracedWrite(QSerialPort &port, const QByteArray &bytes)

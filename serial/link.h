@@ -20,6 +20,12 @@ Q_DECLARE_LOGGING_CATEGORY(lcTx)
 // Other errors leave the line usable.
 bool isDeviceLost(QSerialPort::SerialPortError error);
 
+// Why the device of `port` is gone, for the operator. Not the port's
+// errorString(): a read that merely ends (the far end hung up) is reported
+// with whatever errno an earlier call left ("File exists"). What can still be
+// told is whether the device file is there.
+QString lostReason(const QSerialPort &port);
+
 // One write, traced on lcTx. A port that is not open takes nothing and
 // returns -1 (QSerialPort would also print a warning for every such write);
 // otherwise returns what QSerialPort::write returns.

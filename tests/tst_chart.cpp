@@ -129,6 +129,13 @@ void TestChart::pauseFreezesViewNotCount()
     QCOMPARE(later.copy(area), paused.copy(area));
     // Above the plot the number of frames recorded has moved on.
     QVERIFY(later != paused);
+    // Another time window, and back: still the paused moment.
+    plot.setSpan(1000);
+    QCOMPARE(plot.viewStatistics().maximum(), 4299);
+    QVERIFY(plot.viewStatistics().count() < 300);
+    plot.setSpan(10000);
+    plot.sync();
+    QCOMPARE(render(plot).copy(area), paused.copy(area));
 
     plot.setPaused(false);
     QCOMPARE(plot.viewStatistics().count(), qint64(600));

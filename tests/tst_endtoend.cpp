@@ -509,6 +509,7 @@ private slots:
         trigger("action_profile_save", saved);
         QTRY_COMPARE_WITH_TIMEOUT(status(), "Profile saved to " + saved + " (serial number A17)",
                                   5000);
+        boxes->clear(); // the switching mode asked
 
         trigger("action_profile_apply", line3);
         // Running: the window's own buttons say why they send nothing.
@@ -537,6 +538,68 @@ private slots:
                  qPrintable(table().join('\n')));
         QVERIFY(table().contains("switching_outputs.off2 2900 2900 yes"));
         QCOMPARE(boxes->seen.size(), 1);
+    }
+
+    // Save profile… asks the switching mode (the settings page's offered) and
+    // names the file .json; a second profile task meanwhile is refused before
+    // its dialog opens, so the save stays a save; the window applies the file.
+    void sensorMenuSaveThenApply()
+    {
+        QVERIFY(connectSimulator({}));
+        QTemporaryDir dir;
+        child<QComboBox>(window.get(), "cmb_set_DA_mode")->setCurrentIndex(1);
+        boxes->answerFileDialog(dir.filePath("bench"));
+        boxes->answerBox("Mode 2");
+        window->findChild<QAction *>("action_profile_save")->trigger();
+        QCOMPARE(boxes->fileDialogs, 1);
+        for (const char *other : {"action_profile_apply", "action_profile_compare"}) {
+            window->findChild<QAction *>(other)->trigger();
+            QCOMPARE(boxes->fileDialogs, 1);
+            QVERIFY2(status().startsWith("Not started: Save profile… has not ended"),
+                     qPrintable(status()));
+        }
+        const QString saved = dir.filePath("bench.json");
+        QTRY_COMPARE_WITH_TIMEOUT(status(), "Profile saved to " + saved + " (serial number A17)",
+                                  5000);
+        QCOMPARE(boxes->seen.size(), 1);
+        QCOMPARE(boxes->seen.at(0).defaultButton, QString("Mode 2"));
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("\"switching_mode\": 2"));
+
+        boxes->clear();
+        tap->clear();
+        boxes->answerFileDialog(saved);
+        window->findChild<QAction *>("action_profile_apply")->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(status(),
+                                  "Profile applied: the sensor holds what " + saved + " says",
+                                  15000);
+        QVERIFY(boxes->seen.at(0).text.contains("switching mode 2 (not read back)"));
+        QVERIFY(wrote(tap->writes(), "oq1+"));
+    }
+
+    // Lost during an apply: the status bar names what happened to the line
+    // (not an errno left by an earlier call) and keeps how far the apply got.
+    void lineDropDuringApply()
+    {
+        QVERIFY(connectSimulator({"--drop-after", "4", "--delay", "500"}));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("p.json");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"({"format": 1, "unit": "0.1 mm",
+            "analog_output": {"range": "0-20", "min": 150, "max": 90000},
+            "switching_outputs": {"on1": 2500, "off1": 2400, "on2": 1500, "off2": 2900},
+            "written_not_read_back": {"switching_mode": 1, "automatic_measurement": false}})");
+        file.close();
+        boxes->answerFileDialog(path);
+        window->findChild<QAction *>("action_profile_apply")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(portClosed, 10000);
+        QVERIFY2(QRegularExpression("^Lost .+ \\((the line hung up|the device is gone)\\); "
+                                    "the port is closed\\. Profile stopped")
+                     .match(status())
+                     .hasMatch(),
+                 qPrintable(status()));
     }
 
     void lineDropDuringMeasurement()

@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+#include <cmath>
+
 using sim::SensorModel;
 using Options = sim::SensorOptions;
 
@@ -75,6 +77,8 @@ private slots:
     void autoMeasure();
     void continuousFrames_data();
     void continuousFrames();
+    void continuousRate_data();
+    void continuousRate();
     void measurementEnds_data();
     void measurementEnds();
     void inputChunking_data();
@@ -465,6 +469,39 @@ void tst_SensorModel::continuousFrames()
         QCOMPARE(pieces.at(i).first, 5 + qint64(i) * intervalMs);
         QCOMPARE(pieces.at(i).second, QByteArray("DT:00012345\r\n"));
     }
+}
+
+void tst_SensorModel::continuousRate_data()
+{
+    QTest::addColumn<double>("rate");
+    for (double rate : {20.0, 300.0, 600.0, 886.15, 1000.0})
+        QTest::addRow("%g per second", rate) << rate;
+}
+
+// The rate sensor-sim is asked for (--rate), as planned over ten seconds of
+// the model's clock: no frame lost or added, and no gap more than a
+// millisecond off the interval. How the wall clock keeps to the plan is
+// measured by bench_simrate.
+void tst_SensorModel::continuousRate()
+{
+    QFETCH(double, rate);
+    Options o;
+    o.frameIntervalMs = 1000.0 / rate;
+    SensorModel model(o);
+    model.receive("tk\r\n");
+    qint64 frames = 0, last = -1;
+    for (const auto &piece : collect(model, 10000)) {
+        QCOMPARE(piece.second.count("DT:"), 1);
+        ++frames;
+        if (last >= 0) {
+            const qint64 gap = piece.first - last;
+            QVERIFY2(gap >= std::floor(o.frameIntervalMs) && gap <= std::ceil(o.frameIntervalMs),
+                     qPrintable(QString("a gap of %1 ms at %2 ms").arg(gap).arg(piece.first)));
+        }
+        last = piece.first;
+    }
+    QVERIFY2(qAbs(double(frames - 1) - 10 * rate) <= 1,
+             qPrintable(QString("%1 frames in 10 s").arg(frames)));
 }
 
 void tst_SensorModel::measurementEnds_data()

@@ -9,7 +9,6 @@
 #include <QtTest>
 
 #include <csignal>
-#include <memory>
 
 namespace {
 
@@ -73,7 +72,6 @@ private slots:
     void answersAtItsSpeedOnly_data();
     void answersAtItsSpeedOnly();
     void lineDropClosesTheDevice();
-    void sendsTheRateAsked();
 };
 
 void tst_SensorSim::initTestCase()
@@ -324,56 +322,3 @@ void tst_SensorSim::lineDropClosesTheDevice()
 
 QTEST_GUILESS_MAIN(tst_SensorSim)
 #include "tst_sensorsim.moc"
-
-// Frames a second as they arrive, over ten seconds, for several rates at
-// once: the simulators run side by side, so the test takes ten seconds, not
-// fifty. The first and last frame's arrival times bound the count, so start-up
-// and the test's own latency do not enter the figure.
-void tst_SensorSim::sendsTheRateAsked()
-{
-    const double rates[] = {20, 300, 600, 886.15, 1000};
-    struct Run
-    {
-        QProcess process;
-        QSerialPort port;
-        QByteArray pending;
-        qint64 frames = 0, first = -1, last = -1;
-    };
-    std::vector<std::unique_ptr<Run>> runs;
-    QElapsedTimer clock;
-    clock.start();
-    for (double rate : rates) {
-        runs.push_back(std::make_unique<Run>());
-        Run &run = *runs.back();
-        const QString path =
-            startSimulator(run.process, {"--auto", "--rate", QString::number(rate)});
-        QVERIFY(!path.isEmpty());
-        QObject::connect(&run.port, &QSerialPort::readyRead, [&run, &clock] {
-            run.pending += run.port.readAll();
-            const qint64 now = clock.elapsed();
-            for (int end; (end = run.pending.indexOf("\r\n")) >= 0;
-                 run.pending.remove(0, end + 2)) {
-                if (!run.pending.startsWith("DT:"))
-                    continue;
-                ++run.frames;
-                if (run.first < 0)
-                    run.first = now;
-                run.last = now;
-            }
-        });
-        QVERIFY2(openPort(run.port, path), qPrintable(run.port.errorString()));
-    }
-    QTest::qWait(10500);
-    for (size_t i = 0; i < runs.size(); ++i) {
-        Run &run = *runs[i];
-        run.port.close();
-        run.process.terminate();
-        run.process.waitForFinished(10000);
-        const double seconds = (run.last - run.first) / 1000.0;
-        QVERIFY2(seconds >= 9.5, qPrintable(QString("%1/s: only %2 s").arg(rates[i]).arg(seconds)));
-        const double measured = (run.frames - 1) / seconds;
-        QVERIFY2(
-            qAbs(measured - rates[i]) <= 0.005 * rates[i],
-            qPrintable(QString("asked %1/s, got %2/s").arg(rates[i]).arg(measured, 0, 'f', 2)));
-    }
-}

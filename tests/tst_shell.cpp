@@ -4,6 +4,7 @@
 
 #include "app/Searial.h"
 #include "app/state.h"
+#include "app/statuselider.h"
 #include "protocol/exchange.h"
 #include "support/apphelpers.h"
 #include "support/modalboxes.h"
@@ -92,6 +93,9 @@ private slots:
     void focusWalk();
     void shortcuts_data();
     void shortcuts();
+    void statusElided_data();
+    void statusElided();
+    void firstFocusShown();
 };
 
 void TestShell::slotTable_data()
@@ -483,6 +487,61 @@ void TestShell::shortcuts()
     QCOMPARE(clicked.count(), clicks ? 1 : 0);
     if (auto *send = qobject_cast<QTextEdit *>(field))
         QVERIFY(send->toPlainText().isEmpty());
+}
+
+void TestShell::statusElided_data()
+{
+    QTest::addColumn<QStringList>("messages"); // shown in turn
+    QTest::addColumn<bool>("elided");          // the last one
+    const QString tooLong = "Lost /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0 "
+                            "(the device is gone); the port is closed. Profile stopped: "
+                            "automatic measurement written, analog output interrupted; the "
+                            "sensor may hold part of it, switching outputs not written";
+    QTest::newRow("fits") << QStringList{"Connected"} << false;
+    QTest::newRow("too long") << QStringList{tooLong} << true;
+    QTest::newRow("too long, then one that fits") << QStringList{tooLong, "Connected"} << false;
+}
+
+// The bar shows what fits, ending in "…", drawn as the bar draws a message;
+// the tooltip has it whole, and only while it is cut.
+void TestShell::statusElided()
+{
+    QFETCH(QStringList, messages);
+    QFETCH(bool, elided);
+    Searial window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *bar = child<QStatusBar>(&window, "statusBar");
+    for (const QString &message : messages)
+        bar->showMessage(message);
+    const QString message = messages.last();
+    QCOMPARE(bar->currentMessage(), message);
+    const QString shown = StatusElider::shown(bar);
+    QCOMPARE(shown.endsWith(QChar(0x2026)), elided);
+    QCOMPARE(bar->toolTip(), elided ? message : QString());
+    if (!elided) {
+        QCOMPARE(shown, message);
+        return;
+    }
+    QVERIFY(message.startsWith(shown.chopped(1)));
+    const QImage drawn = bar->grab().toImage();
+    bar->showMessage(shown); // fits: the bar draws it itself
+    QCOMPARE(StatusElider::shown(bar), shown);
+    QCOMPARE(bar->grab().toImage(), drawn);
+}
+
+// The control that has the focus at start shows it, before any Tab.
+void TestShell::firstFocusShown()
+{
+    Searial window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QWidget *focus = QApplication::focusWidget();
+    QVERIFY(focus);
+    const QImage focused = focus->grab().toImage();
+    focus->clearFocus();
+    QVERIFY2(focus->grab().toImage() != focused, qPrintable(focus->objectName()));
 }
 
 int main(int argc, char **argv)

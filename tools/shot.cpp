@@ -57,6 +57,7 @@ int main(int argc, char **argv)
 {
     prepareToolkit();
     QApplication app(argc, argv);
+    prepareFonts();
     QTextStream err(stderr);
 
     QCommandLineParser parser;

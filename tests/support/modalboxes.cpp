@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 ModalBoxes::ModalBoxes(int pollMs)
 {
@@ -22,6 +23,8 @@ void ModalBoxes::record(QMessageBox *box)
     seenBox.icon = box->icon();
     for (QAbstractButton *button : box->buttons())
         seenBox.buttons << button->text();
+    if (box->defaultButton())
+        seenBox.defaultButton = box->defaultButton()->text();
     seenBox.hasParent = box->parentWidget() != nullptr;
     seen.append(seenBox);
     if (onBox)
@@ -41,7 +44,15 @@ void ModalBoxes::poll()
             return;
         }
         record(box);
-        box->buttons().first()->click();
+        QAbstractButton *answer = box->buttons().first();
+        if (!m_answers.isEmpty()) {
+            for (QAbstractButton *button : box->buttons()) {
+                if (button->text() == m_answers.first())
+                    answer = button;
+            }
+            m_answers.removeFirst();
+        }
+        answer->click();
         return;
     }
     if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {

@@ -23,6 +23,7 @@ struct SeenBox
     QString text;
     int icon = 0; // QMessageBox::Icon
     QStringList buttons;
+    QString defaultButton;
     bool hasParent = false;
 };
 
@@ -39,6 +40,9 @@ public:
 
     // The next file dialog picks this path; an empty path cancels it.
     void answerFileDialog(const QString &path) { m_filePath = path; }
+    // The next message box is answered with the button of this text; boxes
+    // not so answered get their first button.
+    void answerBox(const QString &button) { m_answers << button; }
 
     // Runs while each message box is up, before it is answered: a slot's state
     // at that moment shows whether it changed state before or after its box.
@@ -58,5 +62,6 @@ private:
 
     QTimer m_timer;
     QString m_filePath;
+    QStringList m_answers;
     QPointer<QFileDialog> m_accepting;
 };
