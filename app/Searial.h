@@ -52,6 +52,7 @@
 //              benchmarks, libFuzzer targets, QtTest suites.
 
 #include "app/settingdeadline.h"
+#include "protocol/distancefield.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -138,8 +139,9 @@ private:
     QString heldPortName() const;
     void handlePortError(QSerialPort::SerialPortError error);
 
-    // Per-chunk protocol steps of the receive path.
-    void showDistanceFrame(const QByteArray &chunk);
+    // Per-chunk protocol steps of the receive path: the chart's frame stream
+    // records the chunk, and the distance field shows what it found.
+    void showDistanceFrames(const QByteArray &chunk);
     void confirmChunkSettings(const QByteArray &chunk);
     // The chunk-decided setting `setting` had no answer in time.
     void settingUnanswered(quint8 setting);
@@ -151,6 +153,7 @@ private:
     Ui_Searial *ui;
     QSerialPort serial;
     SettingDeadline settingDeadline;
+    protocol::DistanceField distanceField;
     // The Sensor menu's profiles; while one runs it gets every chunk, and
     // the command buttons are refused.
     std::unique_ptr<SensorMenu> sensorMenu;

@@ -34,16 +34,21 @@ QString mm(const QByteArray &tenths)
     return measure::mmText(double(tenths.toLongLong()));
 }
 
+// Bytes as they came, between quotes: printable ASCII as it is, anything
+// else (a zero byte, a control character that would break the status line, a
+// stray high byte) spelled out; a long run cut short.
 QString quoted(const QByteArray &value)
 {
+    constexpr int kShown = 40;
     QString out;
-    for (const QChar c : protocol::chunkText(value)) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            out += QString("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+    for (const char c : value.left(kShown)) {
+        const uchar u = uchar(c);
+        if (u < 0x20 || u >= 0x7f)
+            out += QString("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
         else
-            out += c;
+            out += QLatin1Char(c);
     }
-    return "'" + out + "'";
+    return "'" + out + (value.size() > kShown ? "...'" : "'");
 }
 
 } // namespace
@@ -73,12 +78,12 @@ void StatusNotes::noAnswer(const protocol::Unanswered &missing)
              .arg(protocol::kResponseWindowMs));
 }
 
-void StatusNotes::notUnderstood(quint8 command, const QByteArray &answer, int len)
+void StatusNotes::notUnderstood(quint8 command, const protocol::Answer &answer)
 {
-    const QList<int> malformed = protocol::malformedValues(command, answer, len);
+    const QList<int> malformed = protocol::malformedValues(command, answer);
     if (malformed.isEmpty())
         return;
-    const QList<QByteArray> values = protocol::queryValues(command, answer, len);
+    const QList<QByteArray> values = protocol::queryValues(command, answer.raw, answer.count);
     const QStringList names = protocol::queryValueNames(command);
     QStringList named;
     for (int i : malformed)
@@ -86,11 +91,25 @@ void StatusNotes::notUnderstood(quint8 command, const QByteArray &answer, int le
     show(tr("%1 not understood: %2").arg(tr(protocol::answerName(command)), named.join(", ")));
 }
 
-void StatusNotes::settingUnanswered(quint8 setting)
+void StatusNotes::settingUnanswered(quint8 setting, const QByteArray &instead)
 {
-    show(tr("No answer to the %1 within %2 ms")
-             .arg(tr(protocol::settingName(setting)))
-             .arg(protocol::kResponseWindowMs));
+    const QString note = tr("No answer to the %1 within %2 ms")
+                             .arg(tr(protocol::settingName(setting)))
+                             .arg(protocol::kResponseWindowMs);
+    if (instead.isEmpty())
+        show(note);
+    else if (setting == protocol::AnalogSetting)
+        show(tr("%1, no distances sent: the sensor sent %2").arg(note, quoted(instead)));
+    else
+        show(tr("%1: the sensor sent %2").arg(note, quoted(instead)));
+}
+
+void StatusNotes::notFrame(const QByteArray &line)
+{
+    QByteArray shown = line;
+    while (shown.endsWith('\r') || shown.endsWith('\n'))
+        shown.chop(1);
+    show(tr("Not a distance frame, not shown: %1").arg(quoted(shown)));
 }
 
 void StatusNotes::closed(quint8 dropped)

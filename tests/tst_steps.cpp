@@ -87,8 +87,8 @@ private slots:
             << int(SwitchingSecondSetting) << true << QByteArray("Ezok\r\n") << 4;
         QTest::newRow("automatic measurement accepted")
             << int(AutoMeasureSetting) << true << QByteArray("Auto:1\r\n") << 3;
-        QTest::newRow("automatic measurement refused at once")
-            << int(AutoMeasureSetting) << true << QByteArray("SA:NAK\r\n") << 1;
+        QTest::newRow("automatic measurement refused once it cannot be a frame")
+            << int(AutoMeasureSetting) << true << QByteArray("SA:NAK\r\n") << 4;
         QTest::newRow("analog range asked for")
             << int(AnalogSetting) << true << QByteArray("DAC:0\r\n") << 3;
         QTest::newRow("analog range, other answer")
