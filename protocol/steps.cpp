@@ -70,6 +70,10 @@ Verdict lineVerdict(quint8 pending, const QByteArray &sinceWrite)
     const AnswerLines lines(sinceWrite);
     const QByteArray marker = lineMarker(pending);
     for (const QByteArray &line : lines.lines()) {
+        // A frame begins with any three bytes, the marker's too.
+        const bool unfinished = &line == &lines.lines().constLast() && lines.lastUnfinished();
+        if (unfinished && lines.lastMayBeFrame())
+            return Verdict::Undecided;
         if (line.startsWith(marker))
             return Verdict::Accepted;
         // Automatic measurement takes the first line for its answer; the
