@@ -7,7 +7,8 @@
 //   version/   The version and application id, for all three programs.
 //   protocol/  The sensor's protocol: command bytes, answer parsing and the
 //              checks of each answer value's form, the line presets, the
-//              distance frames in a byte stream, and the exchange
+//              distance frames in a byte stream and what the distance field
+//              shows of them, the lines that answer a setting, and the exchange
 //              steps every front end takes (which answer decides a setting and
 //              what is written then). No widgets, no port: tests, fuzzers, the
 //              simulator and orvante-ctl call it directly.
