@@ -34,21 +34,33 @@ QString mm(const QByteArray &tenths)
     return measure::mmText(double(tenths.toLongLong()));
 }
 
-// Bytes as they came, between quotes: printable ASCII as it is, anything
-// else (a zero byte, a control character that would break the status line, a
-// stray high byte) spelled out; a long run cut short.
 QString quoted(const QByteArray &value)
+{
+    QString out;
+    for (const QChar c : protocol::chunkText(value)) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            out += QString("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return "'" + out + "'";
+}
+
+// Bytes as they came, between quotes: printable ASCII as it is, anything
+// else (a zero byte, a control character, a stray high byte) spelled out; a
+// long run cut short.
+QString quotedBytes(const QByteArray &bytes)
 {
     constexpr int kShown = 40;
     QString out;
-    for (const char c : value.left(kShown)) {
+    for (const char c : bytes.left(kShown)) {
         const uchar u = uchar(c);
         if (u < 0x20 || u >= 0x7f)
             out += QString("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
         else
             out += QLatin1Char(c);
     }
-    return "'" + out + (value.size() > kShown ? "...'" : "'");
+    return "'" + out + (bytes.size() > kShown ? "...'" : "'");
 }
 
 } // namespace
@@ -83,11 +95,16 @@ void StatusNotes::notUnderstood(quint8 command, const protocol::Answer &answer)
     const QList<int> malformed = protocol::malformedValues(command, answer);
     if (malformed.isEmpty())
         return;
-    const QList<QByteArray> values = protocol::queryValues(command, answer.raw, answer.count);
+    const QList<QByteArray> shown = protocol::queryValues(command, answer.text, answer.count);
+    const QList<QByteArray> came = protocol::queryValues(command, answer.raw, answer.count);
     const QStringList names = protocol::queryValueNames(command);
     QStringList named;
-    for (int i : malformed)
-        named << tr(qPrintable(names.value(i))) + " " + quoted(values.value(i));
+    for (int i : malformed) {
+        named << tr(qPrintable(names.value(i))) + " " + quoted(shown.value(i));
+        // A zero byte hid part of the read from the field.
+        if (came.value(i) != shown.value(i))
+            named.last() += tr(" (came as %1)").arg(quotedBytes(came.value(i)));
+    }
     show(tr("%1 not understood: %2").arg(tr(protocol::answerName(command)), named.join(", ")));
 }
 
@@ -99,9 +116,9 @@ void StatusNotes::settingUnanswered(quint8 setting, const QByteArray &instead)
     if (instead.isEmpty())
         show(note);
     else if (setting == protocol::AnalogSetting)
-        show(tr("%1, no distances sent: the sensor sent %2").arg(note, quoted(instead)));
+        show(tr("%1, no distances sent: the sensor sent %2").arg(note, quotedBytes(instead)));
     else
-        show(tr("%1: the sensor sent %2").arg(note, quoted(instead)));
+        show(tr("%1: the sensor sent %2").arg(note, quotedBytes(instead)));
 }
 
 void StatusNotes::notFrame(const QByteArray &line)
@@ -109,7 +126,7 @@ void StatusNotes::notFrame(const QByteArray &line)
     QByteArray shown = line;
     while (shown.endsWith('\r') || shown.endsWith('\n'))
         shown.chop(1);
-    show(tr("Not a distance frame, not shown: %1").arg(quoted(shown)));
+    show(tr("Not a distance frame, not shown: %1").arg(quotedBytes(shown)));
 }
 
 void StatusNotes::closed(quint8 dropped)

@@ -32,8 +32,9 @@ public:
     // nothing when nothing was missing.
     void noAnswer(const protocol::Unanswered &missing);
     // The answer to query `command` came, but values in it lack the form the
-    // sensor gives them (protocol::malformedValues): each is named with the
-    // bytes that came for it. Nothing when all are well formed.
+    // sensor gives them (protocol::malformedValues): each is named with what
+    // its field shows and, where the bytes as they came differ, with those.
+    // Nothing when all are well formed.
     void notUnderstood(quint8 command, const protocol::Answer &answer);
     // The automatic-measurement or analog setting had no answer within the
     // response window and is pending no more; `instead`, what the sensor sent

@@ -220,12 +220,12 @@ void TestCtlWire::sameVerdictOnTheSameReads_data()
         "set line-preset 0", {"\x85\x86\x87\x88\x89Set:0\r\n"}, "-", "", ok, 0, "accepted");
     row("NUL inside a switching value", "click:btn_R_DA", "switching",
         {QByteArray("on1:15\0 0", 9), "\r\noff1:1400\r\non2:3000\r\noff2:2900\r\n"}, "-",
-        "Switching output answer not understood: output 1 open '15\\x00 0'", {}, 3,
+        "Switching output answer not understood: output 1 open '15' (came as '15\\x00 0')", {}, 3,
         "off1: 1400\non2: 3000\noff2: 2900");
     row("identity split by a NUL", "click:btn_R_ID", "identity",
         {QByteArray("DEVIC\0X", 7), "E-ID: 40618127A17\r\n"}, "-",
-        "Identity answer not understood: serial number '127', version '18', production date "
-        "'202:- 4-06'",
+        "Identity answer not understood: serial number '7A1' (came as '127'), version '12' "
+        "(came as '18'), production date '2024-06-18' (came as '202:- 4-06')",
         {}, 3, "");
 }
 
