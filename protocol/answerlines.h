@@ -21,9 +21,9 @@ public:
     // The lines that are no distance frame, each without its CR LF, in the
     // order they came; the last may be unfinished.
     const QList<QByteArray> &lines() const { return m_lines; }
-    // Whether the last of them has not ended yet, and whether, so far, it may
-    // still become a frame (and be passed over after all).
-    bool lastUnfinished() const { return m_unfinished; }
+    // Whether line `i` is the last and has not ended yet, and whether, so
+    // far, that one may still become a frame (and be passed over after all).
+    bool unfinished(int i) const { return m_unfinished && i == m_lines.size() - 1; }
     bool lastMayBeFrame() const { return m_mayBeFrame; }
 
 private:

@@ -58,28 +58,27 @@ QByteArray lineMarker(quint8 pending)
     return pending == AutoMeasureSetting ? QByteArrayLiteral("Aut") : QByteArrayLiteral("DAC");
 }
 
-// Whether `line`, the last of `lines`, may still become a frame or the answer.
-bool mayStillBecome(const AnswerLines &lines, const QByteArray &line, const QByteArray &marker)
+// Whether line `i` of `lines` may still become a frame or the answer.
+bool mayStillBecome(const AnswerLines &lines, int i, const QByteArray &marker)
 {
-    return &line == &lines.lines().constLast() && lines.lastUnfinished() &&
-           (lines.lastMayBeFrame() || marker.startsWith(line));
+    return lines.unfinished(i) &&
+           (lines.lastMayBeFrame() || marker.startsWith(lines.lines().at(i)));
 }
 
 Verdict lineVerdict(quint8 pending, const QByteArray &sinceWrite)
 {
     const AnswerLines lines(sinceWrite);
     const QByteArray marker = lineMarker(pending);
-    for (const QByteArray &line : lines.lines()) {
+    for (int i = 0; i < lines.lines().size(); ++i) {
         // A frame begins with any three bytes, the marker's too.
-        const bool unfinished = &line == &lines.lines().constLast() && lines.lastUnfinished();
-        if (unfinished && lines.lastMayBeFrame())
+        if (lines.unfinished(i) && lines.lastMayBeFrame())
             return Verdict::Undecided;
-        if (line.startsWith(marker))
+        if (lines.lines().at(i).startsWith(marker))
             return Verdict::Accepted;
         // Automatic measurement takes the first line for its answer; the
         // analog range passes over what is not its request.
         if (pending == AutoMeasureSetting)
-            return mayStillBecome(lines, line, marker) ? Verdict::Undecided : Verdict::Refused;
+            return mayStillBecome(lines, i, marker) ? Verdict::Undecided : Verdict::Refused;
     }
     return Verdict::Undecided;
 }
@@ -203,8 +202,9 @@ QByteArray sentInstead(quint8 pending, const QByteArray &sinceWrite)
         return QByteArray();
     const AnswerLines lines(sinceWrite);
     const QByteArray marker = lineMarker(pending);
-    for (const QByteArray &line : lines.lines()) {
-        if (!line.startsWith(marker) && !mayStillBecome(lines, line, marker))
+    for (int i = 0; i < lines.lines().size(); ++i) {
+        const QByteArray &line = lines.lines().at(i);
+        if (!line.startsWith(marker) && !mayStillBecome(lines, i, marker))
             return line;
     }
     return QByteArray();
