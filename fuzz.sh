@@ -18,7 +18,7 @@ esac
 
 ensure_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
 dir=build-fuzz
-targets=(fuzz_answers fuzz_receive)
+targets=(fuzz_answers fuzz_believed fuzz_receive)
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DORV_FUZZ=ON -DBUILD_TESTING=OFF "${ORV_CMAKE_ARGS[@]}" >/dev/null
 cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"

@@ -7,7 +7,8 @@
 //   version/   The version and application id, for all three programs.
 //   protocol/  The sensor's protocol: command bytes, answer parsing and the
 //              checks of each answer value's form, the line presets, the
-//              distance frames in a byte stream, and the exchange
+//              distance frames in a byte stream and what the distance field
+//              shows of them, the lines that answer a setting, and the exchange
 //              steps every front end takes (which answer decides a setting and
 //              what is written then), and received or read text made safe
 //              for one line of a message. No widgets, no port: tests, fuzzers, the
@@ -56,6 +57,7 @@
 //              benchmarks, libFuzzer targets, QtTest suites.
 
 #include "app/settingdeadline.h"
+#include "protocol/distancefield.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -142,8 +144,9 @@ private:
     QString heldPortName() const;
     void handlePortError(QSerialPort::SerialPortError error);
 
-    // Per-chunk protocol steps of the receive path.
-    void showDistanceFrame(const QByteArray &chunk);
+    // Per-chunk protocol steps of the receive path: the chart's frame stream
+    // records the chunk, and the distance field shows what it found.
+    void showDistanceFrames(const QByteArray &chunk);
     void confirmChunkSettings(const QByteArray &chunk);
     // The chunk-decided setting `setting` had no answer in time.
     void settingUnanswered(quint8 setting);
@@ -155,6 +158,7 @@ private:
     Ui_Searial *ui;
     QSerialPort serial;
     SettingDeadline settingDeadline;
+    protocol::DistanceField distanceField;
     // The Sensor menu's profiles; while one runs it gets every chunk, and
     // the command buttons are refused.
     std::unique_ptr<SensorMenu> sensorMenu;

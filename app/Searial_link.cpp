@@ -267,17 +267,14 @@ void Searial::receive_data()
     // Shown at once, painted with the display's next frame.
     trafficDisplay->showChunk(chunk, ui->checkBox->checkState() == Qt::Checked);
 
-    protocol::collectChunk(rxBuffer, rxByteCount, chunk);
+    collectRx(chunk, responseTimer->isActive());
     if (sensorMenu->isRunning())
         sensorMenu->take(chunk);
-    if (!responseTimer->isActive())
-        protocol::trimIdleBuffer(rxBuffer);
 
     if (saveActive && !chunk.isEmpty())
         logChunk(chunk);
 
-    showDistanceFrame(chunk);
-    distanceRecorder->take(chunk);
+    showDistanceFrames(chunk);
     // Before the boxes below: what this chunk showed is on screen while the
     // operator reads them.
     trafficDisplay->present();

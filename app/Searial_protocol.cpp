@@ -8,6 +8,7 @@
 #include "app/messages.h"
 #include "app/state.h"
 #include "app/statusnotes.h"
+#include "measure/recorder.h"
 #include "protocol/answers.h"
 #include "protocol/commands.h"
 #include "protocol/exchange.h"
@@ -96,15 +97,21 @@ void Searial::btn_c_port(bool)
     endExchange(kStop);
 }
 
-void Searial::showDistanceFrame(const QByteArray &chunk)
+void Searial::showDistanceFrames(const QByteArray &chunk)
 {
-    QByteArray distance;
-    if (!showsDistance(activeCommand, distanceDisplay) || !frameDistance(chunk, &distance))
-        return;
+    QByteArray notFrame;
+    const QList<QByteArray> distances = distanceRecorder->take(chunk, &notFrame);
+    const bool awaited = pendingSetting != NoSetting || responseTimer->isActive();
+    const DistanceField::Update update =
+        distanceField.take(distances, notFrame, activeCommand, distanceDisplay, awaited);
+    if (!update.notFrame.isEmpty())
+        StatusNotes(ui->statusBar).notFrame(update.notFrame);
+    if (update.endsSingle)
+        activeCommand = Idle;
     // A target at rest sends the same distance frame after frame; setting it
     // again would only lay the same text out again.
-    const QString text = chunkText(distance);
-    if (ui->lineEdit_D->text() == text)
+    const QString text = chunkText(update.text);
+    if (!update.show || ui->lineEdit_D->text() == text)
         return;
     // Painted with the display's next frame.
     trafficDisplay->hold(ui->lineEdit_D);
@@ -118,6 +125,7 @@ void Searial::startQuery(quint8 command, const QByteArray &bytes)
     if (!readyToSend() || refusedAsBusy(false))
         return;
     beginQuery(command, rxBuffer, rxByteCount);
+    rxRawBuffer.clear();
     distanceDisplay = false;
     activeCommand = command;
     responseTimer->start(kResponseWindowMs);
@@ -147,17 +155,17 @@ void Searial::handleTimeout()
     // Said before the parse empties the buffer, and before a box the operator
     // may be reading it with.
     const Unanswered missing =
-        unansweredAtWindowEnd(activeCommand, pendingSetting, rxBuffer, rxByteCount);
+        unansweredAtWindowEnd(activeCommand, pendingSetting, rxRawBuffer, rxByteCount);
     StatusNotes notes(ui->statusBar);
     notes.noAnswer(missing);
     // A complete answer may still not be the sensor's: the fields show it
     // as the sensor's format places it, and the status bar says what it is.
     if (missing.command == Idle)
-        notes.notUnderstood(activeCommand, rxBuffer, rxByteCount);
+        notes.notUnderstood(activeCommand, Answer{rxBuffer, rxByteCount, rxRawBuffer});
     parseQueryAnswer();
     confirmTimedSettings();
     activeCommand = Idle;
-    rxBuffer.clear();
+    clearRxBuffer();
 }
 
 void Searial::parseQueryAnswer()
@@ -186,7 +194,7 @@ void Searial::parseQueryAnswer()
         qCDebug(lcProtocol) << analog.maxStart;
         ui->lineEdit_R_AD_D_max->setText(chunkText(analog.maxDistance));
         // The setting steps that follow see an empty buffer.
-        rxBuffer.clear();
+        clearRxBuffer();
         activeCommand = Idle;
         break;
     }
@@ -213,7 +221,7 @@ void Searial::btn_set_baud_rate_port(bool)
     const QByteArray command = lineSpeedCommand(ui->cmb_set_baud_rate->currentIndex());
     if (!command.isEmpty())
         transmit(command);
-    rxBuffer.clear();
+    clearRxBuffer();
     responseTimer->start(kResponseWindowMs);
 }
 
@@ -266,7 +274,7 @@ void Searial::btn_set_DA_port(bool)
     const QByteArray first = switchingCommands(
         ui->cmb_set_DA_mode->currentIndex(), lineEdit_conversion(start), lineEdit_conversion(stop),
         lineEdit_conversion(start2), lineEdit_conversion(stop2), daCommandTemplate);
-    rxBuffer.clear();
+    clearRxBuffer();
     responseTimer->start(kResponseWindowMs);
     transmit(first);
     StatusNotes(ui->statusBar).switchingSent(1, start, stop);
@@ -274,7 +282,7 @@ void Searial::btn_set_DA_port(bool)
 
 void Searial::confirmTimedSettings()
 {
-    const Step step = timedSettingStep(pendingSetting, rxBuffer, rxByteCount,
+    const Step step = timedSettingStep(pendingSetting, rxRawBuffer, rxByteCount,
                                        FollowUp{daCommandTemplate, {}, {}});
     if (step.action == Action::SendSecond)
         responseTimer->start(kResponseWindowMs);
@@ -298,7 +306,8 @@ void Searial::confirmChunkSettings(const QByteArray &chunk)
         typed.minDistance = ui->lineEdit_W_AD_D_min->text().toLatin1();
         typed.maxDistance = ui->lineEdit_W_AD_D_max->text().toLatin1();
     }
-    const Step step = chunkSettingStep(pendingSetting, chunk, typed);
+    settingDeadline.take(chunk);
+    const Step step = chunkSettingStep(pendingSetting, settingDeadline.sinceWrite(), typed);
     // Before the writes and the box.
     if (step.next != pendingSetting)
         settingDeadline.cancel();
@@ -320,5 +329,6 @@ void Searial::settingUnanswered(quint8 setting)
     if (pendingSetting != setting)
         return;
     pendingSetting = NoSetting;
-    StatusNotes(ui->statusBar).settingUnanswered(setting);
+    StatusNotes(ui->statusBar)
+        .settingUnanswered(setting, sentInstead(setting, settingDeadline.sinceWrite()));
 }

@@ -14,10 +14,18 @@ SettingDeadline::SettingDeadline(std::function<void(quint8)> expired)
 void SettingDeadline::start(quint8 setting)
 {
     m_setting = setting;
+    m_sinceWrite.clear();
     m_timer.start();
 }
 
 void SettingDeadline::cancel()
 {
     m_timer.stop();
+    m_sinceWrite.clear();
+}
+
+void SettingDeadline::take(const QByteArray &chunk)
+{
+    if (m_timer.isActive())
+        m_sinceWrite += chunk;
 }

@@ -3,12 +3,14 @@
 
 #include "protocol/commands.h"
 #include "protocol/exchange.h"
+#include "protocol/steps.h"
 
 QTimer *responseTimer = nullptr;
 view::TrafficDisplay *trafficDisplay = nullptr;
 measure::Recorder *distanceRecorder = nullptr;
 int rxByteCount = 0;
 QByteArray rxBuffer;
+QByteArray rxRawBuffer;
 QByteArray daCommandTemplate = protocol::kSwitchingSecondTemplate;
 QString saveFilePath;
 bool saveActive = false;
@@ -19,3 +21,19 @@ bool distanceDisplay = true;
 QStringList portNameList;
 qint8 portIndex = 0;
 bool portClosed = true;
+
+void clearRxBuffer()
+{
+    rxBuffer.clear();
+    rxRawBuffer.clear();
+}
+
+void collectRx(const QByteArray &chunk, bool inResponseWindow)
+{
+    protocol::collectChunk(rxBuffer, rxByteCount, chunk);
+    rxRawBuffer += chunk;
+    if (inResponseWindow)
+        return;
+    protocol::trimIdleBuffer(rxBuffer);
+    protocol::trimIdleBuffer(rxRawBuffer);
+}

@@ -31,6 +31,13 @@ extern measure::Recorder *distanceRecorder;
 extern int rxByteCount;
 // Text received since the last clear; what the response window parses.
 extern QByteArray rxBuffer;
+// The same reads as they came, zero bytes and all: what the checks of an
+// answer judge. Cleared with rxBuffer, by clearRxBuffer().
+extern QByteArray rxRawBuffer;
+void clearRxBuffer();
+// A received chunk joins rxBuffer, rxRawBuffer and rxByteCount; outside a
+// response window the buffers keep only their newest bytes.
+void collectRx(const QByteArray &chunk, bool inResponseWindow);
 // Second switching-output command, prepared when the first one is sent.
 extern QByteArray daCommandTemplate;
 // Traffic log file and whether received chunks go to it. Logging stops when

@@ -46,6 +46,23 @@ QString quoted(const QByteArray &value)
     return "'" + out + "'";
 }
 
+// Bytes as they came, between quotes: printable ASCII as it is, anything
+// else (a zero byte, a control character, a stray high byte) spelled out; a
+// long run cut short.
+QString quotedBytes(const QByteArray &bytes)
+{
+    constexpr int kShown = 40;
+    QString out;
+    for (const char c : bytes.left(kShown)) {
+        const uchar u = uchar(c);
+        if (u < 0x20 || u >= 0x7f)
+            out += QString("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else
+            out += QLatin1Char(c);
+    }
+    return "'" + out + (bytes.size() > kShown ? "...'" : "'");
+}
+
 } // namespace
 
 void StatusNotes::openFailed(const QString &port, const QString &reason)
@@ -74,24 +91,43 @@ void StatusNotes::noAnswer(const protocol::Unanswered &missing)
              .arg(protocol::kResponseWindowMs));
 }
 
-void StatusNotes::notUnderstood(quint8 command, const QByteArray &answer, int len)
+void StatusNotes::notUnderstood(quint8 command, const protocol::Answer &answer)
 {
-    const QList<int> malformed = protocol::malformedValues(command, answer, len);
+    const QList<int> malformed = protocol::malformedValues(command, answer);
     if (malformed.isEmpty())
         return;
-    const QList<QByteArray> values = protocol::queryValues(command, answer, len);
+    const QList<QByteArray> shown = protocol::queryValues(command, answer.text, answer.count);
+    const QList<QByteArray> came = protocol::queryValues(command, answer.raw, answer.count);
     const QStringList names = protocol::queryValueNames(command);
     QStringList named;
-    for (int i : malformed)
-        named << tr(qPrintable(names.value(i))) + " " + quoted(values.value(i));
+    for (int i : malformed) {
+        named << tr(qPrintable(names.value(i))) + " " + quoted(shown.value(i));
+        // A zero byte hid part of the read from the field.
+        if (came.value(i) != shown.value(i))
+            named.last() += tr(" (came as %1)").arg(quotedBytes(came.value(i)));
+    }
     show(tr("%1 not understood: %2").arg(tr(protocol::answerName(command)), named.join(", ")));
 }
 
-void StatusNotes::settingUnanswered(quint8 setting)
+void StatusNotes::settingUnanswered(quint8 setting, const QByteArray &instead)
 {
-    show(tr("No answer to the %1 within %2 ms")
-             .arg(tr(protocol::settingName(setting)))
-             .arg(protocol::kResponseWindowMs));
+    const QString note = tr("No answer to the %1 within %2 ms")
+                             .arg(tr(protocol::settingName(setting)))
+                             .arg(protocol::kResponseWindowMs);
+    if (instead.isEmpty())
+        show(note);
+    else if (setting == protocol::AnalogSetting)
+        show(tr("%1, no distances sent: the sensor sent %2").arg(note, quotedBytes(instead)));
+    else
+        show(tr("%1: the sensor sent %2").arg(note, quotedBytes(instead)));
+}
+
+void StatusNotes::notFrame(const QByteArray &line)
+{
+    QByteArray shown = line;
+    while (shown.endsWith('\r') || shown.endsWith('\n'))
+        shown.chop(1);
+    show(tr("Not a distance frame, not shown: %1").arg(quotedBytes(shown)));
 }
 
 void StatusNotes::closed(quint8 dropped)

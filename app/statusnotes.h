@@ -34,11 +34,16 @@ public:
     void noAnswer(const protocol::Unanswered &missing);
     // The answer to query `command` came, but values in it lack the form the
     // sensor gives them (protocol::malformedValues): each is named with what
-    // its field shows. Nothing when all are well formed.
-    void notUnderstood(quint8 command, const QByteArray &answer, int len);
+    // its field shows and, where the bytes as they came differ, with those.
+    // Nothing when all are well formed.
+    void notUnderstood(quint8 command, const protocol::Answer &answer);
     // The automatic-measurement or analog setting had no answer within the
-    // response window and is pending no more.
-    void settingUnanswered(quint8 setting);
+    // response window and is pending no more; `instead`, what the sensor sent
+    // that was no answer (protocol::sentInstead), if anything.
+    void settingUnanswered(quint8 setting, const QByteArray &instead);
+    // A line that is no distance frame came while frames are shown; the
+    // distance field kept its value.
+    void notFrame(const QByteArray &line);
     // Close pressed; `dropped`, the setting that was still pending (or
     // NoSetting), is forgotten.
     void closed(quint8 dropped);

@@ -209,10 +209,11 @@ int ask(Line &line, quint8 command, Fields *fields)
     // left out like one that never came.
     // Nor is one without the sensor's form (garbage, or positions shifted by
     // what preceded the answer): it is named, never printed.
+    // Both judged on the bytes as they came, as the window judges them.
     *fields = queryFields(command, answer);
-    const QList<bool> whole = queryValuesFinal(command, answer.text, answer.count);
-    const QList<int> malformed = malformedValues(command, answer.text, answer.count);
-    const QList<QByteArray> values = queryValues(command, answer.text, answer.count);
+    const QList<bool> whole = queryValuesFinal(command, answer.raw, answer.count);
+    const QList<int> malformed = malformedValues(command, answer);
+    const QList<QByteArray> values = queryValues(command, answer.raw, answer.count);
     QStringList lacking, garbled;
     for (int i = 0; i < fields->size(); ++i) {
         if (malformed.contains(i))

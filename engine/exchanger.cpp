@@ -24,21 +24,6 @@ QByteArray queryBytes(quint8 command)
     }
 }
 
-// The window goes on with the first chunk that begins with 'DAC'; in a
-// stream, with the first line that does. The step of that line, or one
-// without an action.
-Step distancesStep(const QByteArray &raw, const FollowUp &typed)
-{
-    for (int from = 0; from >= 0 && from < raw.size();) {
-        const Step step = chunkSettingStep(AnalogSetting, raw.mid(from), typed);
-        if (step.action != Action::None)
-            return step;
-        const int end = raw.indexOf("\r\n", from);
-        from = end < 0 ? -1 : end + 2;
-    }
-    return Step();
-}
-
 } // namespace
 
 Exchanger::Exchanger()
@@ -116,7 +101,7 @@ bool Exchanger::query(quint8 command)
     // The window parses what 1000 ms brought; once nothing more can change
     // that, waiting longer only costs time.
     run({{bytes},
-         [this] { return queryAnswerFinal(m_command, m_answer.text, m_answer.count); },
+         [this] { return queryAnswerFinal(m_command, m_answer.raw, m_answer.count); },
          [this] { finish(Outcome::Answered); }});
     return true;
 }
@@ -124,14 +109,14 @@ bool Exchanger::query(quint8 command)
 Exchanger::Step Exchanger::timed(quint8 pending, const QList<QByteArray> &writes)
 {
     const auto verdict = [this, pending] {
-        return settingVerdict(pending, m_answer.text, m_answer.count);
+        return settingVerdict(pending, m_answer.raw, m_answer.count);
     };
     return {writes, [verdict] { return verdict() != Verdict::Undecided; },
             [this, pending, verdict] {
                 if (verdict() == Verdict::Undecided)
                     return finish(Outcome::NoAnswer, pending);
                 const protocol::Step step =
-                    timedSettingStep(pending, m_answer.text, m_answer.count);
+                    timedSettingStep(pending, m_answer.raw, m_answer.count);
                 finish(step.action == Action::Succeeded ? Outcome::Accepted : Outcome::Refused,
                        pending);
             }};
@@ -159,11 +144,11 @@ bool Exchanger::setSwitching(int mode, const QList<QByteArray> &d)
     // the answer to the second command.
     run({{first},
          [this] {
-             return settingVerdict(pending, m_answer.text, m_answer.count) == Verdict::Refused;
+             return settingVerdict(pending, m_answer.raw, m_answer.count) == Verdict::Refused;
          },
          [this, second] {
              const protocol::Step step =
-                 timedSettingStep(pending, m_answer.text, m_answer.count, {second, {}, {}});
+                 timedSettingStep(pending, m_answer.raw, m_answer.count, {second, {}, {}});
              if (step.action == Action::Failed)
                  return finish(Outcome::Refused, pending);
              if (step.action != Action::SendSecond)
@@ -180,20 +165,22 @@ bool Exchanger::setAuto(int index)
     if (bytes.isEmpty() || !begin())
         return false;
     const quint8 pending = AutoMeasureSetting;
-    // The window decides on the first chunk that comes, whatever it holds;
-    // reading a stream, the answer's first bytes stand for it, however the
-    // line cut them. The window has no time limit here; this uses its
-    // response window.
+    // Decided as the window decides it, on what came after the command; the
+    // response window is its deadline.
     run({{bytes},
          [this] {
              return settingVerdict(pending, m_answer.raw, m_answer.raw.size()) !=
                     Verdict::Undecided;
          },
          [this] {
-             if (m_answer.raw.isEmpty())
+             switch (chunkSettingStep(pending, m_answer.raw).action) {
+             case Action::Succeeded:
+                 return finish(Outcome::Accepted, pending);
+             case Action::Failed:
+                 return finish(Outcome::Refused, pending);
+             default:
                  return finish(Outcome::NoAnswer, pending);
-             const bool ok = chunkSettingStep(pending, m_answer.raw).action == Action::Succeeded;
-             finish(ok ? Outcome::Accepted : Outcome::Refused, pending);
+             }
          }});
     return true;
 }
@@ -205,13 +192,19 @@ bool Exchanger::setAnalog(int range, const QByteArray &min, const QByteArray &ma
         return false;
     const FollowUp typed{{}, min, max};
     run({{bytes},
-         [this, typed] { return distancesStep(m_answer.raw, typed).action != Action::None; },
+         [this, typed] {
+             return chunkSettingStep(AnalogSetting, m_answer.raw, typed).action != Action::None;
+         },
          [this, typed, settle] {
-             // The window waits past other answers for as long as it runs;
-             // here the response window ends the wait.
-             const protocol::Step step = distancesStep(m_answer.raw, typed);
+             // The window passes over other answers until its deadline, as
+             // this does until the end of the response window; what came
+             // instead is a refusal.
+             const protocol::Step step = chunkSettingStep(AnalogSetting, m_answer.raw, typed);
              if (step.action != Action::SendDistances)
-                 return finish(m_answer.raw.isEmpty() ? Outcome::NoAnswer : Outcome::Refused,
+                 return finish(step.action == Action::None &&
+                                       sentInstead(AnalogSetting, m_answer.raw).isEmpty()
+                                   ? Outcome::NoAnswer
+                                   : Outcome::Refused,
                                AnalogSetting);
              // As in the window, the answer to the distances is not examined.
              if (!settle) {

@@ -126,7 +126,7 @@ void reset(bool hex)
     activeCommand = 0;
     pendingSetting = 0;
     distanceDisplay = true;
-    rxBuffer.clear();
+    clearRxBuffer();
     rxByteCount = 0;
     widget<QPlainTextEdit>("plainTextEdit")->clear();
     widget<QLineEdit>("lineEdit_D")->clear();

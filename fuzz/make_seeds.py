@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the seed corpora of the fuzz targets into fuzz/corpus/<target>/.
 
-fuzz_answers takes an answer as it is. fuzz_receive reads its input with
+fuzz_answers takes an answer as it is. fuzz_believed takes two bytes that
+choose the read sizes, then the bytes the sensor sent. fuzz_receive reads its input with
 FuzzedDataProvider: the chunks' bytes from the front; from the end, one byte
 each, the state, the hex switch and the chunk sizes (size - 1), in that order.
 """
@@ -42,6 +43,17 @@ RECEIVE = [  # name, state, hex, chunks
     ("zero-byte-and-latin1", "idle-no-frames", False, [b"ab\0cd\r\n", b"\xff\xfe\xc2"]),
 ]
 
+BELIEVED = {  # name: (the two bytes of the read sizes, what the sensor sent)
+    "frames": (b"\x01\x00", b"DT:00012345\r\nDT:00000000\r\n\x85\x86DT:00012345\r\n"),
+    "identity": (b"\x07\x00", b"DEVICE-ID: 40618127A17\r\n"),
+    "identity-nul": (b"\x07\x00", b"DEVIC\0XE-ID: 40618127A17\r\n"),
+    "analog": (b"\x03\x01", b"AOUT=1,150+20000+\r\n"),
+    "switching-nul": (b"\x05\x00",
+                      b"on1:15\0 0\r\noff1:1400\r\non2:3000\r\noff2:2900\r\nSet:3\r\nok\r\n"),
+    "auto-after-frame": (b"\x02\x00", b"DT:00001234\r\nAuto:0\r\n"),
+    "analog-refused": (b"\x04\x00", b"DT:NAK\r\nDAC:0\r\n"),
+}
+
 
 def write(folder, name, data):
     os.makedirs(folder, exist_ok=True)
@@ -53,6 +65,8 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     for name, data in ANSWERS.items():
         write(os.path.join(here, "corpus", "fuzz_answers"), name, data)
+    for name, (sizes, sent) in BELIEVED.items():
+        write(os.path.join(here, "corpus", "fuzz_believed"), name, sizes + sent)
     for name, state, hex_, chunks in RECEIVE:
         tail = [STATES.index(state), int(hex_)] + [len(c) - 1 for c in chunks]
         write(os.path.join(here, "corpus", "fuzz_receive"), name,

@@ -36,14 +36,15 @@ Recorder::Recorder(QObject *parent, int sampleBits, int secondBits)
     m_clock.start();
 }
 
-void Recorder::take(const QByteArray &chunk)
+QList<QByteArray> Recorder::take(const QByteArray &chunk, QByteArray *notFrame)
 {
-    const QList<QByteArray> distances = m_frames.take(chunk);
+    const QList<QByteArray> distances = m_frames.take(chunk, notFrame);
     if (distances.isEmpty())
-        return;
+        return distances;
     const qint64 ms = m_clock.elapsed();
     for (const QByteArray &distance : distances)
         add(ms, distance.toInt());
+    return distances;
 }
 
 void Recorder::add(qint64 ms, qint32 distance)

@@ -43,8 +43,10 @@ public:
                       int secondBits = kSecondBits);
 
     // The frames that `chunk` completes, cut from the stream at CR LF across
-    // chunks (protocol::FrameStream), recorded at the time it came.
-    void take(const QByteArray &chunk);
+    // chunks (protocol::FrameStream), recorded at the time it came. Returns
+    // their distances and, in `notFrame`, the stream's first line that was no
+    // frame, for whoever shows the same stream.
+    QList<QByteArray> take(const QByteArray &chunk, QByteArray *notFrame = nullptr);
     // One frame at `ms` on the recorder's clock; times do not go back.
     void add(qint64 ms, qint32 distance);
     // Forgets every frame; the stream's unfinished line stays.

@@ -23,9 +23,9 @@ QString problem(const Outcome &o, QList<QByteArray> *values)
             .arg(kResponseWindowMs);
     *values = queryValues(o.command, a.text, a.count);
     const QStringList names = queryValueNames(o.command);
-    const QList<bool> whole = queryValuesFinal(o.command, a.text, a.count);
+    const QList<bool> whole = queryValuesFinal(o.command, a.raw, a.count);
     QStringList garbled, lacking;
-    for (int i : malformedValues(o.command, a.text, a.count))
+    for (int i : malformedValues(o.command, a))
         garbled << names.value(i) + " '" + QString::fromLatin1(values->value(i)) + "'";
     for (int i = 0; i < names.size(); ++i) {
         if (!whole.value(i))

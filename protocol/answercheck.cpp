@@ -48,6 +48,29 @@ int twoDigits(const QByteArray &answer, int at)
     return (answer.at(at) - '0') * 10 + (answer.at(at + 1) - '0');
 }
 
+// No control byte from the start of the line that holds `end` (after the
+// last CR or LF before it) up to `end`.
+bool cleanLineUpTo(const QByteArray &answer, int end)
+{
+    for (int i = end - 1; i >= 0 && answer.at(i) != '\n' && answer.at(i) != '\r'; --i) {
+        const uchar c = uchar(answer.at(i));
+        if (c < 0x20 || c == 0x7f)
+            return false;
+    }
+    return true;
+}
+
+QList<bool> switchingWellFormed(const QByteArray &answer, int len)
+{
+    QList<bool> formed;
+    for (const char *key : {"on1", "off1", "on2", "off2"}) {
+        const int start = valueStart(answer, QByteArray(key), len);
+        const QByteArray value = start < 0 ? QByteArray() : dataAnalysis(answer, key, len);
+        formed << (isDistance(value) && cleanLineUpTo(answer, start + value.size()));
+    }
+    return formed;
+}
+
 QList<bool> identityWellFormed(const QByteArray &answer)
 {
     bool date = cleanUpTo(answer, kIdentityVersion) && isDigit(answer.at(kIdentityYear));
@@ -83,12 +106,8 @@ QList<bool> queryValuesWellFormed(quint8 command, const QByteArray &answer, int 
         return identityWellFormed(answer);
     case AnalogQuery:
         return analogWellFormed(answer);
-    case SwitchingQuery: {
-        QList<bool> formed;
-        for (const QByteArray &value : queryValues(command, answer, len))
-            formed << isDistance(value);
-        return formed;
-    }
+    case SwitchingQuery:
+        return switchingWellFormed(answer, len);
     default:
         return {};
     }
@@ -114,13 +133,15 @@ QList<QByteArray> queryValues(quint8 command, const QByteArray &answer, int len)
     }
 }
 
-QList<int> malformedValues(quint8 command, const QByteArray &answer, int len)
+QList<int> malformedValues(quint8 command, const Answer &answer)
 {
-    const QList<bool> final = queryValuesFinal(command, answer, len);
-    const QList<bool> formed = queryValuesWellFormed(command, answer, len);
+    const QList<bool> final = queryValuesFinal(command, answer.raw, answer.count);
+    const QList<bool> formed = queryValuesWellFormed(command, answer.raw, answer.count);
+    const QList<QByteArray> came = queryValues(command, answer.raw, answer.count);
+    const QList<QByteArray> shown = queryValues(command, answer.text, answer.count);
     QList<int> malformed;
     for (int i = 0; i < final.size(); ++i) {
-        if (final.at(i) && !formed.value(i))
+        if (final.at(i) && (!formed.value(i) || shown.value(i) != came.value(i)))
             malformed << i;
     }
     return malformed;

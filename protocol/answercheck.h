@@ -13,7 +13,16 @@
 // ASCII from its first byte up to the value's end: no line end, no control
 // byte and no stray high byte (which the receive path turns into U+FFFD) can
 // lie before it. Keyed values (the switching outputs) do not depend on
-// positions and are judged by their own bytes.
+// positions and are judged by their own line: no control byte from its start
+// up to the value's end.
+//
+// The checks read the bytes as they came (Answer::raw). What the window's
+// fields show is the text of each read up to its first zero byte, so a zero
+// byte would hide the rest of its read and leave a shorter value looking
+// whole; a value is therefore believed only when the text gives the same
+// bytes as the raw answer.
+
+#include "protocol/steps.h"
 
 #include <QByteArray>
 #include <QList>
@@ -33,9 +42,10 @@ QList<bool> queryValuesWellFormed(quint8 command, const QByteArray &answer, int 
 // its code byte, the date as the window shows it).
 QList<QByteArray> queryValues(quint8 command, const QByteArray &answer, int len);
 
-// Indexes of the values that came in full (queryValuesFinal) without their
-// form: what a front end must not present as the sensor's.
-QList<int> malformedValues(quint8 command, const QByteArray &answer, int len);
+// Indexes of the values that came in full (queryValuesFinal on the raw bytes)
+// without their form, or that the text shows otherwise than they came: what
+// a front end must not present as the sensor's.
+QList<int> malformedValues(quint8 command, const Answer &answer);
 
 // What the operator calls the values ("serial number", "output 1 open", ...)
 // and the answer ("Identity answer"), in the window's words.

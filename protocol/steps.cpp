@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "protocol/steps.h"
 
+#include "protocol/answerlines.h"
 #include "protocol/answers.h"
 #include "protocol/commands.h"
 #include "protocol/exchange.h"
@@ -51,12 +52,35 @@ Verdict lineSpeedVerdict(const QByteArray &answer, int len)
     return first >= '0' && first <= '9' ? Verdict::Accepted : Verdict::Refused;
 }
 
-Verdict autoMeasureVerdict(const QByteArray &answer)
+// The marker that begins the answer to a setting decided by its next line.
+QByteArray lineMarker(quint8 pending)
 {
-    if (isAutoMeasureAck(answer))
-        return Verdict::Accepted;
-    const QByteArray marker = QByteArrayLiteral("Aut");
-    return marker.startsWith(answer) ? Verdict::Undecided : Verdict::Refused;
+    return pending == AutoMeasureSetting ? QByteArrayLiteral("Aut") : QByteArrayLiteral("DAC");
+}
+
+// Whether line `i` of `lines` may still become a frame or the answer.
+bool mayStillBecome(const AnswerLines &lines, int i, const QByteArray &marker)
+{
+    return lines.unfinished(i) &&
+           (lines.lastMayBeFrame() || marker.startsWith(lines.lines().at(i)));
+}
+
+Verdict lineVerdict(quint8 pending, const QByteArray &sinceWrite)
+{
+    const AnswerLines lines(sinceWrite);
+    const QByteArray marker = lineMarker(pending);
+    for (int i = 0; i < lines.lines().size(); ++i) {
+        // A frame begins with any three bytes, the marker's too.
+        if (lines.unfinished(i) && lines.lastMayBeFrame())
+            return Verdict::Undecided;
+        if (lines.lines().at(i).startsWith(marker))
+            return Verdict::Accepted;
+        // Automatic measurement takes the first line for its answer; the
+        // analog range passes over what is not its request.
+        if (pending == AutoMeasureSetting)
+            return mayStillBecome(lines, i, marker) ? Verdict::Undecided : Verdict::Refused;
+    }
+    return Verdict::Undecided;
 }
 
 } // namespace
@@ -143,9 +167,8 @@ Verdict settingVerdict(quint8 pending, const QByteArray &answer, int len)
         }
         return Verdict::Undecided;
     case AutoMeasureSetting:
-        return autoMeasureVerdict(answer);
     case AnalogSetting:
-        return isAnalogRangeRequest(answer) ? Verdict::Accepted : Verdict::Undecided;
+        return lineVerdict(pending, answer.left(qMax(0, len)));
     default:
         return Verdict::Undecided;
     }
@@ -173,9 +196,23 @@ Step timedSettingStep(quint8 pending, const QByteArray &answer, int len, const F
     return {Action::None, pending, {}};
 }
 
-Step chunkSettingStep(quint8 pending, const QByteArray &chunk, const FollowUp &followUp)
+QByteArray sentInstead(quint8 pending, const QByteArray &sinceWrite)
 {
-    const Verdict verdict = settingVerdict(pending, chunk, chunk.size());
+    if (pending != AutoMeasureSetting && pending != AnalogSetting)
+        return QByteArray();
+    const AnswerLines lines(sinceWrite);
+    const QByteArray marker = lineMarker(pending);
+    for (int i = 0; i < lines.lines().size(); ++i) {
+        const QByteArray &line = lines.lines().at(i);
+        if (!line.startsWith(marker) && !mayStillBecome(lines, i, marker))
+            return line;
+    }
+    return QByteArray();
+}
+
+Step chunkSettingStep(quint8 pending, const QByteArray &sinceWrite, const FollowUp &followUp)
+{
+    const Verdict verdict = settingVerdict(pending, sinceWrite, sinceWrite.size());
     switch (pending) {
     case AnalogSetting:
         if (verdict != Verdict::Accepted)
@@ -185,7 +222,8 @@ Step chunkSettingStep(quint8 pending, const QByteArray &chunk, const FollowUp &f
         return {Action::SendDistances, NoSetting,
                 analogRangeWrites(followUp.minDistance, followUp.maxDistance)};
     case AutoMeasureSetting:
-        // Whatever comes first decides, also a piece too short to hold 'Aut'.
+        if (verdict == Verdict::Undecided)
+            break;
         return {verdict == Verdict::Accepted ? Action::Succeeded : Action::Failed, NoSetting, {}};
     default:
         break;

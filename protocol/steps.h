@@ -68,18 +68,28 @@ Unanswered unansweredAtWindowEnd(quint8 activeCommand, quint8 pendingSetting,
 // while more bytes could still decide it.
 enum class Verdict { Undecided, Accepted, Refused };
 
-// Verdict for the setting `pending` (a Setting code); `len` bounds the
+// Verdict for the setting `pending` (a Setting code) on the bytes as they
+// came (Answer::raw: a zero byte ends nothing here); `len` bounds the
 // positions scanned, as for dataAnalysis.
 //  - Line speed: the first byte of the value after "Set": a digit accepts,
 //    anything else refuses (an empty value, CR first, included). Undecided
 //    while no such byte has come.
 //  - Switching outputs, either command: the first 'Ezz' refuses, the first
 //    'ok' accepts (scanAck).
-//  - Automatic measurement: 'Aut' at the start accepts, anything else there
-//    refuses; undecided while fewer bytes than 'Aut' has could still become it.
-//  - Analog range: 'DAC' at the start asks for the distances (Accepted);
-//    anything else leaves it undecided, as the sensor may still ask.
+//  - Automatic measurement and analog range: `answer` holds every byte
+//    received since the command was written, read as lines (AnswerLines:
+//    distance frames passed over). Automatic measurement: the first line that
+//    begins with 'Aut' accepts, any other first line refuses; undecided while
+//    it may still become 'Aut' or a frame. Analog range: the first line that
+//    begins with 'DAC' asks for the distances (Accepted); other lines leave it
+//    undecided, as the sensor may still ask.
 Verdict settingVerdict(quint8 pending, const QByteArray &answer, int len);
+
+// For the automatic-measurement and analog settings, what the sensor sent
+// after the command instead of the answer that decides it: the first line
+// (without its line end) that is neither a distance frame nor that answer nor
+// may still become one. Empty when nothing else came.
+QByteArray sentInstead(quint8 pending, const QByteArray &sinceWrite);
 
 enum class Action {
     None,          // nothing: the setting stays pending (or none is)
@@ -116,13 +126,14 @@ struct FollowUp
 Step timedSettingStep(quint8 pending, const QByteArray &answer, int len,
                       const FollowUp &followUp = FollowUp());
 
-// For each received chunk, for the setting awaiting one: the analog range
-// goes on with the first chunk that begins with 'DAC' and writes the
-// distances (analogRangeWrites), or fails without a write when either typed
-// text is no distance (isDistanceText; the texts may have changed since the
-// command went out); automatic measurement succeeds or fails with whatever
-// chunk comes first.
-Step chunkSettingStep(quint8 pending, const QByteArray &chunk,
+// For each received chunk, for the setting decided by what comes after its
+// command (`sinceWrite`: every byte received since it was written, this
+// chunk's included): the analog range goes on once a line begins with 'DAC'
+// and writes the distances (analogRangeWrites), or fails without a write when
+// either typed text is no distance (isDistanceText; the texts may have changed
+// since the command went out); automatic measurement succeeds or fails on its
+// first line that is no distance frame.
+Step chunkSettingStep(quint8 pending, const QByteArray &sinceWrite,
                       const FollowUp &followUp = FollowUp());
 
 } // namespace protocol

@@ -51,11 +51,19 @@ QString breakLongLines(const QString &text, int width, int *column)
     return out;
 }
 
-QString displayLines(const QByteArray &chunk, bool hex, int *column)
+QString displayLines(const QByteArray &chunk, bool hex, int *column, bool *afterCr)
 {
+    const bool lineEndBegun = afterCr && *afterCr;
+    if (afterCr)
+        *afterCr = false;
     if (hex)
         return breakLongLines(QString::fromLatin1(chunk.toHex()), kHexDigitsPerLine, column);
-    return breakLongLines(protocol::chunkText(chunk), kTextLineLimit, column);
+    QString text = protocol::chunkText(chunk);
+    if (lineEndBegun && text.startsWith(QLatin1Char('\n')))
+        text.remove(0, 1);
+    if (afterCr)
+        *afterCr = text.endsWith(QLatin1Char('\r'));
+    return breakLongLines(text, kTextLineLimit, column);
 }
 
 QString displayLines(const QByteArray &chunk, bool hex, int column)

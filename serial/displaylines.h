@@ -36,7 +36,10 @@ QString breakLongLines(const QString &text, int width, int *column);
 // What the display shows for a chunk: its hex digits, or its text, with the
 // line breaks above for a line that already holds `column` characters.
 QString displayLines(const QByteArray &chunk, bool hex, int column);
-// The same, `column` updated to the length of the last line.
-QString displayLines(const QByteArray &chunk, bool hex, int *column);
+// The same, `column` updated to the length of the last line. With `afterCr`,
+// whether the text before ended in a CR: then an LF that begins this chunk
+// is the rest of that line end (the display would make it a second one,
+// an empty line); it is updated for the next chunk.
+QString displayLines(const QByteArray &chunk, bool hex, int *column, bool *afterCr = nullptr);
 
 } // namespace serial

@@ -494,7 +494,7 @@ void TestAnswers::checks()
 
     const QStringList names = protocol::queryValueNames(quint8(command));
     QStringList named;
-    for (int i : protocol::malformedValues(quint8(command), answer, answer.size()))
+    for (int i : protocol::malformedValues(quint8(command), {answer, int(answer.size()), answer}))
         named << names.value(i);
     QCOMPARE(named, malformed);
 }

@@ -114,7 +114,7 @@ private slots:
         const QString garbled = "orvante-ctl: %1 answer not understood: %2; check .*\n";
         row("identity behind line noise", "--noise-bytes 3", "identity", 3, "",
             garbled.arg("identity", "serial_number '.*', version '.*', production_date "
-                                    "'202V-IC-E-'"));
+                                    "'202D-: -40'"));
         row("analog output behind line noise", "--noise-bytes 3", "analog --json", 3,
             "[{]\"max\":null,\"min\":null,\"range\":null}\n",
             garbled.arg("analog output", "range '.*', min '.*', max '100000'"));

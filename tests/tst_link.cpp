@@ -305,7 +305,7 @@ void TestLink::statusBarSaysWhy_data()
     // Left pending, the setting would be decided by the frame, with a box.
     QTest::newRow("automatic measurement setting, port closed, then a frame")
         << QStringList{"click:btn_set_Auto_M", "open", "click:btn_td", "rx:DT:00001234\\r\\n"} << ""
-        << QStringList() << open + QStringList{"lineEdit_D=1234"} << 3 << 0;
+        << QStringList() << open + QStringList{"lineEdit_D=1234"} << 0 << 0;
 }
 
 void TestLink::statusBarSaysWhy()
@@ -447,6 +447,9 @@ void TestLink::receiveDisplay_data()
     QTest::newRow("text") << false << QByteArrayList{"AB\r\n", "C"} << QString("AB\nC");
     QTest::newRow("hex, next chunk on the same line")
         << true << QByteArrayList{"AB\r\n", "C"} << QString("41420d0a43");
+    // One line end, however the line cut it; a CR alone still ends a line.
+    QTest::newRow("text, CR and LF in separate chunks")
+        << false << QByteArrayList{"AB\r", "\nC\r", "\n", "D\r", "E"} << QString("AB\nC\nD\nE");
     QTest::newRow("utf-8 text") << false
                                 << QByteArrayList{"\xc2\xb0"
                                                   "C"}

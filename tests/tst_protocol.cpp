@@ -246,13 +246,13 @@ void TestProtocol::distanceFrames_data()
     const QString previous = "previous";
     QTest::newRow("leading zeros dropped") << QStringList{} << QByteArrayList{frame} << "12345";
     QTest::newRow("all zeros") << QStringList{} << QByteArrayList{"DT:00000000\r\n"} << "";
-    QTest::newRow("26 bytes: the first frame")
-        << QStringList{} << QByteArrayList{"DT:00000111\r\nDT:00000222\r\n"} << "111";
-    QTest::newRow("no CR: up to the chunk's end")
-        << QStringList{} << QByteArrayList{"DT:0012345678"} << "12345678";
+    QTest::newRow("26 bytes: the newer frame")
+        << QStringList{} << QByteArrayList{"DT:00000111\r\nDT:00000222\r\n"} << "222";
+    QTest::newRow("13 bytes without a line end: no frame")
+        << QStringList{} << QByteArrayList{"DT:0012345678"} << previous;
     QTest::newRow("frame split 8 + 5")
-        << QStringList{} << QByteArrayList{"DT:00012", "345\r\n"} << previous;
-    QTest::newRow("39 bytes") << QStringList{} << QByteArrayList{frame + frame + frame} << previous;
+        << QStringList{} << QByteArrayList{"DT:00012", "345\r\n"} << "12345";
+    QTest::newRow("39 bytes") << QStringList{} << QByteArrayList{frame + frame + frame} << "12345";
     QTest::newRow("12 bytes") << QStringList{} << QByteArrayList{"DT:0001234\r\n"} << previous;
     QTest::newRow("after Stop") << QStringList{"click:btn_c"} << QByteArrayList{frame} << previous;
     QTest::newRow("after laser on")
@@ -450,19 +450,21 @@ void TestProtocol::settings_data()
         << ad << QStringList{"rx:hello\\r\\n", "rx:DT:00001234\\r\\n", "rx:DAC\\r\\n"}
         << kDefaultRange << QStringList{kSuccess} << 0;
     QTest::newRow("analog: DAC split after D")
-        << ad << QStringList{"rx:D", "rx:AC\\r\\n"} << QByteArrayList{} << QStringList{} << 2;
+        << ad << QStringList{"rx:D", "rx:AC\\r\\n"} << kDefaultRange << QStringList{kSuccess} << 0;
     QTest::newRow("analog: DAC split after DA")
-        << ad << QStringList{"rx:DA", "rx:C\\r\\n"} << QByteArrayList{} << QStringList{} << 2;
+        << ad << QStringList{"rx:DA", "rx:C\\r\\n"} << kDefaultRange << QStringList{kSuccess} << 0;
     QTest::newRow("analog: no answer, a window passes")
         << ad << QStringList{"click:btn_R_ID", "timeout"} << QByteArrayList{"IDR+F\r\n"}
         << QStringList{} << 2;
     const QByteArray sa("btn_set_Auto_M");
     QTest::newRow("automatic: Aut")
         << sa << QStringList{"rx:Auto:1\\r\\n"} << QByteArrayList{} << QStringList{kSuccess} << 0;
-    QTest::newRow("automatic: a frame first") << sa << QStringList{"rx:DT:00001234\\r\\n"}
-                                              << QByteArrayList{} << QStringList{kFailure} << 0;
-    QTest::newRow("automatic: short chunk") << sa << QStringList{"rx:Au", "rx:t\\r\\n"}
-                                            << QByteArrayList{} << QStringList{kFailure} << 0;
+    QTest::newRow("automatic: a whole frame is no answer")
+        << sa << QStringList{"rx:DT:00001234\\r\\n"} << QByteArrayList{} << QStringList{} << 5;
+    QTest::newRow("automatic: answer split") << sa << QStringList{"rx:Au", "rx:t\\r\\n"}
+                                             << QByteArrayList{} << QStringList{kSuccess} << 0;
+    QTest::newRow("automatic: another answer")
+        << sa << QStringList{"rx:SA:NAK\\r\\n"} << QByteArrayList{} << QStringList{kFailure} << 0;
     QTest::newRow("automatic: no chunk, a window passes")
         << sa << QStringList{"click:btn_R_ID", "timeout"} << QByteArrayList{"IDR+F\r\n"}
         << QStringList{} << 5;

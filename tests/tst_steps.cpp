@@ -86,11 +86,11 @@ private slots:
         QTest::newRow("switching 2, 'Ez' then 'ok'")
             << int(SwitchingSecondSetting) << true << QByteArray("Ezok\r\n") << 4;
         QTest::newRow("automatic measurement accepted")
-            << int(AutoMeasureSetting) << true << QByteArray("Auto:1\r\n") << 3;
-        QTest::newRow("automatic measurement refused at once")
-            << int(AutoMeasureSetting) << true << QByteArray("SA:NAK\r\n") << 1;
+            << int(AutoMeasureSetting) << true << QByteArray("Auto:1\r\n") << 4;
+        QTest::newRow("automatic measurement refused once it cannot be a frame")
+            << int(AutoMeasureSetting) << true << QByteArray("SA:NAK\r\n") << 4;
         QTest::newRow("analog range asked for")
-            << int(AnalogSetting) << true << QByteArray("DAC:0\r\n") << 3;
+            << int(AnalogSetting) << true << QByteArray("DAC:0\r\n") << 4;
         QTest::newRow("analog range, other answer")
             << int(AnalogSetting) << true << QByteArray("DT:NAK\r\n") << -1;
     }

@@ -99,7 +99,10 @@ void TrafficDisplay::showChunk(const QByteArray &chunk, bool hex)
         if (!atEnd || QAccessible::isActive())
             quietDocument.unblock();
         const int blocks = document->blockCount();
-        insert(serial::displayLines(chunk, hex, &column), known, atEnd);
+        // A CR LF that the line split between two chunks ends one line.
+        bool afterCr = known && m_endAfterCr;
+        insert(serial::displayLines(chunk, hex, &column, &afterCr), known, atEnd);
+        m_endAfterCr = afterCr;
         // Inserted at the end, the cursor stays there, on a line `column`
         // long; anything that changes the text or moves the cursor from now
         // on makes this unknown again.

@@ -130,6 +130,7 @@ private:
     int m_endChanges = -1;
     int m_endPosition = -1;
     int m_endColumn = 0;
+    bool m_endAfterCr = false; // the last chunk's text ended in a CR
     QTextCursor m_end;
     QTextCharFormat m_endFormat;
 };

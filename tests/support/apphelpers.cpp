@@ -16,7 +16,7 @@ void resetExchangeState()
     // responseTimer belongs to the window (and dies with it); each new window
     // makes its own.
     rxByteCount = 0;
-    rxBuffer.clear();
+    clearRxBuffer();
     daCommandTemplate = protocol::kSwitchingSecondTemplate;
     saveFilePath.clear();
     saveActive = false;
