@@ -106,8 +106,6 @@ void Searial::showDistanceFrames(const QByteArray &chunk)
         distanceField.take(distances, notFrame, activeCommand, distanceDisplay, awaited);
     if (!update.notFrame.isEmpty())
         StatusNotes(ui->statusBar).notFrame(update.notFrame);
-    if (update.endsSingle)
-        activeCommand = Idle;
     // A target at rest sends the same distance frame after frame; setting it
     // again would only lay the same text out again.
     const QString text = chunkText(update.text);

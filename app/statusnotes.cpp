@@ -153,7 +153,7 @@ void StatusNotes::busy(quint8 activeCommand)
         show(tr("Busy: a continuous measurement is running; press Stop first"));
         return;
     case protocol::SingleMeasurement:
-        show(tr("Busy: waiting for the single measurement's frame; press Stop or Close LD"));
+        show(tr("Busy: a single measurement was asked; press Stop or Close LD first"));
         return;
     default:
         if (const char *name = protocol::commandName(activeCommand))

@@ -17,7 +17,6 @@ DistanceField::Update DistanceField::take(const QList<QByteArray> &distances,
         // The stream writes zero as "0"; the frame rule drops every leading
         // zero, so the field shows zero as nothing.
         update.text = distances.constLast() == "0" ? QByteArray() : distances.constLast();
-        update.endsSingle = activeCommand == SingleMeasurement;
     }
     // Named while a measurement was asked for: then every line should be a
     // frame. Frames shown unasked (at start) may come between answers, which

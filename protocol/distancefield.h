@@ -24,7 +24,6 @@ public:
     {
         bool show = false;
         QByteArray text;         // what the field shows: no leading zeros, zero empty
-        bool endsSingle = false; // the single measurement has had its frame
         QByteArray notFrame;     // a line to name now as no frame, or empty
     };
 

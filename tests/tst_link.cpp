@@ -274,7 +274,7 @@ void TestLink::statusBarSaysWhy_data()
     QTest::newRow("measurement, port closed")
         << QStringList{"click:btn_tk"} << closed << QStringList() << QStringList() << 0 << 0;
     const QString frameBusy =
-        "Busy: waiting for the single measurement's frame; press Stop or Close LD";
+        "Busy: a single measurement was asked; press Stop or Close LD first";
     QTest::newRow("query refused: continuous measurement")
         << QStringList{"open", "click:btn_tk", "click:btn_R_ID"}
         << "Busy: a continuous measurement is running; press Stop first" << QStringList() << open
@@ -305,7 +305,7 @@ void TestLink::statusBarSaysWhy_data()
     // Left pending, the setting would be decided by the frame, with a box.
     QTest::newRow("automatic measurement setting, port closed, then a frame")
         << QStringList{"click:btn_set_Auto_M", "open", "click:btn_td", "rx:DT:00001234\\r\\n"} << ""
-        << QStringList() << open + QStringList{"lineEdit_D=1234"} << 0 << 0;
+        << QStringList() << open + QStringList{"lineEdit_D=1234"} << 3 << 0;
 }
 
 void TestLink::statusBarSaysWhy()
