@@ -4,6 +4,7 @@
 #include "protocol/commands.h"
 #include "protocol/linepresets.h"
 #include "serial/advice.h"
+#include "serial/portaddress.h"
 #include "serial/traffic.h"
 #include "version/version.h"
 
@@ -293,9 +294,9 @@ const QString kExitStatus = QStringLiteral(
 QCommandLineOption portOption()
 {
     return {"port",
-            QString("Serial device of the sensor (%1). For ports: also offer PATH, before the "
-                    "system's ports (repeatable).")
-                .arg(serial::platformAdvice().portExamples),
+            QString("Serial device of the sensor (%1), or a serial device server's address: %2. "
+                    "For ports: also offer PATH, before the system's ports (repeatable).")
+                .arg(serial::platformAdvice().portExamples, serial::kAddressForms),
             "PATH"};
 }
 
@@ -543,6 +544,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     Invocation &inv = line.invocation;
     inv.command = entry->command;
     inv.ports = top.values("port") + own.values("port");
+    if (const QString bad = serial::addressProblem(inv.ports); !bad.isEmpty())
+        return usage(bad, entry->name);
     // Not every command has every option; optionNames() lists those given.
     const QStringList given = own.optionNames();
     inv.json = top.isSet("json") || given.contains("json");

@@ -36,7 +36,10 @@ int runOn(Line &line, const std::function<void(Runner &)> &start, Runner::Result
     bool ended = false;
     engine.write = [&line](const QByteArray &bytes) { line.send(bytes); };
     // The sensor changes speed once it has taken a new preset.
-    runner.presetChanged = [&line](int preset) { line.setPreset(preset); };
+    runner.presetChanged = [&line](int preset) {
+        if (!line.setPreset(preset))
+            serverKeepsLine(line, preset);
+    };
     runner.finished = [&](const Runner::Result &r) {
         *result = r;
         ended = true;

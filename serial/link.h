@@ -20,6 +20,9 @@ Q_DECLARE_LOGGING_CATEGORY(lcTx)
 // Other errors leave the line usable.
 bool isDeviceLost(QSerialPort::SerialPortError error);
 
+// Traces one write on lcTx (for a line that is no QSerialPort).
+void traceWrite(const QByteArray &bytes);
+
 // One write, traced on lcTx. A port that is not open takes nothing and
 // returns -1 (QSerialPort would also print a warning for every such write);
 // otherwise returns what QSerialPort::write returns.
