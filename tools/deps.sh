@@ -36,8 +36,9 @@ BUILD_PACKAGES=("${BASE_PACKAGES[@]}" "${QT5_PACKAGES[@]}")
 # to check it.
 PACKAGE_PACKAGES=(dpkg-dev file lintian)
 # What the tests check the installed files and the package with, and the
-# virtual X screens of the high-DPI checks.
-TEST_PACKAGES=(desktop-file-utils appstream man-db xvfb xauth x11-xserver-utils "${PACKAGE_PACKAGES[@]}")
+# virtual X screens of the high-DPI checks, and ser2net, the device server the
+# network ports are tested against.
+TEST_PACKAGES=(desktop-file-utils appstream man-db xvfb xauth x11-xserver-utils ser2net "${PACKAGE_PACKAGES[@]}")
 # The sanitizers' runtimes for gcc (test.sh --sanitize).
 SANITIZE_PACKAGES=(libasan8 libubsan1)
 # clang with libFuzzer and its sanitizer runtimes (fuzz.sh).
