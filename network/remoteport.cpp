@@ -144,8 +144,8 @@ void RemotePort::socketError(QAbstractSocket::SocketError error)
                      .arg(endpoint);
         break;
     case QAbstractSocket::HostNotFoundError:
-        reason = QString("host name %1 not found (%2); check the name").arg(m_address.host,
-                                                                           m_socket.errorString());
+        reason = QString("host name %1 not found (%2); check the name")
+                     .arg(m_address.host, m_socket.errorString());
         break;
     case QAbstractSocket::RemoteHostClosedError:
         reason = QString("the connection was closed by %1").arg(endpoint);

@@ -50,7 +50,7 @@ private:
     // the client asked for itself (whose agreement needs no answer).
     QMap<quint8, bool> m_ours, m_theirs, m_offered, m_asked;
     bool m_agreed = false;
-    QByteArray m_waiting; // requests made before the server agreed
+    QByteArray m_waiting;               // requests made before the server agreed
     QMap<quint8, QByteArray> m_awaited; // set command -> value the confirmation must carry
     QString m_problem;
 };

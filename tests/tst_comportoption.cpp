@@ -46,8 +46,8 @@ private slots:
             << QList<QByteArray>{hex("fffd2c")} << hex(kAsk9600) << QByteArray() << false
             << QString();
         // Every chunk boundary falls inside a command or a doubled 0xFF.
-        QByteArray stream = hex("fffd2c") + confirm + hex("41ffff42") + hex("fffa2c6b00fff0") +
-                            hex("ffff0d0a");
+        QByteArray stream =
+            hex("fffd2c") + confirm + hex("41ffff42") + hex("fffa2c6b00fff0") + hex("ffff0d0a");
         QList<QByteArray> bytewise;
         for (char c : stream)
             bytewise << QByteArray(1, c);
@@ -66,8 +66,8 @@ private slots:
             << hex(kAsk9600) << QByteArray() << false
             << "the server set the speed to 19200, not the 9600 asked for";
         QTest::newRow("options it does not know are declined, once")
-            << QList<QByteArray>{hex("fffd18 fffb05 fffb05")}
-            << hex("fffc18 fffe05 fffe05") << QByteArray() << false << QString();
+            << QList<QByteArray>{hex("fffd18 fffb05 fffb05")} << hex("fffc18 fffe05 fffe05")
+            << QByteArray() << false << QString();
     }
 
     void negotiation()

@@ -167,8 +167,9 @@ private slots:
         both("switching outputs", "", "switching", 0,
              "on1: 1500\noff1: 1400\non2: 3000\noff2: 2900\n");
         both("a measurement", "--distance 42", "measure", 0, time + " 42\n");
-        both("a setting", "", "set switching --mode 2 --on1 2500 --off1 2400 --on2 3500 --off2 3300",
-             0, "accepted\n");
+        both("a setting", "",
+             "set switching --mode 2 --on1 2500 --off1 2400 --on2 3500 --off2 3300", 0,
+             "accepted\n");
         row("identity over rfc2217 on IPv6", "", "--port %RFC6% identity", 0,
             "serial_number: A17\n.*");
         // The simulator answers only at its own speed: the server's line has to follow.
@@ -217,14 +218,12 @@ private slots:
         QVERIFY(startServer(device));
         for (int i = 0; i < runs.size(); ++i) {
             QProcess ctl;
-            ctl.start(binary("orvante-ctl"),
-                      resolve(runs.at(i)).split(' ', Qt::SkipEmptyParts));
+            ctl.start(binary("orvante-ctl"), resolve(runs.at(i)).split(' ', Qt::SkipEmptyParts));
             QVERIFY(ctl.waitForStarted(5000));
             if (i + 1 == runs.size() && !stopWhen.isEmpty()) {
                 QByteArray log;
-                QTRY_VERIFY_WITH_TIMEOUT((log += sim->readAllStandardError()).contains(
-                                             stopWhen.toLatin1()),
-                                         20000);
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    (log += sim->readAllStandardError()).contains(stopWhen.toLatin1()), 20000);
                 stopServer();
             }
             QVERIFY(ctl.waitForFinished(30000));
@@ -258,8 +257,12 @@ private slots:
         QVERIFY(startServer(peer.path()));
         QProcess ctl;
         ctl.start(binary("orvante-ctl"), {"--port", resolve("%RFC%"), "send", "--hex",
-                                          QString::fromLatin1("a\xff\xff" "b")});
-        QTRY_COMPARE_WITH_TIMEOUT(peer.received().toHex(), QByteArray("a\xff\xff" "b\r\n").toHex(),
+                                          QString::fromLatin1("a\xff\xff"
+                                                              "b")});
+        QTRY_COMPARE_WITH_TIMEOUT(peer.received().toHex(),
+                                  QByteArray("a\xff\xff"
+                                             "b\r\n")
+                                      .toHex(),
                                   10000);
         QByteArray all;
         for (int round = 0; round < 2; ++round) {
