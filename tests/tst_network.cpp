@@ -6,10 +6,10 @@
 // plays itself.
 
 #include "support/ptypeer.h"
+#include "support/ser2net.h"
 
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -20,22 +20,6 @@ namespace {
 QString binary(const QString &name)
 {
     return QCoreApplication::applicationDirPath() + "/" + name;
-}
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
-}
-
-// Whether something listens on `port` now. Not by connecting: ser2net would
-// open the device for that connection and refuse the next one until it has
-// closed it again.
-bool listening(quint16 port)
-{
-    QTcpServer probe;
-    return !probe.listen(QHostAddress::LocalHost, port);
 }
 
 // %RFC% and %TCP% in a run stand for the two addresses of the server.
@@ -62,9 +46,7 @@ class TestNetwork : public QObject
 
     QTemporaryDir dir;
     std::unique_ptr<QProcess> sim;
-    std::unique_ptr<QProcess> server;
-    quint16 rfcPort = 0;
-    quint16 tcpPort = 0;
+    Ser2net server;
 
     QString startSimulator(const QStringList &arguments)
     {
@@ -78,57 +60,18 @@ class TestNetwork : public QObject
         return QString::fromLocal8Bit(sim->readLine()).trimmed();
     }
 
-    // ser2net in front of `device` at 9600 8N1, on two free ports.
-    bool startServer(const QString &device)
-    {
-        rfcPort = freePort();
-        tcpPort = freePort();
-        QFile config(dir.filePath("ser2net.yaml"));
-        if (!config.open(QIODevice::WriteOnly))
-            return false;
-        config.write(QString("%YAML 1.1\n---\n"
-                             "connection: &rfc\n"
-                             "  accepter: telnet(rfc2217),tcp,%1\n"
-                             "  connector: serialdev,%3,9600n81,local\n"
-                             "connection: &raw\n"
-                             "  accepter: tcp,%2\n"
-                             "  connector: serialdev,%3,9600n81,local\n")
-                         .arg(rfcPort)
-                         .arg(tcpPort)
-                         .arg(device)
-                         .toUtf8());
-        config.close();
-        server = std::make_unique<QProcess>();
-        server->start("ser2net", {"-n", "-d", "-c", config.fileName()});
-        if (!server->waitForStarted(5000))
-            return false;
-        QElapsedTimer waited;
-        waited.start();
-        while (!(listening(rfcPort) && listening(tcpPort)) && waited.elapsed() < 10000)
-            QTest::qWait(50);
-        return listening(rfcPort) && listening(tcpPort);
-    }
-
-    void stopServer()
-    {
-        if (server && server->state() != QProcess::NotRunning) {
-            server->terminate(); // SIGTERM to its own PID
-            QVERIFY(server->waitForFinished(5000));
-        }
-    }
-
     QString resolve(QString text) const
     {
-        return text.replace("%RFC%", QString("rfc2217://localhost:%1").arg(rfcPort))
-            .replace("%TCP%", QString("tcp://localhost:%1").arg(tcpPort))
-            .replace("%RFC6%", QString("rfc2217://[::1]:%1").arg(rfcPort))
+        return text.replace("%RFC%", server.rfc2217())
+            .replace("%TCP%", server.tcp())
+            .replace("%RFC6%", QString("rfc2217://[::1]:%1").arg(server.rfc2217Port()))
             .replace("%DIR%", dir.path());
     }
 
 private slots:
     void initTestCase()
     {
-        if (QStandardPaths::findExecutable("ser2net").isEmpty())
+        if (!Ser2net::installed())
             QSKIP("ser2net is not installed (test.sh installs it)");
         QVERIFY(dir.isValid());
         QFile profile(dir.filePath("outputs.json"));
@@ -137,17 +80,19 @@ private slots:
             "analog_output": {"range": "0-20", "min": 150, "max": 90000},
             "switching_outputs": {"on1": 2500, "off1": 2400, "on2": 3500, "off2": 3300},
             "written_not_read_back": {"switching_mode": 2}})");
+        QFile fast(dir.filePath("fast.json"));
+        QVERIFY(fast.open(QIODevice::WriteOnly));
+        fast.write(R"({"format": 1, "unit": "0.1 mm", "written_not_read_back": {"line_preset": 6}})");
     }
 
     void cleanup()
     {
-        stopServer();
+        QVERIFY(server.stop());
         if (sim && sim->state() != QProcess::NotRunning) {
             sim->terminate();
             QVERIFY(sim->waitForFinished(5000));
         }
         sim.reset();
-        server.reset();
     }
 
     void commands_data()
@@ -176,6 +121,9 @@ private slots:
         row("line preset over rfc2217, then answered at it", "",
             "--port %RFC% set line-preset 6 && --port %RFC% --preset 6 switching", 0,
             "on1: 1500\n.*");
+        // The same within one connection: the read-back follows the new preset.
+        row("a profile's line preset over rfc2217, read back at it", "",
+            "--port %RFC% profile apply %DIR%/fast.json", 0, "line preset: written\n");
         row("line preset over tcp: the server's settings stay", "",
             "--port %TCP% set line-preset 6", 0, "accepted\n",
             "orvante-ctl: the sensor now talks at line preset 6 \\(115200 8N1\\), but over "
@@ -215,7 +163,7 @@ private slots:
 
         const QString device = startSimulator(simArgs);
         QVERIFY(!device.isEmpty());
-        QVERIFY(startServer(device));
+        QVERIFY(server.start(device));
         for (int i = 0; i < runs.size(); ++i) {
             QProcess ctl;
             ctl.start(binary("orvante-ctl"), resolve(runs.at(i)).split(' ', Qt::SkipEmptyParts));
@@ -224,7 +172,7 @@ private slots:
                 QByteArray log;
                 QTRY_VERIFY_WITH_TIMEOUT(
                     (log += sim->readAllStandardError()).contains(stopWhen.toLatin1()), 20000);
-                stopServer();
+                QVERIFY(server.stop());
             }
             QVERIFY(ctl.waitForFinished(30000));
             const QString stdOut = QString::fromUtf8(ctl.readAllStandardOutput());
@@ -254,7 +202,7 @@ private slots:
     {
         PtyPeer peer;
         QVERIFY(peer.isValid());
-        QVERIFY(startServer(peer.path()));
+        QVERIFY(server.start(peer.path()));
         QProcess ctl;
         ctl.start(binary("orvante-ctl"), {"--port", resolve("%RFC%"), "send", "--hex",
                                           QString::fromLatin1("a\xff\xff"
