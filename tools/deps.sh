@@ -71,7 +71,7 @@ build_project() {
 # archive; its tests run under Wine on a virtual display and read the .exe
 # resources back with icoutils.
 WINDOWS_BUILD_PACKAGES=(cmake make mingw-w64 g++-mingw-w64-x86-64-posix unzip imagemagick nsis git)
-WINDOWS_TEST_PACKAGES=(wine wine64 fonts-wine xvfb xauth xdotool imagemagick fonts-wqy-microhei icoutils)
+WINDOWS_TEST_PACKAGES=(wine wine64 fonts-wine xvfb xauth xdotool imagemagick fonts-wqy-microhei icoutils ser2net)
 # The Qt for Windows that tools/qt-mingw.sh builds: its version names the
 # source tarballs, their folders and the cache.
 ORV_QT_WINDOWS_VERSION=5.15.8
