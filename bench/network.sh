@@ -23,20 +23,33 @@ free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",
 # Not by connecting: ser2net would take the device for that client.
 listens() { ! python3 -c 'import socket, sys; socket.socket().bind(("127.0.0.1", int(sys.argv[1])))' "$1" 2>/dev/null; }
 
-"$build/sensor-sim" --preset 6 --rate 886.15 --verbose >"$work/sim.path" 2>"$work/sim.log" &
-pids+=($!)
-until [ -s "$work/sim.path" ]; do sleep 0.05; done
-port=$(free_port)
-cat >"$work/ser2net.yaml" <<YAML
+# serve NAME SIM_ARGS...: a simulator with ser2net's RFC 2217 port in front of
+# it; sets `port` to that port. The simulator logs to NAME.log.
+serve() {
+    local name=$1
+    shift
+    "$build/sensor-sim" --verbose "$@" >"$work/$name.path" 2>"$work/$name.log" &
+    pids+=($!)
+    until [ -s "$work/$name.path" ]; do sleep 0.05; done
+    port=$(free_port)
+    cat >"$work/$name.yaml" <<YAML
 %YAML 1.1
 ---
 connection: &rfc
   accepter: telnet(rfc2217),tcp,$port
-  connector: serialdev,$(head -n 1 "$work/sim.path"),9600n81,local
+  connector: serialdev,$(head -n 1 "$work/$name.path"),9600n81,local
 YAML
-ser2net -n -d -c "$work/ser2net.yaml" >"$work/ser2net.log" 2>&1 &
-pids+=($!)
-until listens "$port"; do sleep 0.05; done
+    ser2net -n -c "$work/$name.yaml" >/dev/null 2>&1 &
+    pids+=($!)
+    until listens "$port"; do sleep 0.05; done
+}
+
+# Each frame's distance is the millisecond it was due (a ramp of 1 per ms), so
+# the frames printed can be checked one by one against the simulator's
+# schedule: frame k is due floor(k * 1000 / rate) ms after the first.
+rate=886.15
+serve sim --preset 6 --rate "$rate" --profile ramp --distance 0 --amplitude 99999999 \
+    --period 99999999
 address=rfc2217://localhost:$port
 
 echo "### orvante-ctl measure --seconds $seconds at 886 frames/s through ser2net (RFC 2217)"
@@ -50,29 +63,26 @@ sleep 1
 sent=$(tail -n +"$((before + 1))" "$work/sim.log" |
     awk '/^rx [0-9]+: c\\r\\n/ { exit } /^tx / { n += gsub(/DT:/, "&") } END { print n + 0 }')
 read -r user sys wall <"$work/time"
-echo "| frames sent before Stop | frames printed | not printed | rate printed | orvante-ctl CPU |"
-echo "|---|---|---|---|---|"
-awk -v s="$sent" -v p="$printed" -v w="$seconds" -v u="$user" -v y="$sys" -v e="$wall" 'BEGIN {
-    printf "| %d | %d | %d | %.1f frames/s | %.1f %% of a core |\n", s, p, s - p, p / w, 100 * (u + y) / e }'
+# Frames missing between the first printed and the last: due, but not printed.
+missing=$(awk -v rate="$rate" '
+    NR == 1 { first = $2 + 0 }
+    { seen[$2 - first] = 1; last = $2 - first }
+    END {
+        interval = 1000 / rate
+        for (k = 0; (due = int(k * interval)) <= last; k++)
+            if (!(due in seen)) n++
+        print n + 0
+    }' "$work/frames")
+echo "| frames sent before Stop | printed | missing between the first and the last printed | sent after the last printed | rate printed | orvante-ctl CPU |"
+echo "|---|---|---|---|---|---|"
+awk -v s="$sent" -v p="$printed" -v m="$missing" -v w="$seconds" -v u="$user" -v y="$sys" -v e="$wall" 'BEGIN {
+    printf "| %d | %d | %d | %d | %.1f frames/s | %.1f %% of a core |\n", s, p, m, s - p - m, p / w, 100 * (u + y) / e }'
 echo
-echo "(A frame not printed can only be one the simulator sent in the moment Stop was"
-echo "on its way, after orvante-ctl's $seconds s had ended: at most 1 at this rate.)"
+echo "(Sent after the last printed: on their way through the pseudo-terminal, ser2net and"
+echo "the socket when the $seconds s were up; orvante-ctl reads no further then.)"
 echo
 sleep 0.5
 echo "### Connect to the first answer of identity over RFC 2217"
 echo
-"$build/sensor-sim" --preset 0 >"$work/sim2.path" 2>/dev/null &
-pids+=($!)
-until [ -s "$work/sim2.path" ]; do sleep 0.05; done
-port2=$(free_port)
-cat >"$work/ser2net2.yaml" <<YAML
-%YAML 1.1
----
-connection: &rfc
-  accepter: telnet(rfc2217),tcp,$port2
-  connector: serialdev,$(head -n 1 "$work/sim2.path"),9600n81,local
-YAML
-ser2net -n -d -c "$work/ser2net2.yaml" >/dev/null 2>&1 &
-pids+=($!)
-until listens "$port2"; do sleep 0.05; done
-"$build/bench_connect" "rfc2217://localhost:$port2" 20 0
+serve sim2 --preset 0
+"$build/bench_connect" "rfc2217://localhost:$port" 20 0
