@@ -108,6 +108,11 @@ QByteArray ComPortOption::escape(const QByteArray &data)
 
 void ComPortOption::take(const QByteArray &chunk, QByteArray *data, QByteArray *reply)
 {
+    // The common case at line rate: nothing but the line's bytes.
+    if (m_read == Read::Data && !chunk.contains(char(IAC))) {
+        data->append(chunk);
+        return;
+    }
     for (char c : chunk) {
         const quint8 b = quint8(c);
         switch (m_read) {
