@@ -45,13 +45,15 @@ void NetworkPorts::followPreset(int preset)
 
 void NetworkPorts::close()
 {
+#ifdef ORV_HAVE_PTY_BRIDGE
     m_bridge.reset();
+#endif
     m_address.clear();
 }
 
 QString NetworkPorts::listedName(const QString &device) const
 {
-    return m_bridge ? m_address : device;
+    return m_address.isEmpty() ? device : m_address;
 }
 
 QString NetworkPorts::lostReason(const QString &portReason) const

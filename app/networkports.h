@@ -37,6 +37,9 @@ public:
     QString lostReason(const QString &portReason) const;
 
 private:
+#ifdef ORV_HAVE_PTY_BRIDGE
     std::unique_ptr<network::PtyBridge> m_bridge;
-    QString m_address;
+#endif
+    QString m_address; // while bridging
+
 };
