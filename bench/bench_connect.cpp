@@ -60,7 +60,8 @@ int main(int argc, char **argv)
         };
         clock.start();
         port.connectTo(address, preset);
-        loop.exec();
+        if (failure.isEmpty())
+            loop.exec();
         if (!failure.isEmpty()) {
             std::fprintf(stderr, "run %d: %s\n", run + 1, qPrintable(failure));
             return 1;

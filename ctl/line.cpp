@@ -52,14 +52,23 @@ bool Line::connectRemote(const QString &address, int preset, QString *reason)
         return false;
     m_remote = std::make_unique<network::RemotePort>();
     network::RemotePort &remote = *m_remote;
+    // Some systems (Windows) report a refused connection from within
+    // connectTo(), before the loop runs.
     QEventLoop connecting;
-    remote.ready = [&connecting] { connecting.exit(1); };
-    remote.failed = [&connecting, reason](const QString &why) {
+    int outcome = -1;
+    remote.ready = [&] {
+        outcome = 1;
+        connecting.exit();
+    };
+    remote.failed = [&, reason](const QString &why) {
         *reason = why;
-        connecting.exit(0);
+        outcome = 0;
+        connecting.exit();
     };
     remote.connectTo(where, preset);
-    const bool ready = connecting.exec() == 1;
+    if (outcome < 0)
+        connecting.exec();
+    const bool ready = outcome == 1;
     // What came while connecting is not passed on.
     remote.ready = nullptr;
     remote.failed = nullptr;

@@ -31,6 +31,11 @@ bool PtyBridge::open(const serial::PortAddress &address, int preset, QString *er
     m_remote.failed = [this](const QString &reason) { end(reason); };
     m_remote.lost = [this](const QString &reason) { end(reason); };
     m_remote.connectTo(address, preset);
+    // Refused at once (some systems say so from within connectTo()).
+    if (!isOpen()) {
+        *error = m_endReason;
+        return false;
+    }
     return true;
 }
 
