@@ -3,11 +3,31 @@
 
 #include <QLoggingCategory>
 
+#ifdef Q_OS_LINUX
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
+
 namespace network {
 
 namespace {
 Q_LOGGING_CATEGORY(lcNet, "orvante.net", QtInfoMsg)
+
+// While the line settings are negotiated, every segment from the server is
+// acknowledged at once. ser2net answers some replies with a short packet of
+// its own and holds what follows until that one is acknowledged (Nagle);
+// this side's delayed acknowledgement would otherwise add 40 ms to connect.
+void acknowledgeAtOnce(QTcpSocket &socket)
+{
+#ifdef Q_OS_LINUX
+    const int one = 1;
+    ::setsockopt(int(socket.socketDescriptor()), IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
+#else
+    Q_UNUSED(socket)
+#endif
 }
+} // namespace
 
 RemotePort::RemotePort()
 {
@@ -27,8 +47,10 @@ RemotePort::RemotePort()
         qCDebug(lcNet) << "connected to" << m_address.endpoint();
         // Commands are short and a measurement's frames are small: each goes at once.
         m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        if (m_telnet)
+        if (m_telnet) {
+            acknowledgeAtOnce(m_socket);
             m_socket.write(m_telnet->start());
+        }
         settle();
     });
     QObject::connect(&m_socket, &QTcpSocket::readyRead, [this] { readSocket(); });
@@ -96,6 +118,8 @@ void RemotePort::readSocket()
     const QByteArray chunk = m_socket.readAll();
     QByteArray data;
     if (m_telnet) {
+        if (!m_ready)
+            acknowledgeAtOnce(m_socket); // the quick mode ends by itself; renewed per read
         QByteArray reply;
         m_telnet->take(chunk, &data, &reply);
         if (!reply.isEmpty())
