@@ -124,6 +124,10 @@ private slots:
         // The same within one connection: the read-back follows the new preset.
         row("a profile's line preset over rfc2217, read back at it", "",
             "--port %RFC% profile apply %DIR%/fast.json", 0, "line preset: written\n");
+        row("a profile's line preset over tcp: accepted, nothing read back", "",
+            "--port %TCP% profile apply %DIR%/fast.json", 0, "line preset: written\n",
+            "orvante-ctl: the sensor now talks at line preset 6 .*\norvante-ctl: nothing read "
+            "back: the sensor no longer talks at the server's line settings\n");
         row("line preset over tcp: the server's settings stay", "",
             "--port %TCP% set line-preset 6", 0, "accepted\n",
             "orvante-ctl: the sensor now talks at line preset 6 \\(115200 8N1\\), but over "
