@@ -7,6 +7,9 @@
 #   - the distance chart off screen: a frame's cost for each time window, the
 #     recording's CPU and memory, the CSV export;
 #   - sensor-sim's frame rates on the wall clock (20 to 1000 frames/s);
+#   - a sensor behind ser2net (bench/network.sh): orvante-ctl measure for a
+#     minute at 886 frames/s through RFC 2217, frames sent and printed; connect
+#     to the first answer of identity, median of 20;
 #   - where the shared peer bench stands beside the project (../shared/peer-bench),
 #     the program and CuteCom on the same stream under Xvfb: at 886 frames/s the
 #     program with the distance chart closed, CuteCom and the program with the
@@ -58,6 +61,15 @@ echo
 build-release/bench_chart
 echo
 build-release/bench_simrate
+
+# A sensor behind ser2net: orvante-ctl at line rate for a minute, and the
+# connect to the first answer.
+ensure_packages ser2net
+cmake --build build-release -j"$(nproc)" --target orvante-ctl sensor-sim bench_connect >/dev/null
+echo
+echo "## Through ser2net"
+echo
+bench/network.sh build-release 60
 
 peer=../shared/peer-bench
 if [ ! -x "$peer/compare.sh" ]; then

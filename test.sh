@@ -8,8 +8,9 @@
 #
 # --windows: the Windows build (build-windows/, its zip included) and its
 # checks under Wine on a virtual display: the suites that need no
-# pseudo-terminal, the zip's DLLs, orvante-ctl.exe through a COM port, and the
-# window (a picture of it lands in build-windows/windows.png). The first run
+# pseudo-terminal, the zip's DLLs, orvante-ctl.exe through a COM port and to
+# ser2net over the network, and the window (a picture of it lands in
+# build-windows/windows.png). The first run
 # builds Qt for Windows into a cache (tools/qt-mingw.sh), about half an hour.
 set -euo pipefail
 cd "$(dirname "$0")"

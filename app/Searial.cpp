@@ -56,6 +56,7 @@ Searial::Searial(QWidget *parent)
                           },
                           [this](int preset) {
                               serial::applyLinePreset(serial, preset);
+                              networkPorts.followPreset(preset);
                               ui->cmb_baud_rate->setCurrentIndex(preset);
                           }});
 }

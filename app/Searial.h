@@ -16,7 +16,12 @@
 //   serial/    The serial line without widgets: port discovery (and why a port
 //              was left out), what to advise on the system it runs on, a
 //              preset on a port, when the device is gone, the traced write,
-//              free text, the display's line widths and the traffic log file.
+//              free text, the display's line widths and the traffic log file;
+//              network port addresses and the RFC 2217 negotiation's bytes,
+//              the pseudo-terminal pair.
+//   network/   Ports reached through a serial device server over TCP (raw or
+//              RFC 2217), and the pseudo-terminal bridge through which the
+//              window's port reaches one.
 //   measure/   The distance history without widgets: every frame with its
 //              time in a bounded ring, per-second summaries, the statistics
 //              the chart and orvante-ctl measure --stats share, the CSV lines.
@@ -32,7 +37,7 @@
 //              the runner that reads or applies one on the engine.
 //   ctl/       orvante-ctl: the window's queries, settings and measurements for
 //              scripts, and the profiles, on engine/, profile/, protocol/,
-//              serial/, measure/ and console/, QtCore only.
+//              serial/, network/, measure/ and console/, no widgets.
 //   view/      The traffic display's widgets: scroll-back and painting at the
 //              screen's pace (TrafficDisplay and the widgets it installs),
 //              and text drawn without shaping where it changes per frame.
@@ -49,13 +54,15 @@
 //              shortcuts.h the window's keys, each of which clicks a button,
 //              and focusshown.h shows the focus from the start;
 //              statusnotes.h what the status bar says (statuselider.h
-//              shortens it to fit, whole in the tooltip), settingdeadline.h the
+//              shortens it to fit, whole in the tooltip), networkports.h what
+//              the port opens for a network address, settingdeadline.h the
 //              deadline of the settings a chunk decides;
 //              toolkit.h scales the window with the display; widgetreport.h
 //              tells the Windows checks where the controls are.
 //   tools/, bench/, fuzz/, tests/  The screenshot driver and icon scaler,
 //              benchmarks, libFuzzer targets, QtTest suites.
 
+#include "app/networkports.h"
 #include "app/settingdeadline.h"
 #include "protocol/distancefield.h"
 
@@ -142,6 +149,8 @@ private:
     void portChosen();
     // The open port as the list names it.
     QString heldPortName() const;
+    // The open port's name: its device, or the network address it reaches.
+    QString heldPort() const;
     void handlePortError(QSerialPort::SerialPortError error);
 
     // Per-chunk protocol steps of the receive path: the chart's frame stream
@@ -157,6 +166,8 @@ private:
 
     Ui_Searial *ui;
     QSerialPort serial;
+    // What `serial` opens for a port named by a network address.
+    NetworkPorts networkPorts;
     SettingDeadline settingDeadline;
     protocol::DistanceField distanceField;
     // The Sensor menu's profiles; while one runs it gets every chunk, and

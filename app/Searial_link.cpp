@@ -60,7 +60,7 @@ QStringList Searial::GetEnableCommPort()
 {
     // The port held open stays listed: left out, the box would move to
     // another port while the status still says Connected.
-    return serial::openablePorts(serial.isOpen() ? serial.portName() : QString());
+    return serial::openablePorts(serial.isOpen() ? heldPort() : QString());
 }
 
 void Searial::cmb_port_name_port()
@@ -74,8 +74,7 @@ void Searial::btn_usart_number_port(bool)
     const QSignalBlocker quiet(ui->cmb_port_name);
     ui->cmb_port_name->clear();
     // What GetEnableCommPort lists, and what it left out and why.
-    const serial::PortScan scan =
-        serial::scanPorts(serial.isOpen() ? serial.portName() : QString());
+    const serial::PortScan scan = serial::scanPorts(serial.isOpen() ? heldPort() : QString());
     portNameList = scan.openable;
     qCDebug(lcLink) << portNameList.size();
     // An int counter: the 8-bit one would wrap after 127 ports.
@@ -94,18 +93,23 @@ void Searial::btn_usart_number_port(bool)
 
 void Searial::portChosen()
 {
-    if (portClosed || serial::samePort(ui->cmb_port_name->currentText(), serial.portName()))
+    if (portClosed || serial::samePort(ui->cmb_port_name->currentText(), heldPort()))
         return;
     StatusNotes(ui->statusBar).otherPortChosen(heldPortName());
+}
+
+QString Searial::heldPort() const
+{
+    return networkPorts.listedName(serial.portName());
 }
 
 QString Searial::heldPortName() const
 {
     for (const QString &name : portNameList) {
-        if (serial::samePort(name, serial.portName()))
+        if (serial::samePort(name, heldPort()))
             return name;
     }
-    return serial.portName();
+    return heldPort();
 }
 
 void Searial::selectHeldPort()
@@ -113,7 +117,7 @@ void Searial::selectHeldPort()
     if (!serial.isOpen())
         return;
     for (int i = 0; i < portNameList.size(); ++i) {
-        if (serial::samePort(portNameList.at(i), serial.portName())) {
+        if (serial::samePort(portNameList.at(i), heldPort())) {
             ui->cmb_port_name->setCurrentIndex(i);
             return;
         }
@@ -134,13 +138,20 @@ void Searial::btn_open_port(bool)
         return;
     }
     qCDebug(lcLink) << portNameList.at(index);
-    serial.setPortName(portNameList.at(index));
+    QString problem;
+    const QString device =
+        networkPorts.deviceFor(portNameList.at(index), ui->cmb_baud_rate->currentIndex(), &problem);
+    if (device.isEmpty()) {
+        StatusNotes(ui->statusBar).openFailed(portNameList.at(index), problem);
+        return;
+    }
+    serial.setPortName(device);
     serial::applyLinePreset(serial, ui->cmb_baud_rate->currentIndex());
     if (!serial.open(QIODevice::ReadWrite)) {
+        networkPorts.close();
         StatusNotes(ui->statusBar)
-            .openFailed(
-                portNameList.at(index),
-                serial::openProblem(portNameList.at(index), serial.error(), serial.errorString()));
+            .openFailed(portNameList.at(index),
+                        serial::openProblem(device, serial.error(), serial.errorString()));
         return;
     }
     StatusNotes(ui->statusBar).clear();
@@ -160,6 +171,7 @@ quint8 Searial::closePort()
     portClosed = true;
     ui->lab_status->setText(" Disconnected");
     serial.close();
+    networkPorts.close();
     ui->btn_open->setText("Open");
     return dropped;
 }
@@ -172,7 +184,8 @@ void Searial::handlePortError(QSerialPort::SerialPortError error)
     // the reason is the one of this error.
     QMetaObject::invokeMethod(
         this,
-        [this, port = heldPortName(), reason = serial::lostReason(serial)] {
+        [this, port = heldPortName(),
+         reason = networkPorts.lostReason(serial::lostReason(serial))] {
             if (portClosed)
                 return;
             // A profile that stops here notes how far it got; that stays.

@@ -3,6 +3,7 @@
 
 #include "console/arguments.h"
 #include "console/textout.h"
+#include "serial/portaddress.h"
 #include "serial/ports.h"
 #include "view/trafficdisplay.h"
 
@@ -20,8 +21,11 @@ const QCommandLineOption &portOption()
 {
     static const QCommandLineOption option(
         "port",
-        "Offer device PATH in Scan, before the system's own ports (a pseudo-terminal, a "
-        "network-serial bridge, the simulator); listed only if it opens. Repeatable.",
+        QString("Offer device PATH in Scan, before the system's own ports (a pseudo-terminal, "
+                "a network-serial bridge, the simulator); listed only if it opens. Or a serial "
+                "device server's address, "
+                "%1, listed as given. Repeatable.")
+            .arg(serial::kAddressForms),
         "PATH");
     return option;
 }
@@ -89,6 +93,8 @@ void addProgramOptions(QCommandLineParser &parser)
 
 QString optionError(const QCommandLineParser &parser)
 {
+    if (const QString bad = serial::addressProblem(parser.values(portOption())); !bad.isEmpty())
+        return "--port: " + bad + ".";
     if (!parser.isSet(scrollbackOption()))
         return QString();
     bool ok = false;
@@ -111,8 +117,9 @@ QStringList applyProgramOptions(const QCommandLineParser &parser)
     serial::setExtraPortPaths(paths);
     for (const QString &path : paths) {
         QString reason;
-        // It stays offered: an adapter may be plugged in later.
-        if (!serial::portOpens(path, &reason))
+        // It stays offered: an adapter may be plugged in later. An address
+        // is tried at Open.
+        if (!serial::looksLikeAddress(path) && !serial::portOpens(path, &reason))
             complaints << QString("cannot open %1: %2 (Scan tries it again)").arg(path, reason);
     }
     return complaints;

@@ -7,7 +7,7 @@
 
 # The Qt modules the shipped programs link (the test programs add Test), and
 # the C++ runtime of the posix thread model with its threads library.
-set(ORV_QT_DLL_MODULES Core Gui Widgets SerialPort)
+set(ORV_QT_DLL_MODULES Core Gui Widgets SerialPort Network)
 set(ORV_RUNTIME_DLL_NAMES libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll)
 set(ORV_RUNTIME_DLLS)
 foreach(dll ${ORV_RUNTIME_DLL_NAMES})

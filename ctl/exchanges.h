@@ -20,6 +20,10 @@ bool openSensor(Line &line, const QString &path, int preset, bool fresh);
 // The line went away during the run.
 int lost(const Line &line);
 
+// The sensor took line preset `preset`, which the line cannot follow (raw
+// TCP): said on stderr, the sensor's acceptance stands.
+void serverKeepsLine(const Line &line, int preset);
+
 // A setting's outcome from the engine: Done when accepted, otherwise the
 // refusal or the missing answer named; `command` is the set command whose
 // help says more ("set switching").

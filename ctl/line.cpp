@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ctl/line.h"
 
+#include "network/remoteport.h"
 #include "serial/advice.h"
 #include "serial/linepresets.h"
 #include "serial/link.h"
+#include "serial/portaddress.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -30,6 +32,8 @@ Line::~Line()
 bool Line::open(const QString &path, int preset, bool fresh, QString *reason)
 {
     m_path = path;
+    if (serial::looksLikeAddress(path))
+        return connectRemote(path, preset, reason);
     m_port.setPortName(path);
     serial::applyLinePreset(m_port, preset);
     if (!m_port.open(QIODevice::ReadWrite)) {
@@ -41,6 +45,43 @@ bool Line::open(const QString &path, int preset, bool fresh, QString *reason)
     return true;
 }
 
+bool Line::connectRemote(const QString &address, int preset, QString *reason)
+{
+    serial::PortAddress where;
+    if (!serial::parsePortAddress(address, &where, reason))
+        return false;
+    m_remote = std::make_unique<network::RemotePort>();
+    network::RemotePort &remote = *m_remote;
+    // Some systems (Windows) report a refused connection from within
+    // connectTo(), before the loop runs.
+    QEventLoop connecting;
+    int outcome = -1;
+    remote.ready = [&] {
+        outcome = 1;
+        connecting.exit();
+    };
+    remote.failed = [&, reason](const QString &why) {
+        *reason = why;
+        outcome = 0;
+        connecting.exit();
+    };
+    remote.connectTo(where, preset);
+    if (outcome < 0)
+        connecting.exec();
+    const bool ready = outcome == 1;
+    // What came while connecting is not passed on.
+    remote.ready = nullptr;
+    remote.failed = nullptr;
+    remote.received = [this](const QByteArray &chunk) {
+        if (received)
+            received(chunk);
+        if (m_done && m_done())
+            endWait(End::Done);
+    };
+    remote.lost = [this](const QString &why) { lose(why); };
+    return ready;
+}
+
 QString Line::path() const
 {
     return m_path;
@@ -50,6 +91,12 @@ void Line::send(const QByteArray &bytes)
 {
     if (m_lost)
         return;
+    if (m_remote) {
+        serial::traceWrite(bytes);
+        if (m_remote->write(bytes) != bytes.size())
+            lose("the connection is gone");
+        return;
+    }
     if (serial::tracedWrite(m_port, bytes) != bytes.size())
         lose(m_port.errorString());
 }
@@ -77,9 +124,17 @@ Line::End Line::wait(qint64 ms, const std::function<bool()> &done)
     return end;
 }
 
-void Line::setPreset(int preset)
+bool Line::setsLine() const
 {
+    return !m_remote || m_remote->setsLine();
+}
+
+bool Line::setPreset(int preset)
+{
+    if (m_remote)
+        return m_remote->setPreset(preset);
     serial::applyLinePreset(m_port, preset);
+    return true;
 }
 
 void Line::release()
@@ -95,6 +150,11 @@ void Line::interrupt()
 
 void Line::drain()
 {
+    if (m_remote) {
+        while (!m_lost && m_remote->bytesToWrite() > 0 && m_remote->waitForBytesWritten(1000)) {
+        }
+        return;
+    }
     while (!m_lost && m_port.bytesToWrite() > 0 && m_port.waitForBytesWritten(1000)) {
     }
 }

@@ -3,15 +3,22 @@
 
 // The serial line to the sensor for one run of orvante-ctl: opened with one
 // of the eight line presets, written command by command, and read chunk by
-// chunk while the caller waits on the event loop.
+// chunk while the caller waits on the event loop. The port is a serial device
+// or a device server's address (serial/portaddress.h); the commands see no
+// difference.
 
 #include <QByteArray>
 #include <QSerialPort>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QEventLoop;
+
+namespace network {
+class RemotePort;
+}
 
 namespace ctl {
 
@@ -26,7 +33,9 @@ public:
     Line &operator=(const Line &) = delete;
 
     // Opens `path` with line preset `preset` (0..7); if it does not open,
-    // `reason` says why and what to do (serial::openProblem). With `fresh`, bytes
+    // `reason` says why and what to do (serial::openProblem, or the network's
+    // reason). A network address is connected here, waiting on the event loop
+    // at most network::RemotePort::kConnectMs. With `fresh`, bytes
     // already waiting are dropped: they were sent before this run asked
     // anything (the tail of an earlier run's answer, frames of a measurement
     // left running), and the window never parses such bytes as an answer
@@ -46,8 +55,14 @@ public:
     // interrupt() is called.
     End wait(qint64 ms, const std::function<bool()> &done = {});
 
-    // Goes over to line preset `preset` (0..7) on the open port.
-    void setPreset(int preset);
+    // Goes over to line preset `preset` (0..7) on the open port. False where
+    // the port's line settings are not this end's to set (raw TCP: the
+    // server's).
+    bool setPreset(int preset);
+    // Whether the port is reached over the network.
+    bool isRemote() const { return m_remote != nullptr; }
+    // Whether this end sets the line's preset (not so over raw TCP).
+    bool setsLine() const;
 
     // Ends the current wait, if any, with Done.
     void release();
@@ -66,7 +81,10 @@ private:
     void lose(const QString &reason);
     void endWait(End end);
 
+    bool connectRemote(const QString &address, int preset, QString *reason);
+
     QSerialPort m_port;
+    std::unique_ptr<network::RemotePort> m_remote;
     QEventLoop *m_loop = nullptr;
     std::function<bool()> m_done;
     bool m_lost = false;

@@ -5,6 +5,7 @@
 #include "protocol/linepresets.h"
 #include "serial/advice.h"
 #include "serial/ports.h"
+#include "serial/portaddress.h"
 #include "serial/traffic.h"
 #include "version/version.h"
 
@@ -305,9 +306,9 @@ const QString kExitStatus = QStringLiteral(
 QCommandLineOption portOption()
 {
     return {"port",
-            QString("Serial device of the sensor (%1). For ports: also offer PATH, before the "
-                    "system's ports (repeatable).")
-                .arg(serial::platformAdvice().portExamples),
+            QString("Serial device of the sensor (%1), or a serial device server's address: %2. "
+                    "For ports: also offer PATH, before the system's ports (repeatable).")
+                .arg(serial::platformAdvice().portExamples, serial::kAddressForms),
             "PATH"};
 }
 
@@ -584,6 +585,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     QString problem = repeatedOption(top, own);
     if (problem.isEmpty())
         problem = takePorts(top.values("port") + own.values("port"), &inv.ports);
+    if (problem.isEmpty())
+        problem = serial::addressProblem(inv.ports);
     if (!problem.isEmpty())
         return usage(problem, entry->name);
     // Not every command has every option; optionNames() lists those given.

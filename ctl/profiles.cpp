@@ -40,7 +40,12 @@ int runOn(Line &line, const std::function<void(Runner &)> &start, Runner::Result
     bool ended = false;
     engine.write = [&line](const QByteArray &bytes) { line.send(bytes); };
     // The sensor changes speed once it has taken a new preset.
-    runner.presetChanged = [&line](int preset) { line.setPreset(preset); };
+    bool serverBehind = false;
+    runner.presetChanged = [&line, &serverBehind](int preset) {
+        serverBehind = !line.setPreset(preset);
+        if (serverBehind)
+            serverKeepsLine(line, preset);
+    };
     runner.finished = [&](const Runner::Result &r) {
         *result = r;
         ended = true;
@@ -71,6 +76,12 @@ int runOn(Line &line, const std::function<void(Runner &)> &start, Runner::Result
     }
     if (result->failure.isEmpty())
         return Done;
+    // The sensor took the new preset, the server's line did not: nothing can
+    // be read back, and the sensor's acceptance stands.
+    if (serverBehind) {
+        fail(Done, "nothing read back: the sensor no longer talks at the server's line settings");
+        return Done;
+    }
     QString failure = result->failure;
     failure[0] = failure.at(0).toLower();
     return fail(NoAnswer, failure + "; " + checkLine());
@@ -224,6 +235,8 @@ int applyProfile(const Invocation &inv)
     }
     if (run != Done)
         return worse(status, run);
+    if (!result.failure.isEmpty()) // not read back (runOn)
+        return status;
     const Profile &sensor = result.sensor;
     const Comparison c(sensor, p, Comparison::Scope::ReadBack);
     printDifferences(c, false, "sensor", path);

@@ -15,6 +15,7 @@
 #include "protocol/commands.h"
 #include "protocol/exchange.h"
 #include "protocol/framestream.h"
+#include "protocol/linepresets.h"
 #include "protocol/steps.h"
 #include "serial/displaylines.h"
 #include "serial/ports.h"
@@ -46,9 +47,20 @@ QString checkLine()
 
 int lost(const Line &line)
 {
-    return fail(PortFailed, QString("lost the port %1 (%2); check the cable or adapter, then "
-                                    "run the command again")
-                                .arg(line.path(), line.lostReason()));
+    return fail(PortFailed, QString("lost the port %1 (%2); check the %3, then run the command "
+                                    "again")
+                                .arg(line.path(), line.lostReason(),
+                                     line.isRemote() ? "device server and the network"
+                                                     : "cable or adapter"));
+}
+
+void serverKeepsLine(const Line &line, int preset)
+{
+    fail(Done, QString("the sensor now talks at line preset %1 (%2), but over tcp:// the device "
+                       "server keeps its own line settings: change them for %3 to match (or use "
+                       "rfc2217://, which sets them)")
+                   .arg(preset)
+                   .arg(protocol::linePresetName(preset), line.path()));
 }
 
 namespace {
@@ -185,8 +197,10 @@ bool openSensor(Line &line, const QString &path, int preset, bool fresh)
     QString reason;
     if (line.open(path, preset, fresh, &reason))
         return true;
-    fail(PortFailed,
-         QString("cannot open %1: %2; orvante-ctl ports lists the ports that open").arg(path, reason));
+    fail(PortFailed, QString("cannot open %1: %2%3")
+                         .arg(path, reason,
+                              line.isRemote() ? QString()
+                                              : "; orvante-ctl ports lists the ports that open"));
     return false;
 }
 
@@ -246,8 +260,11 @@ int query(Line &line, quint8 command, bool json)
 
 int setLinePreset(Line &line, const Invocation &inv)
 {
-    return setting(
+    const int status = setting(
         line, [&](Exchanger &e) { return e.setLinePreset(inv.index); }, "set line-preset");
+    if (status == Done && !line.setsLine())
+        serverKeepsLine(line, inv.index);
+    return status;
 }
 
 int setSwitching(Line &line, const Invocation &inv)

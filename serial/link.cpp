@@ -26,9 +26,14 @@ QString lostReason(const QSerialPort &port)
 #endif
 }
 
-qint64 tracedWrite(QSerialPort &port, const QByteArray &bytes)
+void traceWrite(const QByteArray &bytes)
 {
     qCDebug(lcTx, "%s", bytes.toHex().constData());
+}
+
+qint64 tracedWrite(QSerialPort &port, const QByteArray &bytes)
+{
+    traceWrite(bytes);
     if (!port.isOpen())
         return -1;
     return port.write(bytes);

@@ -26,6 +26,9 @@ bool isDeviceLost(QSerialPort::SerialPortError error);
 // told is whether the device file is there.
 QString lostReason(const QSerialPort &port);
 
+// Traces one write on lcTx (for a line that is no QSerialPort).
+void traceWrite(const QByteArray &bytes);
+
 // One write, traced on lcTx. A port that is not open takes nothing and
 // returns -1 (QSerialPort would also print a warning for every such write);
 // otherwise returns what QSerialPort::write returns.

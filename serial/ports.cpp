@@ -2,6 +2,7 @@
 #include "serial/ports.h"
 
 #include "serial/advice.h"
+#include "serial/portaddress.h"
 
 #include <QFileInfo>
 #include <QSerialPort>
@@ -69,8 +70,10 @@ PortScan scanPorts(const QString &held)
     PortScan scan;
     for (const QString &path : extraPaths()) {
         // The path as given, so that opening it later names the same device.
+        // A device server's address is listed untried: connecting can take
+        // seconds, and Open says what fails.
         QString reason;
-        if (isHeld(path) || portOpens(path, &reason))
+        if (looksLikeAddress(path) || isHeld(path) || portOpens(path, &reason))
             scan.openable.append(path);
         else
             scan.leftOut.append({path, reason});

@@ -37,7 +37,8 @@ struct PortScan
 };
 
 // The ports that can be opened for reading and writing right now: the extra
-// paths in the order given, then the enumerated ports in enumeration order.
+// paths in the order given (network addresses untried), then the enumerated
+// ports in enumeration order.
 // A port that does not open (held elsewhere, no permission) is left out,
 // with its reason; `held`, the port this program holds open, is listed where
 // it would be, without being tried.

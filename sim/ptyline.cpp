@@ -2,14 +2,12 @@
 #include "sim/ptyline.h"
 
 #include "protocol/linepresets.h"
+#include "serial/ptypair.h"
 #include "sim/speedmismatch.h"
 
 #include <cerrno>
-#include <climits>
 #include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
-#include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -25,31 +23,18 @@ constexpr speed_t kIdleSpeed = B50;
 bool PtyLine::open(int preset, QString *error)
 {
     m_preset = preset;
-    int master = -1;
-    int slave = -1;
-    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
-        *error = QStringLiteral("cannot create a pseudo-terminal: %1").arg(qt_error_string(errno));
+    serial::PtyPair pair;
+    if (!serial::openPtyPair(&pair, error))
         return false;
-    }
-    char name[PATH_MAX];
-    if (::ptsname_r(master, name, sizeof name) != 0) {
-        *error = QStringLiteral("cannot name the pseudo-terminal: %1").arg(qt_error_string(errno));
-        ::close(slave);
-        ::close(master);
-        return false;
-    }
-    // Raw at once: a cooked pty echoes the sensor's answers back to it.
+    // Left at a speed no preset uses until a program opens it.
     termios tio;
-    if (::tcgetattr(slave, &tio) == 0) {
-        ::cfmakeraw(&tio);
+    if (::tcgetattr(pair.slave, &tio) == 0) {
         ::cfsetspeed(&tio, kIdleSpeed);
-        ::tcsetattr(slave, TCSANOW, &tio);
+        ::tcsetattr(pair.slave, TCSANOW, &tio);
     }
-    ::close(slave);
-    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-    ::fcntl(master, F_SETFD, FD_CLOEXEC);
-    m_master = master;
-    m_slavePath = QString::fromLocal8Bit(name);
+    ::close(pair.slave);
+    m_master = pair.master;
+    m_slavePath = pair.slavePath;
 
     m_notifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] { readAvailable(); });

@@ -36,8 +36,9 @@ BUILD_PACKAGES=("${BASE_PACKAGES[@]}" "${QT5_PACKAGES[@]}")
 # to check it.
 PACKAGE_PACKAGES=(dpkg-dev file lintian)
 # What the tests check the installed files and the package with, and the
-# virtual X screens of the high-DPI checks.
-TEST_PACKAGES=(desktop-file-utils appstream man-db xvfb xauth x11-xserver-utils "${PACKAGE_PACKAGES[@]}")
+# virtual X screens of the high-DPI checks, and ser2net, the device server the
+# network ports are tested against.
+TEST_PACKAGES=(desktop-file-utils appstream man-db xvfb xauth x11-xserver-utils ser2net "${PACKAGE_PACKAGES[@]}")
 # The sanitizers' runtimes for gcc (test.sh --sanitize).
 SANITIZE_PACKAGES=(libasan8 libubsan1)
 # clang with libFuzzer and its sanitizer runtimes (fuzz.sh).
@@ -70,7 +71,7 @@ build_project() {
 # archive; its tests run under Wine on a virtual display and read the .exe
 # resources back with icoutils.
 WINDOWS_BUILD_PACKAGES=(cmake make mingw-w64 g++-mingw-w64-x86-64-posix unzip imagemagick nsis git)
-WINDOWS_TEST_PACKAGES=(wine wine64 fonts-wine xvfb xauth xdotool imagemagick fonts-wqy-microhei icoutils)
+WINDOWS_TEST_PACKAGES=(wine wine64 fonts-wine xvfb xauth xdotool imagemagick fonts-wqy-microhei icoutils ser2net)
 # The Qt for Windows that tools/qt-mingw.sh builds: its version names the
 # source tarballs, their folders and the cache.
 ORV_QT_WINDOWS_VERSION=5.15.8

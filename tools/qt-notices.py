@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The notices of the third-party code compiled into the Qt DLLs that the
-Windows folder ships (Core, Gui, Widgets, SerialPort, the windows platform
+Windows folder ships (Core, Gui, Widgets, SerialPort, Network, the windows platform
 plugin, the windowsvista style), for the Qt in PREFIX built from QTBASE_TAR.
 
 What this configuration compiled in is read from the prefix's mkspecs (the

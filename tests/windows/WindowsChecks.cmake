@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows build's checks, run by ./test.sh --windows on Linux: the suites
 # above under Wine, and what a Windows user gets: the zip has every DLL its
-# programs import, orvante-ctl.exe talks through a COM port, orvante-usart.exe
+# programs import, orvante-ctl.exe talks through a COM port and to ser2net
+# over the network, orvante-usart.exe
 # at 150 % shows the settings page whole, opens the port and measures, the
 # executables carry their icon, version and manifest, and the installer
 # installs and uninstalls cleanly.
@@ -44,7 +45,11 @@ add_test(NAME windows_window COMMAND sh ${ORV_WINDOWS_DIR}/window.sh ${ORV_WINDO
                                         ${ORV_NATIVE_BUILD} ${CMAKE_BINARY_DIR}/windows.png
                                         ${CMAKE_BINARY_DIR}/windows-settings.png)
 add_test(NAME windows_options COMMAND sh ${ORV_WINDOWS_DIR}/options.sh ${ORV_WINDOWS_ZIP})
-set_tests_properties(windows_imports windows_comport windows_window windows_options PROPERTIES
+# orvante-ctl.exe talks to ser2net: Wine's sockets have none of the COM port's limits.
+add_test(NAME windows_network COMMAND sh ${ORV_WINDOWS_DIR}/network.sh ${ORV_WINDOWS_ZIP}
+                                         ${ORV_NATIVE_BUILD})
+set_tests_properties(windows_imports windows_comport windows_window windows_options
+                     windows_network PROPERTIES
     ENVIRONMENT "WINEPREFIX=${ORV_WINEPREFIX}" FIXTURES_REQUIRED wine RESOURCE_LOCK wine
     TIMEOUT 300)
 # What a Windows user gets beyond the zip: the icon, version and manifest in
