@@ -28,7 +28,7 @@ const char kDescription[] =
     "A lost sensor is opened again after 2 s, backing off to 30 s, and its identity\n"
     "read again; a lost broker is connected again after 1 s, backing off to 30 s.\n"
     "While the broker is away, frames are dropped and counted at QoS 0, or queued\n"
-    "at QoS 1 (up to %QUEUE% messages, about 20 MB; the oldest dropped and counted\n"
+    "at QoS 1 (up to %QUEUE% messages, about 17 MB; the oldest dropped and counted\n"
     "beyond). Stopping it with %STOP%\n"
     "sends Stop to the sensor, publishes offline and disconnects (status 0).\n"
     "Every event is one line on standard error.\n"
