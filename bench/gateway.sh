@@ -16,6 +16,8 @@ cd "$(dirname "$0")/.."
 . tools/deps.sh
 seconds=${1:-600}
 here=bench/gateway
+# Debian's Python, with Debian's pyserial and paho-mqtt.
+python=/usr/bin/python3
 
 ensure_packages "${BUILD_PACKAGES[@]}" mosquitto mosquitto-clients python3-serial python3-paho-mqtt
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DORV_MANPAGES=OFF \
@@ -24,18 +26,19 @@ cmake --build build-release -j"$(nproc)" --target orvante-ctl sensor-sim >/dev/n
 
 work=$(mktemp -d)
 pids=()
+broker=
 cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}" $broker; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+port=$("$python" -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
 printf 'listener %s 127.0.0.1\nallow_anonymous true\npersistence false\nmax_queued_messages 1000000\n' \
     "$port" > "$work/mosquitto.conf"
 mosquitto -c "$work/mosquitto.conf" 2>"$work/mosquitto.log" &
-pids+=($!)
+broker=$!
 sleep 1
 
 # Ticks (utime + stime) of a process, and its resident memory in kB.
@@ -47,7 +50,7 @@ hz=$(getconf CLK_TCK)
 # every frame is told apart, its writes stamped by stamp.py into FILE.
 simulator() {
     build-release/sensor-sim --link "$1" --verbose --rate 886.15 --profile ramp --distance 1 \
-        --amplitude 99999998 --period 99999998 2> >(python3 "$here/stamp.py" > "$2") >/dev/null &
+        --amplitude 99999998 --period 99999998 2> >("$python" "$here/stamp.py" > "$2") >/dev/null &
     pids+=($!)
 }
 
@@ -64,7 +67,7 @@ for qos in 0 1; do
     build-release/orvante-ctl --port "$work/gw-sensor" publish --qos "$qos" \
         --mqtt "mqtt://127.0.0.1:$port/gw" 2> "$work/gw-events" &
     gw=$!
-    python3 "$here/integrator.py" "$work/py-sensor" 127.0.0.1 "$port" py/distance "$qos" &
+    "$python" "$here/integrator.py" "$work/py-sensor" 127.0.0.1 "$port" py/distance "$qos" &
     py=$!
     pids+=($gw $py)
     sleep 5
@@ -77,15 +80,15 @@ for qos in 0 1; do
     kill $sub1 $sub2
     # The simulators: their stamp.py ends with them.
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    pids=("${pids[0]}")
-    sleep 1
+    pids=()
+    sleep 2
     cpu() { awk -v a="$1" -v b="$2" -v t0="$t0" -v t1="$t1" -v hz="$hz" \
         'BEGIN {printf "%.1f", 100 * (b - a) / hz / (t1 - t0)}'; }
     echo "QoS $qos:"
     echo "  orvante-ctl publish: CPU $(cpu "$gw_t0" "$gw_t1") % of a core," \
          "RSS ${gw_rss_start} kB after 5 s, ${gw_rss_end} kB at the end"
-    echo "    $(python3 "$here/figures.py" "$work/gw-written" "$work/gw-received")"
+    echo "    $("$python" "$here/figures.py" "$work/gw-written" "$work/gw-received")"
     echo "  integrator.py (pyserial + paho-mqtt): CPU $(cpu "$py_t0" "$py_t1") % of a core"
-    echo "    $(python3 "$here/figures.py" "$work/py-written" "$work/py-received")"
+    echo "    $("$python" "$here/figures.py" "$work/py-written" "$work/py-received")"
     grep -v -e 'connected to\|sensor A17\|measuring\|stopping\|stopped' "$work/gw-events" || true
 done

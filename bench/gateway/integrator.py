@@ -25,7 +25,9 @@ signal.signal(signal.SIGTERM, stop)
 client = mqtt.Client()
 client.connect(host, broker_port)
 client.loop_start()
-line = serial.Serial(port, 115200, timeout=0.5)
+# The sensor's line preset 0, as orvante-ctl's default (a pseudo-terminal is
+# not bound by the speed, but the simulator answers only at its own).
+line = serial.Serial(port, 9600, timeout=0.5)
 line.write(b"tk\r\n")
 seq = 0
 while running:
