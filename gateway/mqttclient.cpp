@@ -22,14 +22,17 @@ constexpr int kRetryMaxMs = 30000;
 // The system's CAs, for an mqtts:// broker given without --cafile.
 const char kSystemCaPath[] = "/etc/ssl/certs";
 
-// libmosquitto's global state, set up once for the process.
+// libmosquitto's global state (its TLS library's too): set up once for the
+// process, and cleaned up when it ends.
+struct Library
+{
+    Library() { mosquitto_lib_init(); }
+    ~Library() { mosquitto_lib_cleanup(); }
+};
+
 void initLibrary()
 {
-    static const bool done = [] {
-        mosquitto_lib_init();
-        return true;
-    }();
-    Q_UNUSED(done);
+    static const Library library;
 }
 
 QByteArray bytesOrNull(const QString &text)
