@@ -10,11 +10,14 @@
 # (integrator.py: pyserial and paho-mqtt) on a second simulator: its CPU and
 # its losses.
 #
-#   bench/gateway.sh [SECONDS]   each of the two runs lasts SECONDS (600)
+#   bench/gateway.sh [SECONDS [QOS...]]   each run lasts SECONDS (600); QoS 0
+#                                         and 1 unless named
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/deps.sh
 seconds=${1:-600}
+qoses=("${@:2}")
+[ ${#qoses[@]} -gt 0 ] || qoses=(0 1)
 here=bench/gateway
 # Debian's Python, with Debian's pyserial and paho-mqtt.
 python=/usr/bin/python3
@@ -55,7 +58,7 @@ simulator() {
 }
 
 echo "gateway figures: ${seconds} s a run at 886.15 frames/s, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
-for qos in 0 1; do
+for qos in "${qoses[@]}"; do
     simulator "$work/gw-sensor" "$work/gw-written"
     simulator "$work/py-sensor" "$work/py-written"
     stdbuf -oL mosquitto_sub -p "$port" -q "$qos" -t gw/distance -F '%U %p' > "$work/gw-received" &
