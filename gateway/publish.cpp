@@ -23,7 +23,7 @@ const char kDescription[] =
     "retained), PREFIX/distance (every frame as JSON, or the last of each\n"
     "--interval) and PREFIX/stats (once a second: frames, rate, min, max, mean and\n"
     "standard deviation in mm, and the frames dropped so far and why). The payloads\n"
-    "are described in docs/mqtt.md.\n"
+    "are described in docs/mqtt.md (installed in /usr/share/doc/orvante-usart).\n"
     "\n"
     "A lost sensor is opened again after 2 s, backing off to 30 s, and its identity\n"
     "read again; a lost broker is connected again after 1 s, backing off to 30 s.\n"
