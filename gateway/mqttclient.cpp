@@ -2,7 +2,6 @@
 #include "gateway/mqttclient.h"
 
 #include <QLoggingCategory>
-#include <QRegularExpression>
 #include <QSocketNotifier>
 
 #include <mosquitto.h>
@@ -45,6 +44,15 @@ const char *orNull(const QByteArray &bytes)
     return bytes.isNull() ? nullptr : bytes.constData();
 }
 
+// The library's sentences go inside ours: without their full stop.
+QString clause(const char *text)
+{
+    QString out = QString::fromUtf8(text);
+    if (out.endsWith('.'))
+        out.chop(1);
+    return out;
+}
+
 } // namespace
 
 MqttClient::MqttClient(const Options &options) : m_options(options)
@@ -64,11 +72,10 @@ MqttClient::MqttClient(const Options &options) : m_options(options)
     QObject::connect(&m_retry, &QTimer::timeout, [this] { attempt(); });
     m_finishDeadline.setSingleShot(true);
     QObject::connect(&m_finishDeadline, &QTimer::timeout, [this] {
-        // Whatever is still queued stays behind; the last words go regardless.
+        // Whatever is still queued stays behind (queued() says how much);
+        // the last words go regardless.
         if (!m_disconnecting && m_connected) {
-            m_queue.clear();
-            m_inFlightMids.clear();
-            closeIfFinished();
+            closeIfFinished(true);
         } else {
             callDone();
         }
@@ -100,10 +107,10 @@ bool MqttClient::start()
                                          cafile.isNull() ? kSystemCaPath : nullptr, orNull(cert),
                                          orNull(key), nullptr);
         if (rc != MOSQ_ERR_SUCCESS) {
+            QStringList files{m_options.cafile, m_options.cert, m_options.key};
+            files.removeAll(QString());
             fail(QString("cannot use the TLS files (%1): %2")
-                     .arg(QStringList{m_options.cafile, m_options.cert, m_options.key}
-                              .filter(QRegularExpression(".")).join(", "),
-                          reasonOf(rc)));
+                     .arg(files.join(", "), reasonOf(rc)));
             return false;
         }
     }
@@ -172,7 +179,7 @@ void MqttClient::onConnect(struct mosquitto *, void *self, int rc)
         client->drainQueue();
         return;
     }
-    const QString reason = QString::fromUtf8(mosquitto_connack_string(rc));
+    const QString reason = clause(mosquitto_connack_string(rc));
     // Only "server unavailable" may pass; the rest is this gateway's own
     // doing (protocol, client id, user, password) and would be refused again.
     if (rc == 3)
@@ -316,11 +323,11 @@ void MqttClient::drainQueue()
     }
 }
 
-void MqttClient::closeIfFinished()
+void MqttClient::closeIfFinished(bool now)
 {
     if (m_disconnecting || !m_connected)
         return;
-    if (!m_queue.empty() || !m_inFlightMids.empty())
+    if (!now && (!m_queue.empty() || !m_inFlightMids.empty()))
         return;
     // The last words go before the DISCONNECT on the same connection, so
     // the broker has them first.
@@ -346,7 +353,7 @@ QString MqttClient::reasonOf(int rc) const
         return QString::fromLocal8Bit(std::strerror(errno));
     if (rc == MOSQ_ERR_TLS && !m_lastError.isEmpty())
         return m_lastError;
-    return QString::fromUtf8(mosquitto_strerror(rc));
+    return clause(mosquitto_strerror(rc));
 }
 
 } // namespace gateway

@@ -100,7 +100,8 @@ private:
     void broken(const QString &reason);
     void fail(const QString &reason);
     void drainQueue();
-    void closeIfFinished();
+    // The last words and the disconnect, once nothing waits (or `now`).
+    void closeIfFinished(bool now = false);
     void callDone();
     QString reasonOf(int rc) const;
 
