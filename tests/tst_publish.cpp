@@ -308,6 +308,22 @@ class TestPublish : public QObject
                  gatewayErr.constData());
     }
 
+    // The gateway measures and is stopped (`status` -1), or ends by itself
+    // with `status`; its stderr matches `error` (unless empty).
+    void endsAs(int status, const QString &error)
+    {
+        if (status < 0) {
+            QTRY_VERIFY_WITH_TIMEOUT(gatewayErr.contains("measuring"), kLong);
+            terminateGateway();
+        } else {
+            QVERIFY(gateway->waitForFinished(kLong));
+            QCOMPARE(gateway->exitCode(), status);
+        }
+        QVERIFY2(error.isEmpty() ||
+                     QString::fromUtf8(gatewayErr).contains(QRegularExpression(error)),
+                 gatewayErr.constData());
+    }
+
 private slots:
     void initTestCase()
     {
@@ -509,15 +525,7 @@ private slots:
         for (const QString &option : options)
             arguments << QString(option).replace("%DIR%", dir->path());
         startGateway(arguments, password);
-        if (status < 0) {
-            QTRY_VERIFY_WITH_TIMEOUT(gatewayErr.contains("measuring"), kLong);
-            terminateGateway();
-        } else {
-            QVERIFY(gateway->waitForFinished(kLong));
-            QCOMPARE(gateway->exitCode(), status);
-        }
-        QVERIFY2(error.isEmpty() || QString::fromUtf8(gatewayErr).contains(QRegularExpression(error)),
-                 gatewayErr.constData());
+        endsAs(status, error);
         QVERIFY2(!gatewayErr.contains("s3cret"), "the password was printed");
     }
 
@@ -581,15 +589,7 @@ private slots:
             QVERIFY(startSimulator());
         }
         startGateway(arguments);
-        if (status < 0) {
-            QTRY_VERIFY_WITH_TIMEOUT(gatewayErr.contains("measuring"), kLong);
-            terminateGateway();
-        } else {
-            QVERIFY(gateway->waitForFinished(kLong));
-            QCOMPARE(gateway->exitCode(), status);
-        }
-        QVERIFY2(QString::fromUtf8(gatewayErr).contains(QRegularExpression(error)),
-                 gatewayErr.constData());
+        endsAs(status, error);
     }
 };
 
