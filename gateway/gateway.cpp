@@ -108,12 +108,17 @@ int Gateway::run()
     while (!m_stopping) {
         ctl::Line line;
         m_line = &line;
-        bool measured = false;
-        const bool opened = ctl::openSensor(line, m_settings.port, m_settings.preset, true);
-        if (opened && !m_stopping && readIdentity(line) && !m_stopping) {
+        // Why the sensor is not (or no longer) measured, for the one line
+        // that says so; identity problems ctl's query says itself.
+        QString reason;
+        const bool opened = line.open(m_settings.port, m_settings.preset, true, &reason);
+        if (!opened) {
+            reason = QString("cannot open %1: %2").arg(m_settings.port, reason);
+        } else if (!readIdentity(line)) {
+            reason = QString("no identity from the sensor on %1").arg(m_settings.port);
+        } else if (!m_stopping) {
             retryMs = kRetryFirstMs;
-            measured = true;
-            measure(line);
+            reason = measure(line);
         }
         if (m_stopping) {
             if (opened && !line.isLost()) {
@@ -125,8 +130,7 @@ int Gateway::run()
         }
         m_line = nullptr;
         setStatus(kSensorLost);
-        say(QString("sensor on %1 %2; trying again in %3")
-                .arg(m_settings.port, measured ? "lost" : "not ready", seconds(retryMs)));
+        say(QString("%1; sensor-lost, trying again in %2").arg(reason, seconds(retryMs)));
         pause(retryMs);
         retryMs = qMin(retryMs * 2, kRetryMaxMs);
     }
@@ -153,7 +157,9 @@ int Gateway::run()
 void Gateway::stop()
 {
     m_stopping = true;
-    if (m_line)
+    // An identity query runs to its end (at most its response window): cut
+    // short, it would be reported as unanswered.
+    if (m_line && m_measuring)
         m_line->interrupt();
     if (m_pause)
         m_pause->quit();
@@ -190,7 +196,7 @@ bool Gateway::readIdentity(ctl::Line &line)
     return true;
 }
 
-void Gateway::measure(ctl::Line &line)
+QString Gateway::measure(ctl::Line &line)
 {
     protocol::FrameStream frames;
     QElapsedTimer sinceFrame;
@@ -207,20 +213,17 @@ void Gateway::measure(ctl::Line &line)
     sinceFrame.start();
     setStatus(kOnline);
     say(QString("measuring; publishing below %1").arg(m_settings.broker.text()));
-    for (;;) {
-        const ctl::Line::End end = line.wait(kSilenceMs / 4);
-        if (end == ctl::Line::End::Lost) {
-            say(QString("lost the port %1 (%2)").arg(line.path(), line.lostReason()));
-            break;
-        }
-        if (end == ctl::Line::End::Interrupted || m_stopping)
-            break;
-        if (sinceFrame.elapsed() > kSilenceMs) {
-            say(QString("no distance frame for %1 ms").arg(kSilenceMs));
-            break;
-        }
+    m_measuring = true;
+    QString reason;
+    while (reason.isEmpty() && !m_stopping) {
+        if (line.wait(kSilenceMs / 4) == ctl::Line::End::Lost)
+            reason = QString("lost the port %1 (%2)").arg(line.path(), line.lostReason());
+        else if (sinceFrame.elapsed() > kSilenceMs)
+            reason = QString("no distance frame for %1 ms").arg(kSilenceMs);
     }
+    m_measuring = false;
     line.received = nullptr;
+    return reason;
 }
 
 void Gateway::frame(const QString &time, const QByteArray &digits)

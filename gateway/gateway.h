@@ -49,7 +49,8 @@ private:
     // Runs the event loop for `ms`; false when the gateway is stopping.
     bool pause(int ms);
     bool readIdentity(ctl::Line &line);
-    void measure(ctl::Line &line);
+    // Until the sensor is lost (why, returned) or the gateway stops (empty).
+    QString measure(ctl::Line &line);
     void frame(const QString &time, const QByteArray &digits);
     void setStatus(const QByteArray &status);
     void connected();
@@ -63,6 +64,7 @@ private:
     ctl::Line *m_line = nullptr;
     QEventLoop *m_pause = nullptr;
     bool m_stopping = false;
+    bool m_measuring = false;
     bool m_brokerFailed = false;
 
     QTimer m_statsTimer, m_intervalTimer;
