@@ -65,6 +65,10 @@ MqttClient::MqttClient(const Options &options) : m_options(options)
     mosquitto_disconnect_callback_set(m_mosq, &MqttClient::onDisconnect);
     mosquitto_publish_callback_set(m_mosq, &MqttClient::onPublish);
     mosquitto_log_callback_set(m_mosq, &MqttClient::onLog);
+    // Each frame goes out as it comes: Nagle's algorithm would hold a small
+    // write back for the broker's acknowledgement of the one before, tens of
+    // ms at QoS 0, where nothing else comes back to carry it.
+    mosquitto_int_option(m_mosq, MOSQ_OPT_TCP_NODELAY, 1);
 
     m_misc.setInterval(1000);
     QObject::connect(&m_misc, &QTimer::timeout, [this] { step(mosquitto_loop_misc(m_mosq)); });
