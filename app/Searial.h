@@ -38,6 +38,9 @@
 //   ctl/       orvante-ctl: the window's queries, settings and measurements for
 //              scripts, and the profiles, on engine/, profile/, protocol/,
 //              serial/, network/, measure/ and console/, no widgets.
+//   gateway/   orvante-ctl publish: distances into an MQTT broker through
+//              libmosquitto on the event loop, its settings and payloads, on
+//              ctl/ (not in the Windows build).
 //   view/      The traffic display's widgets: scroll-back and painting at the
 //              screen's pace (TrafficDisplay and the widgets it installs),
 //              and text drawn without shaping where it changes per frame.

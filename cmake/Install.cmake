@@ -75,3 +75,14 @@ foreach(size ${ORV_ICON_SIZES})
     install(FILES ${CMAKE_BINARY_DIR}/icons/${size}x${size}/apps/${ORV_APP_ID}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
+
+# The MQTT gateway as a systemd service, one instance per sensor
+# (orvante-gateway@NAME.service, in /usr/lib/systemd/system from the
+# package), an example of its configuration and its topics beside the other
+# docs.
+if(ORV_PUBLISH)
+    install(FILES dist/gateway/orvante-gateway@.service DESTINATION lib/systemd/system)
+    install(FILES dist/gateway/gateway.conf.example
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvante-usart/examples RENAME gateway.conf)
+    install(FILES docs/mqtt.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvante-usart)
+endif()

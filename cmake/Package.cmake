@@ -13,7 +13,9 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "presets, switch the laser, take single or continuous measurements, read"
     "back and write the sensor's settings, and watch and log the raw traffic."
     "orvante-ctl does the same from scripts, without a display, and the"
-    "simulated sensor sensor-sim lets both be tried without hardware.")
+    "simulated sensor sensor-sim lets both be tried without hardware."
+    "orvante-ctl publish is a gateway into an MQTT broker, also as the systemd"
+    "service orvante-gateway@NAME.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
@@ -40,6 +42,14 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # changelog in its doc folder. The changelog's newest entry must be this
 # release.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei | fonts-noto-cjk")
+# The gateway's service runs as a system user of its own, which postinst
+# makes with adduser; a broker and its clients, to try it on one machine.
+if(ORV_PUBLISH)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS adduser)
+    set(CPACK_DEBIAN_PACKAGE_SUGGESTS "mosquitto, mosquitto-clients")
+    set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/dist/gateway/postinst
+                                           ${PROJECT_SOURCE_DIR}/dist/gateway/postrm)
+endif()
 if(UNIX AND NOT APPLE)
     file(STRINGS ${PROJECT_SOURCE_DIR}/dist/changelog ORV_CHANGELOG_TOP LIMIT_COUNT 1)
     set(ORV_DEBIAN_VERSION ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})

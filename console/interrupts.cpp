@@ -40,19 +40,39 @@ extern "C" void onSignal(int signal)
 }
 #endif
 
+// The innermost Interrupts alive; the outermost one owns the handlers.
+Interrupts *g_innermost = nullptr;
+
 } // namespace
 
-Interrupts::Interrupts(std::function<void()> handler) : m_handler(std::move(handler))
+void Interrupts::deliver(int signal)
 {
+    // Every level hears it, the innermost first: an exchange inside a
+    // command that runs until stopped lets its exchange end, and the command
+    // stops too.
+    for (Interrupts *level = g_innermost; level; level = level->m_outer) {
+        level->m_signal = signal;
+        level->m_handler();
+    }
+}
+
+Interrupts::Interrupts(std::function<void()> handler)
+    : m_handler(std::move(handler)), m_outer(g_innermost)
+{
+    g_innermost = this;
+    if (m_outer)
+        return;
 #ifdef Q_OS_UNIX
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0)
         return; // the signals keep their default: they end the process
     m_notifier = std::make_unique<QSocketNotifier>(g_pipe[1], QSocketNotifier::Read);
-    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] {
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [] {
         char bytes[16];
+        int signal = 0;
         for (ssize_t n; (n = ::read(g_pipe[1], bytes, sizeof bytes)) > 0;)
-            m_signal = bytes[n - 1];
-        m_handler();
+            signal = bytes[n - 1];
+        if (signal)
+            deliver(signal);
     });
     struct sigaction action = {};
     action.sa_handler = onSignal;
@@ -66,11 +86,11 @@ Interrupts::Interrupts(std::function<void()> handler) : m_handler(std::move(hand
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     m_poll = std::make_unique<QTimer>();
-    QObject::connect(m_poll.get(), &QTimer::timeout, [this] {
+    QObject::connect(m_poll.get(), &QTimer::timeout, [] {
         if (g_raised) {
-            m_signal = g_raised;
+            const int signal = g_raised;
             g_raised = 0;
-            m_handler();
+            deliver(signal);
         }
     });
     m_poll->start(50);
@@ -95,6 +115,9 @@ const char *Interrupts::name(int signal)
 
 Interrupts::~Interrupts()
 {
+    g_innermost = m_outer;
+    if (m_outer)
+        return;
 #ifdef Q_OS_UNIX
     if (!m_notifier)
         return;

@@ -7,7 +7,9 @@
 // socket pair, and a QSocketNotifier on the other end calls the handler given
 // here, where anything may be done (send Stop, print, remove a link, quit).
 // While one exists, a reader that goes away (SIGPIPE) shows as a failed
-// write to stdout instead of ending the process.
+// write to stdout instead of ending the process. They nest: one made while
+// another lives hears the same signals, before it, and leaves the outer one
+// in place when it goes.
 
 #include <functional>
 #include <memory>
@@ -33,7 +35,10 @@ public:
     static int exitStatus(int signal) { return 128 + signal; }
 
 private:
+    static void deliver(int signal);
+
     std::function<void()> m_handler;
+    Interrupts *m_outer; // the one this one nests in, or null
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::unique_ptr<QTimer> m_poll;
     int m_signal = 0;

@@ -17,6 +17,11 @@ class Line;
 // Opens the sensor's port (Line::open); false, said, when it does not open.
 bool openSensor(Line &line, const QString &path, int preset, bool fresh);
 
+// One query (a protocol::Command code) on the engine: `fields` gets the
+// values, those that did not come whole or in the sensor's form empty;
+// what was missing or garbled is said. Done only when every value is good.
+int ask(Line &line, quint8 command, Fields *fields);
+
 // The line went away during the run.
 int lost(const Line &line);
 

@@ -5,6 +5,9 @@
 #include "ctl/report.h"
 #include "ctl/session.h"
 #include "version/version.h"
+#ifdef ORV_WITH_PUBLISH
+#include "gateway/publish.h"
+#endif
 
 #include <QCoreApplication>
 
@@ -28,6 +31,10 @@ int runCommandLine(int argc, char **argv)
     case ctl::CommandLine::Run:
         break;
     }
+#ifdef ORV_WITH_PUBLISH
+    if (line.invocation.command == ctl::Command::Publish)
+        return gateway::publish(line.invocation.arguments);
+#endif
     return ctl::run(line.invocation);
 }
 

@@ -293,6 +293,11 @@ const CommandSpec kCommands[] = {
      "as setting, the sensor's (or FILE's) value and FILE's (or FILE2's); with --json one "
      "object: equal, and the differences. Status 0 when equal, 1 when not, as diff has it.",
      nullptr, readProfileDiff},
+#ifdef ORV_WITH_PUBLISH
+    // Its options and help are gateway/'s (publish --help).
+    {"publish", Command::Publish, "publish --mqtt URL [--qos 0|1] [--interval MS] | --config FILE",
+     "publish the distances to an MQTT broker, as a gateway that keeps running", ""},
+#endif
 };
 
 const QString kExitStatus = QStringLiteral(
@@ -570,6 +575,23 @@ CommandLine parseCommandLine(const QStringList &arguments)
         return usage(QString("unknown command '%1'").arg(name));
     }
     rest = rest.mid(name.count(' ') + 1);
+    if (entry->command == Command::Publish) {
+        CommandLine line;
+        line.outcome = CommandLine::Run;
+        line.invocation.command = Command::Publish;
+        QStringList &args = line.invocation.arguments;
+        args << arguments.value(0);
+        for (const QString &port : top.values("port"))
+            args << "--port" << port;
+        if (top.isSet("preset"))
+            args << "--preset" << top.value("preset");
+        if (top.isSet("help"))
+            args << "--help";
+        if (top.isSet("json"))
+            return usage("--json is for identity, analog, switching and ports", entry->name);
+        args << rest;
+        return line;
+    }
 
     QCommandLineParser own;
     addPortOptions(own, entry->command, false);

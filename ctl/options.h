@@ -27,6 +27,7 @@ enum class Command {
     ProfileSave,
     ProfileApply,
     ProfileDiff,
+    Publish, // gateway/ reads its command line (not in a build without it)
 };
 
 struct Invocation
@@ -66,6 +67,10 @@ struct Invocation
     int linePreset = -1;
     int autoMeasure = -1;
     int switchingMode = -1;
+
+    // publish: the program's name and everything after the command, the port
+    // options given before it included, for gateway/ to read.
+    QStringList arguments;
 };
 
 struct CommandLine

@@ -204,8 +204,6 @@ bool openSensor(Line &line, const QString &path, int preset, bool fresh)
     return false;
 }
 
-namespace {
-
 int ask(Line &line, quint8 command, Fields *fields)
 {
     const QString what = commandName(command);
@@ -245,6 +243,8 @@ int ask(Line &line, quint8 command, Fields *fields)
         return incomplete(what, "no " + lacking.join(", "), answer);
     return garbled.isEmpty() ? int(Done) : int(NoAnswer);
 }
+
+namespace {
 
 int query(Line &line, quint8 command, bool json)
 {
@@ -459,6 +459,7 @@ int run(const Invocation &inv)
     case Command::ProfileSave:
     case Command::ProfileApply:
     case Command::ProfileDiff:
+    case Command::Publish:
         break;
     }
     return Done;

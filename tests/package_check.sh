@@ -42,4 +42,18 @@ test -f "$root/usr/share/icons/hicolor/48x48/apps/$(sed -n 's/^Icon=//p' "$entry
 for page in orvante-usart orvante-ctl sensor-sim; do
     test -f "$root/usr/share/man/man1/$page.1.gz"
 done
+# The gateway: its unit in a folder systemd reads units from, its example
+# configuration, the library it links, and the account its postinst makes.
+unit=$(cd "$root" && find . -name 'orvante-gateway@.service' | sed 's|^\.||')
+if command -v systemd-analyze >/dev/null; then
+    systemd-analyze unit-paths | grep -qx "$(dirname "$unit")" || { echo "$unit: systemd does not look there"; exit 1; }
+else
+    case "$unit" in /lib/systemd/system/* | /usr/lib/systemd/system/*) ;; *) echo "unit at $unit"; exit 1 ;; esac
+fi
+test -f "$root/usr/share/doc/orvante-usart/examples/gateway.conf"
+dpkg-deb -f "$deb" Depends | grep -q 'libmosquitto1'
+dpkg-deb -f "$deb" Depends | grep -q 'adduser'
+dpkg-deb -e "$deb" "$work/control"
+grep -q 'adduser --system --group' "$work/control/postinst"
+"$root/usr/bin/orvante-ctl" publish --help | grep -q -- '--password-file'
 echo "checked $(basename "$deb") unpacked: $(cd "$root" && find . -type f | wc -l) files"

@@ -35,7 +35,11 @@ test "$(cd / && QT_QPA_PLATFORM=offscreen /usr/bin/orvante-usart --version)" = "
 /usr/bin/sensor-sim --help | grep -q -- '--device'
 test "$(cd / && env -u DISPLAY /usr/bin/orvante-ctl --version)" = "orvante-ctl $version"
 man -w orvante-ctl >/dev/null
+# The gateway service's account, in dialout, and its configurations' folder.
+id -nG orvante-gateway | tr ' ' '\n' | grep -qx dialout
+test "$(stat -c '%a %U %G' /etc/orvante-usart/gateway)" = "750 root orvante-gateway"
 apt purge orvante-usart >/dev/null
 test ! -e /usr/bin/orvante-usart
 test ! -e /usr/libexec/orvante-usart
+test ! -e /etc/orvante-usart
 echo "installed, ran and removed $(basename "$deb")"

@@ -27,8 +27,9 @@ ensure_packages() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# What the build needs (help2man writes the manual pages), with Qt 5 or Qt 6.
-BASE_PACKAGES=(cmake make g++ pkg-config help2man fontconfig fonts-dejavu-core)
+# What the build needs (help2man writes the manual pages; libmosquitto-dev is
+# for orvante-ctl publish), with Qt 5 or Qt 6.
+BASE_PACKAGES=(cmake make g++ pkg-config help2man fontconfig fonts-dejavu-core libmosquitto-dev)
 QT5_PACKAGES=(qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev libxcb1-dev)
 QT6_PACKAGES=(qt6-base-dev qt6-base-dev-tools qt6-serialport-dev)
 BUILD_PACKAGES=("${BASE_PACKAGES[@]}" "${QT5_PACKAGES[@]}")
@@ -36,9 +37,11 @@ BUILD_PACKAGES=("${BASE_PACKAGES[@]}" "${QT5_PACKAGES[@]}")
 # to check it.
 PACKAGE_PACKAGES=(dpkg-dev file lintian)
 # What the tests check the installed files and the package with, and the
-# virtual X screens of the high-DPI checks, and ser2net, the device server the
-# network ports are tested against.
-TEST_PACKAGES=(desktop-file-utils appstream man-db xvfb xauth x11-xserver-utils ser2net "${PACKAGE_PACKAGES[@]}")
+# virtual X screens of the high-DPI checks; ser2net, the device server the
+# network ports are tested against; the broker, its clients and the
+# certificates the gateway's tests use, and systemd-analyze for its unit.
+TEST_PACKAGES=(desktop-file-utils appstream man-db xvfb xauth x11-xserver-utils ser2net
+               mosquitto mosquitto-clients openssl systemd "${PACKAGE_PACKAGES[@]}")
 # The sanitizers' runtimes for gcc (test.sh --sanitize).
 SANITIZE_PACKAGES=(libasan8 libubsan1)
 # clang with libFuzzer and its sanitizer runtimes (fuzz.sh).
