@@ -4,6 +4,8 @@
 // answers in pieces, refuses, stays silent or drops the line, and a
 // continuous measurement ended with Ctrl-C.
 
+#include "support/simulator.h"
+
 #include <QDateTime>
 #include <QProcess>
 #include <QRegularExpression>
@@ -16,11 +18,6 @@
 namespace {
 
 const QString kTime = "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}(Z|[+-]\\d\\d:\\d\\d)";
-
-QString binary(const QString &name)
-{
-    return QCoreApplication::applicationDirPath() + "/" + name;
-}
 
 // Runs separated by " && " (all but the last must succeed), with "--port
 // <simulator>" put first unless the run names a port; stdout and stderr of
@@ -52,27 +49,12 @@ class TestCtl : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QProcess> sim;
-
-    QString startSimulator(const QStringList &arguments)
-    {
-        sim = std::make_unique<QProcess>();
-        sim->start(binary("sensor-sim"), arguments);
-        if (!sim->waitForStarted(5000))
-            return QString();
-        while (!sim->canReadLine() && sim->waitForReadyRead(5000)) {
-        }
-        return QString::fromLocal8Bit(sim->readLine()).trimmed();
-    }
+    Simulator sim;
 
 private slots:
     void cleanup()
     {
-        if (sim && sim->state() != QProcess::NotRunning) {
-            sim->terminate();
-            QVERIFY(sim->waitForFinished(5000));
-        }
-        sim.reset();
+        QVERIFY(sim.stop());
     }
 
     void commands_data()
@@ -261,7 +243,7 @@ private slots:
         QFETCH(QString, out);
         QFETCH(QString, err);
 
-        const QString port = startSimulator(simArgs);
+        const QString port = sim.start(simArgs);
         QVERIFY(!port.isEmpty());
         QTemporaryDir dir;
         QVERIFY(writeFile(dir.filePath("line3.json"), kLine3));
@@ -300,7 +282,7 @@ private slots:
     // setting; a save refused for a garbled answer leaves no file.
     void profileDryRun()
     {
-        const QString port = startSimulator({"--verbose", "--noise-bytes", "3"});
+        const QString port = sim.start({"--verbose", "--noise-bytes", "3"});
         QVERIFY(!port.isEmpty());
         QTemporaryDir dir;
         const QString path = dir.filePath("line3.json");
@@ -381,7 +363,7 @@ private slots:
         QFETCH(QString, err);
 
         // Answers late enough for a signal to land while one is awaited.
-        const QString port = startSimulator({"--verbose", "--delay", "500"});
+        const QString port = sim.start({"--verbose", "--delay", "500"});
         QVERIFY(!port.isEmpty());
         QTemporaryDir dir;
         QVERIFY(writeFile(dir.filePath("line3.json"), kLine3));
@@ -412,7 +394,7 @@ private slots:
     // is whole, and the status is 0.
     void interruptedCsv()
     {
-        const QString port = startSimulator({"--verbose", "--profile", "ramp", "--rate", "20"});
+        const QString port = sim.start({"--verbose", "--profile", "ramp", "--rate", "20"});
         QVERIFY(!port.isEmpty());
         QProcess ctl;
         ctl.start(binary("orvante-ctl"), {"--port", port, "measure", "--count", "0", "--csv"});

@@ -7,6 +7,7 @@
 
 #include "support/ptypeer.h"
 #include "support/ser2net.h"
+#include "support/simulator.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -16,11 +17,6 @@
 #include <memory>
 
 namespace {
-
-QString binary(const QString &name)
-{
-    return QCoreApplication::applicationDirPath() + "/" + name;
-}
 
 // %RFC% and %TCP% in a run stand for the two addresses of the server.
 void row(const char *name, const QString &simArgs, const QString &runs, int status,
@@ -45,20 +41,8 @@ class TestNetwork : public QObject
     Q_OBJECT
 
     QTemporaryDir dir;
-    std::unique_ptr<QProcess> sim;
+    Simulator sim;
     Ser2net server;
-
-    QString startSimulator(const QStringList &arguments)
-    {
-        sim = std::make_unique<QProcess>();
-        sim->setProcessChannelMode(QProcess::SeparateChannels);
-        sim->start(binary("sensor-sim"), arguments);
-        if (!sim->waitForStarted(5000))
-            return QString();
-        while (!sim->canReadLine() && sim->waitForReadyRead(5000)) {
-        }
-        return QString::fromLocal8Bit(sim->readLine()).trimmed();
-    }
 
     QString resolve(QString text) const
     {
@@ -88,11 +72,7 @@ private slots:
     void cleanup()
     {
         QVERIFY(server.stop());
-        if (sim && sim->state() != QProcess::NotRunning) {
-            sim->terminate();
-            QVERIFY(sim->waitForFinished(5000));
-        }
-        sim.reset();
+        QVERIFY(sim.stop());
     }
 
     void commands_data()
@@ -165,7 +145,7 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, stopWhen);
 
-        const QString device = startSimulator(simArgs);
+        const QString device = sim.start(simArgs);
         QVERIFY(!device.isEmpty());
         QVERIFY(server.start(device));
         for (int i = 0; i < runs.size(); ++i) {

@@ -9,6 +9,7 @@
 #include "serial/ports.h"
 #include "support/apphelpers.h"
 #include "support/ser2net.h"
+#include "support/simulator.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -23,20 +24,8 @@ class TestNetworkWindow : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QProcess> sim;
+    Simulator sim;
     Ser2net server;
-
-    QString startSimulator(int preset)
-    {
-        sim = std::make_unique<QProcess>();
-        sim->start(QCoreApplication::applicationDirPath() + "/sensor-sim",
-                   {"--preset", QString::number(preset), "--distance", "4711"});
-        while (sim->waitForStarted(5000) && !sim->canReadLine()) {
-            if (!sim->waitForReadyRead(5000))
-                return QString();
-        }
-        return QString::fromLocal8Bit(sim->readLine()).trimmed();
-    }
 
 private slots:
     void initTestCase()
@@ -49,11 +38,7 @@ private slots:
     {
         serial::setExtraPortPaths({});
         QVERIFY(server.stop());
-        if (sim && sim->state() != QProcess::NotRunning) {
-            sim->terminate();
-            QVERIFY(sim->waitForFinished(5000));
-        }
-        sim.reset();
+        QVERIFY(sim.stop());
     }
 
     void measureThenLose_data()
@@ -72,7 +57,7 @@ private slots:
 
         resetExchangeState();
         Searial window;
-        const QString device = startSimulator(preset);
+        const QString device = sim.start({"--preset", QString::number(preset), "--distance", "4711"});
         QVERIFY(!device.isEmpty());
         QVERIFY(server.start(device));
         const QString address = rfc2217 ? server.rfc2217() : server.tcp();
