@@ -424,7 +424,7 @@ bool Plot::renderAxes(const QRect &area)
     AxesKey key{size(), devicePixelRatioF(), length, yGrid(area)};
     // A range that changed by less than a grid row moved no line or label:
     // the axes stay, and only the columns of the curve that moved are drawn.
-    if (!m_axes.isNull() && key == m_axesKey)
+    if (!m_axes.isNull() && key == m_axesKey && int(m_shown.top.size()) == area.width())
         return false;
     m_axesKey = std::move(key);
     // The images are kept while the size is: a new one a frame would cost
@@ -440,6 +440,7 @@ bool Plot::renderAxes(const QRect &area)
     paintAxes(painter, area, length);
     painter.end();
     std::memcpy(m_plot.bits(), m_axes.constBits(), size_t(m_axes.sizeInBytes()));
+    m_firstSlot = 0;
     m_shown.top.assign(size_t(area.width()), INT_MAX);
     m_shown.bottom.assign(size_t(area.width()), INT_MIN);
     m_shownOldest = m_columns.oldest();
@@ -464,12 +465,10 @@ int Plot::scrollCurve(const QRect &area)
         m_shown.top.assign(size_t(pixels), kRedraw);
         return 0;
     }
-    const int n = int(shift), scale = int(ratio);
-    const int left = area.left() * scale, moved = (pixels - n) * scale;
-    for (int y = area.top() * scale; y < (area.bottom() + 1) * scale; ++y) {
-        QRgb *row = reinterpret_cast<QRgb *>(m_plot.scanLine(y)) + left;
-        std::memmove(row, row + n * scale, size_t(moved) * sizeof(QRgb));
-    }
+    // The image's columns stay where they are: column 0 of the curve is
+    // now the one that was column n.
+    const int n = int(shift);
+    m_firstSlot = (m_firstSlot + n) % pixels;
     for (std::vector<int> *rows : {&m_shown.top, &m_shown.bottom})
         std::move(rows->begin() + n, rows->end(), rows->begin());
     std::fill(m_shown.top.begin() + (pixels - n), m_shown.top.end(), kRedraw);
@@ -539,11 +538,15 @@ QRegion Plot::blitColumns(const QRect &area, const ColumnRows &want)
     forEachRun(pixels,
                [&](int k) { return differs(k) && m_shown.top[size_t(k)] <= m_shown.bottom[size_t(k)]; },
                [&](int x, int end) {
-                   const int from = device(area.left() + x), to = device(area.left() + end);
-                   for (int y = rowFrom; y < rowTo; ++y)
-                       std::memcpy(reinterpret_cast<QRgb *>(m_plot.scanLine(y)) + from,
-                                   reinterpret_cast<const QRgb *>(m_axes.constScanLine(y)) + from,
-                                   size_t(to - from) * sizeof(QRgb));
+                   forEachSlotRun(pixels, x, end, [&](int slot, int column, int count) {
+                       const int to = device(area.left() + slot);
+                       const int from = device(area.left() + column);
+                       const int width = device(area.left() + slot + count) - to;
+                       for (int y = rowFrom; y < rowTo; ++y)
+                           std::memcpy(reinterpret_cast<QRgb *>(m_plot.scanLine(y)) + to,
+                                       reinterpret_cast<const QRgb *>(m_axes.constScanLine(y)) + from,
+                                       size_t(width) * sizeof(QRgb));
+                   });
                });
     const QRgb curve = kCurve.rgb();
     QRegion changed;
@@ -556,7 +559,8 @@ QRegion Plot::blitColumns(const QRect &area, const ColumnRows &want)
                 continue;
             const int top = qMax(device(want.top[i]), rowFrom);
             const int bottom = qMin(device(want.bottom[i] + 1), rowTo);
-            const int left = device(area.left() + k), right = device(area.left() + k + 1);
+            const int slot = (k + m_firstSlot) % pixels;
+            const int left = device(area.left() + slot), right = device(area.left() + slot + 1);
             for (int y = top; y < bottom; ++y) {
                 QRgb *row = reinterpret_cast<QRgb *>(m_plot.scanLine(y));
                 std::fill(row + left, row + right, curve);
@@ -579,12 +583,43 @@ Plot::Rendered Plot::renderPlot()
     return rendered;
 }
 
+template<typename Run>
+void Plot::forEachSlotRun(int pixels, int x, int end, Run run) const
+{
+    while (x < end) {
+        const int slot = (x + m_firstSlot) % pixels;
+        const int count = qMin(end - x, pixels - slot);
+        run(slot, x, count);
+        x += count;
+    }
+}
+
+void Plot::drawImage(QPainter &painter, const QRect &exposed)
+{
+    const qreal ratio = m_plot.devicePixelRatio();
+    auto copy = [&](const QRect &target, int fromX) {
+        painter.drawImage(QRectF(target), m_plot,
+                          QRectF(QPointF(fromX, target.y()) * ratio, QSizeF(target.size()) * ratio));
+    };
+    const QRect area = plotArea();
+    const QRect inside = exposed & area;
+    if (m_firstSlot == 0 || inside.isEmpty()) {
+        copy(exposed, exposed.x());
+        return;
+    }
+    for (const QRect &outside : QRegion(exposed) - area)
+        copy(outside, outside.x());
+    forEachSlotRun(area.width(), inside.left() - area.left(), inside.right() + 1 - area.left(),
+                   [&](int slot, int column, int count) {
+                       copy(QRect(area.left() + column, inside.top(), count, inside.height()),
+                            area.left() + slot);
+                   });
+}
+
 void Plot::paintLayers(QPainter &painter, const QRect &exposed)
 {
     renderPlot();
-    const qreal ratio = m_plot.devicePixelRatio();
-    painter.drawImage(QRectF(exposed), m_plot,
-                      QRectF(QPointF(exposed.topLeft()) * ratio, QSizeF(exposed.size()) * ratio));
+    drawImage(painter, exposed);
 
     const QRect area = plotArea();
     const int line = fontMetrics().height();
