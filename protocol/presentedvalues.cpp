@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "protocol/presentedvalues.h"
+
+#include "protocol/answercheck.h"
+#include "protocol/answers.h"
+
+namespace protocol {
+
+namespace {
+
+struct Names
+{
+    const char *name;
+    const char *key;
+};
+
+QList<Names> namesOf(Command command)
+{
+    switch (command) {
+    case IdentityQuery:
+        return {{"serial number", "serial_number"},
+                {"version", "version"},
+                {"production date", "production_date"}};
+    case AnalogQuery:
+        return {{"current range", "range"}, {"min", "min"}, {"max", "max"}};
+    case SwitchingQuery:
+        return {{"output 1 open", "on1"},
+                {"output 1 close", "off1"},
+                {"output 2 open", "on2"},
+                {"output 2 close", "off2"}};
+    default:
+        return {};
+    }
+}
+
+// The values' bytes as the parse reads them from `answer` (the analog range
+// as its code byte, the date as the window shows it).
+QList<QByteArray> valueBytes(Command command, const QByteArray &answer, int len)
+{
+    switch (command) {
+    case IdentityQuery: {
+        const Identity id = parseIdentity(answer);
+        return {id.serialNumber, id.version, id.date};
+    }
+    case AnalogQuery: {
+        const AnalogOutput analog = parseAnalog(answer);
+        return {answer.mid(kAnalogRange, 1), analog.minDistance, analog.maxDistance};
+    }
+    case SwitchingQuery: {
+        const SwitchingOutputs s = parseSwitching(answer, len);
+        return {s.on1, s.off1, s.on2, s.off2};
+    }
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+QList<PresentedValue> presentedValues(Command command, const Answer &answer)
+{
+    const QList<Names> names = namesOf(command);
+    const QList<QByteArray> came = valueBytes(command, answer.raw, answer.count);
+    const QList<QByteArray> shown = valueBytes(command, answer.text, answer.count);
+    const QList<bool> final = queryValuesFinal(command, answer.raw, answer.count);
+    const QList<bool> formed = queryValuesWellFormed(command, answer.raw, answer.count);
+    QList<PresentedValue> values;
+    for (int i = 0; i < names.size(); ++i) {
+        PresentedValue v;
+        v.name = QString::fromLatin1(names.at(i).name);
+        v.key = QString::fromLatin1(names.at(i).key);
+        v.came = came.at(i);
+        v.shown = shown.at(i);
+        if (command == AnalogQuery && i == 0) {
+            v.range = v.shown.size() == 1 ? analogRangeByCode(v.shown.at(0)) : nullptr;
+            v.text = v.range ? QString::fromLatin1(v.range->shown) : QString();
+        } else {
+            v.text = chunkText(v.shown);
+        }
+        if (!final.value(i))
+            v.verdict = ValueVerdict::Incomplete;
+        else if (!formed.value(i) || v.shown != v.came)
+            v.verdict = ValueVerdict::Malformed;
+        else
+            v.verdict = ValueVerdict::Good;
+        values << v;
+    }
+    return values;
+}
+
+const char *answerName(Command command)
+{
+    switch (command) {
+    case IdentityQuery:
+        return "Identity answer";
+    case AnalogQuery:
+        return "Analog output answer";
+    case SwitchingQuery:
+        return "Switching output answer";
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace protocol
