@@ -3,7 +3,7 @@
 
 #include "measure/statistics.h"
 #include "protocol/answers.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "protocol/presentedvalues.h"
 #include "protocol/printable.h"
 #include "serial/ports.h"

@@ -3,7 +3,7 @@
 
 #include "console/interrupts.h"
 #include "ctl/line.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "protocol/linepresets.h"
 #include "protocol/presentedvalues.h"
 #include "protocol/steps.h"

@@ -8,7 +8,7 @@
 
 #include "ctl/report.h"
 #include "engine/exchanger.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profile/runner.h"
 
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "protocol/steps.h"
 
 namespace profile {

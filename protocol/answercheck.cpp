@@ -3,7 +3,7 @@
 
 #include "protocol/analogrange.h"
 #include "protocol/answers.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 
 #include <QDate>
 

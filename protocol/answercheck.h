@@ -22,7 +22,7 @@
 // whole; presentedValues() therefore believes a value only when the text
 // gives the same bytes as the raw answer.
 
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 
 #include <QByteArray>
 #include <QList>

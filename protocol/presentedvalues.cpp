@@ -3,6 +3,7 @@
 
 #include "protocol/answercheck.h"
 #include "protocol/answers.h"
+#include "protocol/steps.h"
 
 namespace protocol {
 

@@ -7,8 +7,8 @@
 // orvante-ctl, the profiles and the Sensor menu all read them from here.
 
 #include "protocol/analogrange.h"
-#include "protocol/exchange.h"
-#include "protocol/steps.h"
+#include "protocol/answerbuffer.h"
+#include "protocol/codes.h"
 
 #include <QByteArray>
 #include <QList>

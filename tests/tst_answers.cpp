@@ -3,9 +3,8 @@
 // the setting confirmations and the text of a received chunk.
 
 #include "protocol/answers.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "protocol/presentedvalues.h"
-#include "protocol/steps.h"
 
 #include <QtTest>
 
