@@ -12,14 +12,14 @@ namespace ctl {
 
 namespace {
 
+const QString kCheckLine =
+    QStringLiteral("check that --preset matches the sensor's line preset and that the sensor is "
+                   "powered and connected, then try again");
+
 using namespace protocol;
 using console::Interrupts;
 using engine::Exchanger;
 using Outcome = engine::Exchanger::Outcome;
-
-const QString kCheckLine =
-    QStringLiteral("check that --preset matches the sensor's line preset and that the sensor is "
-                   "powered and connected, then try again");
 
 int noAnswer(const QString &what)
 {

@@ -15,20 +15,30 @@ struct Names
     const char *key;
 };
 
-QList<Names> namesOf(Command command)
+// What the operator calls a query's answer, and its values.
+struct AnswerNames
+{
+    const char *answer = nullptr;
+    QList<Names> values;
+};
+
+AnswerNames namesOf(Command command)
 {
     switch (command) {
     case IdentityQuery:
-        return {{"serial number", "serial_number"},
-                {"version", "version"},
-                {"production date", "production_date"}};
+        return {"Identity answer",
+                {{"serial number", "serial_number"},
+                 {"version", "version"},
+                 {"production date", "production_date"}}};
     case AnalogQuery:
-        return {{"current range", "range"}, {"min", "min"}, {"max", "max"}};
+        return {"Analog output answer",
+                {{"current range", "range"}, {"min", "min"}, {"max", "max"}}};
     case SwitchingQuery:
-        return {{"output 1 open", "on1"},
-                {"output 1 close", "off1"},
-                {"output 2 open", "on2"},
-                {"output 2 close", "off2"}};
+        return {"Switching output answer",
+                {{"output 1 open", "on1"},
+                 {"output 1 close", "off1"},
+                 {"output 2 open", "on2"},
+                 {"output 2 close", "off2"}}};
     default:
         return {};
     }
@@ -60,7 +70,7 @@ QList<QByteArray> valueBytes(Command command, const QByteArray &answer, int len)
 
 QList<PresentedValue> presentedValues(Command command, const Answer &answer)
 {
-    const QList<Names> names = namesOf(command);
+    const QList<Names> names = namesOf(command).values;
     const QList<QByteArray> came = valueBytes(command, answer.raw, answer.count);
     const QList<QByteArray> shown = valueBytes(command, answer.text, answer.count);
     const QList<bool> final = queryValuesFinal(command, answer.raw, answer.count);
@@ -91,16 +101,7 @@ QList<PresentedValue> presentedValues(Command command, const Answer &answer)
 
 const char *answerName(Command command)
 {
-    switch (command) {
-    case IdentityQuery:
-        return "Identity answer";
-    case AnalogQuery:
-        return "Analog output answer";
-    case SwitchingQuery:
-        return "Switching output answer";
-    default:
-        return nullptr;
-    }
+    return namesOf(command).answer;
 }
 
 } // namespace protocol
