@@ -47,7 +47,8 @@ int refused(const QString &what, const QString &command, const Answer &answer)
                              .arg(what, quote(answer.raw), command));
 }
 
-// A good value as scripts read it: the analog range by its name ("4-20").
+// A good value as scripts read it: the analog range by its name ("4-20"), as
+// set analog --range takes it.
 QString written(const PresentedValue &value)
 {
     return value.range ? QString::fromLatin1(value.range->name) : value.text;

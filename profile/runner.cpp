@@ -126,13 +126,13 @@ void Runner::readFrom(int query)
     const Command command = m_queries.at(query);
     step(commandName(command), [this, command] { return m_engine.query(command); },
          [this, query](const Outcome &o) {
-             const auto command = Command(o.command);
-             const QList<PresentedValue> values = presentedValues(command, o.answer);
+             const auto asked = Command(o.command);
+             const QList<PresentedValue> values = presentedValues(asked, o.answer);
              m_result.failure = problem(o, values);
              if (!m_result.failure.isEmpty())
                  return done();
-             take(command, values, &m_result.sensor);
-             m_result.read.append({command, values});
+             take(asked, values, &m_result.sensor);
+             m_result.read.append({asked, values});
              readFrom(query + 1);
          });
 }

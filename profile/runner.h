@@ -32,7 +32,7 @@ public:
         // it went through (a setting refused does not stop it).
         QString failure;
         // What the sensor reported (read, or read back after apply), and
-        // each query's values as they came, in the order read.
+        // the values of each query whose answer was good, in the order read.
         Profile sensor;
         QList<QPair<protocol::Command, QList<protocol::PresentedValue>>> read;
         // apply: each setting and what became of it ("written", "refused",

@@ -66,6 +66,15 @@ QList<QByteArray> valueBytes(Command command, const QByteArray &answer, int len)
     }
 }
 
+// A value that came in full is believed when it has the sensor's form and
+// the text shows it as it came.
+ValueVerdict verdictOf(bool final, bool formed, const PresentedValue &v)
+{
+    if (!final)
+        return ValueVerdict::Incomplete;
+    return formed && v.shown == v.came ? ValueVerdict::Good : ValueVerdict::Malformed;
+}
+
 } // namespace
 
 QList<PresentedValue> presentedValues(Command command, const Answer &answer)
@@ -82,18 +91,12 @@ QList<PresentedValue> presentedValues(Command command, const Answer &answer)
         v.key = QString::fromLatin1(names.at(i).key);
         v.came = came.at(i);
         v.shown = shown.at(i);
-        if (command == AnalogQuery && i == 0) {
-            v.range = v.shown.size() == 1 ? analogRangeByCode(v.shown.at(0)) : nullptr;
-            v.text = v.range ? QString::fromLatin1(v.range->shown) : QString();
-        } else {
-            v.text = chunkText(v.shown);
-        }
-        if (!final.value(i))
-            v.verdict = ValueVerdict::Incomplete;
-        else if (!formed.value(i) || v.shown != v.came)
-            v.verdict = ValueVerdict::Malformed;
-        else
-            v.verdict = ValueVerdict::Good;
+        // The range's field names the code; any other byte leaves it empty.
+        const bool isRange = command == AnalogQuery && i == 0;
+        v.range = isRange && v.shown.size() == 1 ? analogRangeByCode(v.shown.at(0)) : nullptr;
+        v.text = v.range ? QString::fromLatin1(v.range->shown)
+                         : isRange ? QString() : chunkText(v.shown);
+        v.verdict = verdictOf(final.value(i), formed.value(i), v);
         values << v;
     }
     return values;
