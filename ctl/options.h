@@ -12,7 +12,8 @@
 
 namespace ctl {
 
-enum class Command {
+// What the command line asks for: one of the program's commands.
+enum class Verb {
     Identity,
     Analog,
     Switching,
@@ -32,7 +33,7 @@ enum class Command {
 
 struct Invocation
 {
-    Command command = Command::Identity;
+    Verb command = Verb::Identity;
     QStringList ports; // every --port, in the order given
     int preset = 0;    // the port's line preset, 0..7
     bool json = false;
