@@ -208,8 +208,8 @@ QString readProfileDiff(const QCommandLineParser &, const QStringList &args, Inv
 
 using Reader = QString (*)(const QCommandLineParser &, const QStringList &, Invocation *);
 
-// One of a command's own options; a switch without a value name. Texts as in
-// filledIn().
+// One of a command's own options; a switch without a value name. Its texts
+// may hold filledIn()'s placeholders.
 struct OptionSpec
 {
     const char *name = nullptr;
@@ -227,8 +227,9 @@ struct ArgumentSpec
 };
 
 // What a command takes of the program's own options besides --port. Sensor:
-// it talks to one, so it takes --preset, wants one --port unless it says
-// otherwise (Invocation), and its usage line starts with the port.
+// it talks to one, so it takes --preset, its usage line starts with the port,
+// and it needs exactly one --port unless what it is given needs no sensor (a
+// dry run, two files).
 enum Takes { Sensor = 1, Json = 2 };
 
 struct VerbSpec
