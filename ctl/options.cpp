@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ctl/options.h"
 
+#include "protocol/codes.h"
 #include "protocol/commands.h"
-#include "protocol/exchange.h"
 #include "protocol/linepresets.h"
 #include "serial/advice.h"
 #include "serial/ports.h"
