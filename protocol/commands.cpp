@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "protocol/commands.h"
 
+#include "protocol/analogrange.h"
 #include "protocol/linepresets.h"
 
 namespace protocol {
 
 QByteArray numberField(const QByteArray &text)
 {
-    // The walk of lineEdit_conversion, done in place on a copy of
-    // the text: target positions 7..0, each taking the byte just left of the
+    // The field's walk, done in place on a copy of the text: target positions 7..0, each taking the byte just left of the
     // previous source position, '0' once the source is used up.
     QByteArray x = text;
     if (x.size() < kFieldWidth)
@@ -49,14 +49,8 @@ QByteArray autoMeasureCommand(int index)
 
 QByteArray analogCurrentCommand(int index)
 {
-    switch (index) {
-    case 0:
-        return QByteArrayLiteral("dt+0\r\n");
-    case 1:
-        return QByteArrayLiteral("dt+1\r\n");
-    default:
-        return QByteArray();
-    }
+    const AnalogRange *range = analogRangeByIndex(index);
+    return range ? QByteArray("dt+") + range->code + kLineEnd : QByteArray();
 }
 
 QList<QByteArray> analogRangeWrites(const QByteArray &minText, const QByteArray &maxText)
