@@ -209,7 +209,7 @@ int ask(Line &line, quint8 command, Fields *fields)
     const QString what = commandName(command);
     int signal = 0;
     const Outcome outcome = exchange(
-        line, [command](Exchanger &engine) { return engine.query(command); }, &signal);
+        line, [command](Exchanger &engine) { return engine.query(protocol::Command(command)); }, &signal);
     if (signal)
         return Interrupts::exitStatus(signal);
     const Answer &answer = outcome.answer;

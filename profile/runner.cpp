@@ -126,7 +126,7 @@ void Runner::readFrom(int query)
     if (query >= m_queries.size())
         return done();
     const quint8 command = m_queries.at(query);
-    step(commandName(command), [this, command] { return m_engine.query(command); },
+    step(commandName(command), [this, command] { return m_engine.query(protocol::Command(command)); },
          [this, query](const Outcome &o) {
              QList<QByteArray> values;
              m_result.failure = problem(o, &values);
