@@ -10,7 +10,7 @@
 #include "chart/chartwindow.h"
 #include "engine/exchanger.h"
 #include "measure/recorder.h"
-#include "serial/linepresets.h"
+#include "serial/portpreset.h"
 #include "ui/help.h"
 #include "ui_Searial.h"
 #include "view/trafficdisplay.h"

@@ -248,7 +248,7 @@ bool Exchanger::settleTimed(Outcome *over)
         return false;
     const Answer answer = collected();
     const Verdict verdict = settingVerdict(pending, answer.raw, answer.count);
-    const Step step =
+    const SettingStep step =
         timedSettingStep(pending, answer.raw, answer.count, FollowUp{*m_state.secondCommand, {}, {}});
     if (step.action == Action::SendSecond) {
         m_state.window->start(kResponseWindowMs);
@@ -283,7 +283,7 @@ void Exchanger::decideByChunk()
         return;
     const FollowUp typed =
         pending == AnalogSetting && typedDistances ? typedDistances() : m_typed;
-    const Step step = chunkSettingStep(pending, m_sinceWrite, typed);
+    const SettingStep step = chunkSettingStep(pending, m_sinceWrite, typed);
     if (step.next == pending)
         return;
     Answer answer;

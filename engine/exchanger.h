@@ -17,8 +17,9 @@
 // owner keeps and may read at any moment (State); each operation says when it
 // changes it.
 
+#include "protocol/answerbuffer.h"
+#include "protocol/codes.h"
 #include "protocol/commands.h"
-#include "protocol/exchange.h"
 #include "protocol/steps.h"
 
 #include <QByteArray>

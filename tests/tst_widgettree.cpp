@@ -9,7 +9,7 @@
 // and in the distance chart, has a name in the accessibility tree.
 
 #include "app/Searial.h"
-#include "app/toolkit.h"
+#include "app/displayscale.h"
 #include "app/widgetreport.h"
 #include "chart/chartwindow.h"
 #include "chart/plot.h"
