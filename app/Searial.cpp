@@ -24,8 +24,7 @@
 
 #include <cstdlib>
 
-Searial::Searial(QWidget *parent)
-    : QMainWindow(parent), ui(new Ui_Searial)
+Searial::Searial(QWidget *parent) : QMainWindow(parent), ui(new Ui_Searial)
 {
     responseTimer = new QTimer(this);
     // The window waits every query's whole response window, and its

@@ -81,8 +81,8 @@
 // docs/architecture.md shows how the folders meet.
 
 #include "app/networkports.h"
-#include "protocol/distancefield.h"
 #include "protocol/codes.h"
+#include "protocol/distancefield.h"
 
 #include <QByteArray>
 #include <QMainWindow>

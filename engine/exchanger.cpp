@@ -248,8 +248,8 @@ bool Exchanger::settleTimed(Outcome *over)
         return false;
     const Answer answer = collected();
     const Verdict verdict = settingVerdict(pending, answer.raw, answer.count);
-    const SettingStep step =
-        timedSettingStep(pending, answer.raw, answer.count, FollowUp{*m_state.secondCommand, {}, {}});
+    const SettingStep step = timedSettingStep(pending, answer.raw, answer.count,
+                                              FollowUp{*m_state.secondCommand, {}, {}});
     if (step.action == Action::SendSecond) {
         m_state.window->start(kResponseWindowMs);
         if (followingUp)
@@ -265,7 +265,7 @@ bool Exchanger::settleTimed(Outcome *over)
         *over = outcome(Outcome::NoAnswer, pending, answer);
         return true;
     }
-    *over = outcome(verdict == Verdict::Undecided       ? Outcome::NoAnswer
+    *over = outcome(verdict == Verdict::Undecided      ? Outcome::NoAnswer
                     : step.action == Action::Succeeded ? Outcome::Accepted
                                                        : Outcome::Refused,
                     pending, answer);
@@ -281,8 +281,7 @@ void Exchanger::decideByChunk()
     const Setting pending = Setting(*m_state.pending);
     if (pending != AnalogSetting && pending != AutoMeasureSetting)
         return;
-    const FollowUp typed =
-        pending == AnalogSetting && typedDistances ? typedDistances() : m_typed;
+    const FollowUp typed = pending == AnalogSetting && typedDistances ? typedDistances() : m_typed;
     const SettingStep step = chunkSettingStep(pending, m_sinceWrite, typed);
     if (step.next == pending)
         return;
@@ -296,9 +295,8 @@ void Exchanger::decideByChunk()
     if (sendsDistances && followingUp)
         followingUp(pending, typed);
     writeAll(step.writes);
-    const Outcome o = outcome(sendsDistances || step.action == Action::Succeeded
-                                  ? Outcome::Accepted
-                                  : Outcome::Refused,
+    const Outcome o = outcome(sendsDistances || step.action == Action::Succeeded ? Outcome::Accepted
+                                                                                 : Outcome::Refused,
                               pending, answer);
     if (decided)
         decided(o);

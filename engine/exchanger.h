@@ -47,7 +47,7 @@ public:
             Cancelled,
         };
         Kind kind = Cancelled;
-        protocol::Command command = protocol::Idle; // the query, or Idle
+        protocol::Command command = protocol::Idle;      // the query, or Idle
         protocol::Setting setting = protocol::NoSetting; // the setting step it ended in
         protocol::Answer answer;
     };
@@ -57,11 +57,11 @@ public:
     // owner calls endWindow() when it fires.
     struct State
     {
-        quint8 *command;          // protocol::Command in flight
-        quint8 *pending;          // protocol::Setting awaiting its answer
-        QByteArray *text;         // the answer as collectChunk keeps it
-        int *count;               // its byte count, reset only by the switching-output query
-        QByteArray *raw;          // the same bytes as they came
+        quint8 *command;           // protocol::Command in flight
+        quint8 *pending;           // protocol::Setting awaiting its answer
+        QByteArray *text;          // the answer as collectChunk keeps it
+        int *count;                // its byte count, reset only by the switching-output query
+        QByteArray *raw;           // the same bytes as they came
         QByteArray *secondCommand; // second switching-output command, without its line end
         QTimer *window;
     };

@@ -37,23 +37,22 @@ private slots:
             << QByteArray("oq1+00002500+00002400\r\n|oq2+00003500+00003300|\r\n")
             << int(Outcome::Accepted) << int(protocol::SwitchingSecondSetting);
         // Output 2 never goes out once output 1 is refused.
-        QTest::newRow("switching, refused") << "switching" << QStringList{"switching"} << false
-                                            << QByteArray("oq1+00002500+00002400\r\n")
-                                            << int(Outcome::Refused)
-                                            << int(protocol::SwitchingFirstSetting);
+        QTest::newRow("switching, refused")
+            << "switching" << QStringList{"switching"} << false
+            << QByteArray("oq1+00002500+00002400\r\n") << int(Outcome::Refused)
+            << int(protocol::SwitchingFirstSetting);
         QTest::newRow("analog, distances on request")
-            << "analog" << none << false
-            << QByteArray("dt+0\r\n|ds+|00000150|+|00090000|\r\n") << int(Outcome::Accepted)
-            << int(protocol::AnalogSetting);
-        QTest::newRow("analog, refused") << "analog" << QStringList{"analog"} << false
-                                         << QByteArray("dt+0\r\n") << int(Outcome::Refused)
-                                         << int(protocol::AnalogSetting);
+            << "analog" << none << false << QByteArray("dt+0\r\n|ds+|00000150|+|00090000|\r\n")
+            << int(Outcome::Accepted) << int(protocol::AnalogSetting);
+        QTest::newRow("analog, refused")
+            << "analog" << QStringList{"analog"} << false << QByteArray("dt+0\r\n")
+            << int(Outcome::Refused) << int(protocol::AnalogSetting);
         QTest::newRow("automatic measurement")
             << "auto" << none << false << QByteArray("sa+1\r\n") << int(Outcome::Accepted)
             << int(protocol::AutoMeasureSetting);
-        QTest::newRow("line preset, silent") << "preset" << none << true
-                                             << QByteArray("ut+4\r\n") << int(Outcome::NoAnswer)
-                                             << int(protocol::LineSpeedSetting);
+        QTest::newRow("line preset, silent")
+            << "preset" << none << true << QByteArray("ut+4\r\n") << int(Outcome::NoAnswer)
+            << int(protocol::LineSpeedSetting);
     }
 
     void exchanges()
@@ -124,8 +123,8 @@ private slots:
             row(kind + "idle", exclusive, Idle, NoSetting, Busy::Free, true);
             row(kind + "query in flight", exclusive, SwitchingQuery, NoSetting, Busy::Command,
                 false);
-            row(kind + "measurement running", exclusive, ContinuousMeasurement,
-                AutoMeasureSetting, Busy::Command, false);
+            row(kind + "measurement running", exclusive, ContinuousMeasurement, AutoMeasureSetting,
+                Busy::Command, false);
             row(kind + "setting pending", exclusive, Idle, SwitchingSecondSetting, Busy::Setting,
                 !exclusive);
         }

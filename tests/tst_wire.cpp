@@ -74,8 +74,8 @@ private slots:
             {"td\r\n", "c\r\n"});
         row("continuous measurement", "click:btn_tk click:btn_c", "measure --count 3", false,
             {"tk\r\n", "c\r\n"});
-        row("set line preset 5", "cmb_set_baud_rate=5 click:btn_set_baud_rate",
-            "set line-preset 5", false, {"ut+5\r\n"});
+        row("set line preset 5", "cmb_set_baud_rate=5 click:btn_set_baud_rate", "set line-preset 5",
+            false, {"ut+5\r\n"});
         row("set automatic measurement off", "com_set_Auto_M=1 click:btn_set_Auto_M",
             "set auto off", false, {"sa+0\r\n"});
         row("set analog output",
@@ -97,8 +97,7 @@ private slots:
         QFETCH(QStringList, ctlArgs);
         QFETCH(bool, refusing);
         QFETCH(QByteArrayList, writes);
-        const QStringList simArgs =
-            refusing ? QStringList{"--reject-settings"} : QStringList{};
+        const QStringList simArgs = refusing ? QStringList{"--reject-settings"} : QStringList{};
 
         {
             Simulator sensor;
