@@ -165,8 +165,8 @@ void Searial::showWindowEnd()
 {
     // Said before the parse empties the buffer, and before a box the operator
     // may be reading it with.
-    const Unanswered missing =
-        unansweredAtWindowEnd(activeCommand, pendingSetting, rxRawBuffer, rxByteCount);
+    const Unanswered missing = unansweredAtWindowEnd(
+        Command(activeCommand), Setting(pendingSetting), rxRawBuffer, rxByteCount);
     StatusNotes notes(ui->statusBar);
     notes.noAnswer(missing);
     // A complete answer may still not be the sensor's: the fields show it

@@ -253,7 +253,7 @@ bool Exchanger::settleTimed(Outcome *over)
     if (step.action == Action::SendSecond) {
         m_state.window->start(kResponseWindowMs);
         if (followingUp)
-            followingUp(Setting(step.next), FollowUp{*m_state.secondCommand, {}, {}});
+            followingUp(step.next, FollowUp{*m_state.secondCommand, {}, {}});
         writeAll(step.writes);
         *m_state.pending = step.next;
         return false;
