@@ -163,8 +163,8 @@ int settled(Line &line, const Outcome &outcome, const QString &command)
     case Outcome::Refused:
         return refused(what, command, outcome.answer);
     default:
-        // The window reports no answer as a failure too; a script is better
-        // off knowing the difference.
+        // No decision is not a refusal: a script is better off knowing the
+        // difference.
         return incomplete(what, "no decision", outcome.answer);
     }
 }

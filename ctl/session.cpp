@@ -214,7 +214,7 @@ int listen(Line &line, const Invocation &inv)
 {
     int column = 0;
     line.received = [&](const QByteArray &chunk) {
-        // The window's hex display: 16 bytes a line, continued across chunks.
+        // Hex: 16 bytes a line, continued across chunks.
         const bool printed =
             inv.hex ? printRaw(serial::breakLongLines(QString::fromLatin1(chunk.toHex()),
                                                       serial::kHexDigitsPerLine, &column)
@@ -235,7 +235,7 @@ int ports(const Invocation &inv)
     serial::setExtraPortPaths(inv.ports);
     const serial::PortScan scan = serial::scanPorts();
     const QStringList &names = scan.openable;
-    // As Scan in the window: what was left out, and why, beside the list.
+    // What the scan left out, and why, beside the list.
     for (const serial::LeftOutPort &port : scan.leftOut)
         fail(Done, QString("%1 not listed: %2").arg(port.name, port.reason));
     if (inv.json) {

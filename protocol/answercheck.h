@@ -16,8 +16,8 @@
 // positions and are judged by their own line: no control byte from its start
 // up to the value's end.
 //
-// The checks read the bytes as they came (Answer::raw). What the window's
-// fields show is the text of each read up to its first zero byte, so a zero
+// The checks read the bytes as they came (Answer::raw). What a front end
+// shows is the text of each read up to its first zero byte, so a zero
 // byte would hide the rest of its read and leave a shorter value looking
 // whole; presentedValues() therefore believes a value only when the text
 // gives the same bytes as the raw answer.
