@@ -28,12 +28,6 @@ void Answer::take(const QByteArray &chunk)
     raw += chunk;
 }
 
-void Answer::restart()
-{
-    text.clear();
-    raw.clear();
-}
-
 void trimIdleBuffer(QByteArray &buffer)
 {
     // Cut only once it has doubled: cutting back to the limit on every chunk

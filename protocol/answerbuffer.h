@@ -32,8 +32,6 @@ struct Answer
     QByteArray raw;
 
     void take(const QByteArray &chunk);
-    // A new response window clears the text, not the count.
-    void restart();
 };
 
 // Outside a response window nothing reads the receive buffer, and every

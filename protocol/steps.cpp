@@ -3,8 +3,8 @@
 
 #include "protocol/answerlines.h"
 #include "protocol/answers.h"
-#include "protocol/commands.h"
 #include "protocol/codes.h"
+#include "protocol/commands.h"
 
 #include <limits>
 
@@ -105,7 +105,7 @@ QList<bool> queryValuesFinal(quint8 command, const QByteArray &answer, int len)
     }
 }
 
-Unanswered unansweredAtWindowEnd(quint8 activeCommand, quint8 pendingSetting,
+Unanswered unansweredAtWindowEnd(Command activeCommand, Setting pendingSetting,
                                  const QByteArray &answer, int len)
 {
     Unanswered missing;
@@ -147,7 +147,8 @@ Verdict settingVerdict(quint8 pending, const QByteArray &answer, int len)
     }
 }
 
-SettingStep timedSettingStep(quint8 pending, const QByteArray &answer, int len, const FollowUp &followUp)
+SettingStep timedSettingStep(quint8 pending, const QByteArray &answer, int len,
+                             const FollowUp &followUp)
 {
     const Verdict verdict = settingVerdict(pending, answer, len);
     switch (pending) {
@@ -166,7 +167,7 @@ SettingStep timedSettingStep(quint8 pending, const QByteArray &answer, int len, 
     default:
         break;
     }
-    return {Action::None, pending, {}};
+    return {Action::None, Setting(pending), {}};
 }
 
 QByteArray sentInstead(quint8 pending, const QByteArray &sinceWrite)
@@ -201,7 +202,7 @@ SettingStep chunkSettingStep(quint8 pending, const QByteArray &sinceWrite, const
     default:
         break;
     }
-    return {Action::None, pending, {}};
+    return {Action::None, Setting(pending), {}};
 }
 
 } // namespace protocol

@@ -37,10 +37,10 @@ QList<bool> queryValuesFinal(quint8 command, const QByteArray &answer, int len);
 // answer is still undecided. Both Idle / NoSetting when nothing is missing.
 struct Unanswered
 {
-    quint8 command = 0;
-    quint8 setting = 0;
+    Command command = Idle;
+    Setting setting = NoSetting;
 };
-Unanswered unansweredAtWindowEnd(quint8 activeCommand, quint8 pendingSetting,
+Unanswered unansweredAtWindowEnd(Command activeCommand, Setting pendingSetting,
                                  const QByteArray &answer, int len);
 
 // What the answer collected so far says about a setting write; Undecided
@@ -83,7 +83,7 @@ enum class Action {
 struct SettingStep
 {
     Action action = Action::None;
-    quint8 next = 0; // the pending setting afterwards
+    Setting next = NoSetting; // the pending setting afterwards
     // What to write to the line, in order, one write each.
     QList<QByteArray> writes;
 };
@@ -103,7 +103,7 @@ struct FollowUp
 // still undecided stays pending without a report; an accepted first one
 // leads to the second, which writes `followUp.secondCommand` and a line end.
 SettingStep timedSettingStep(quint8 pending, const QByteArray &answer, int len,
-                      const FollowUp &followUp = FollowUp());
+                             const FollowUp &followUp = FollowUp());
 
 // For each received chunk, for the setting decided by what comes after its
 // command (`sinceWrite`: every byte received since it was written, this
@@ -113,6 +113,6 @@ SettingStep timedSettingStep(quint8 pending, const QByteArray &answer, int len,
 // since the command went out); automatic measurement succeeds or fails on its
 // first line that is no distance frame.
 SettingStep chunkSettingStep(quint8 pending, const QByteArray &sinceWrite,
-                      const FollowUp &followUp = FollowUp());
+                             const FollowUp &followUp = FollowUp());
 
 } // namespace protocol
