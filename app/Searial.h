@@ -167,7 +167,7 @@ private:
 
     // Forgets any pending setting (its answer can only come from the line
     // being closed) and returns it.
-    quint8 closePort();
+    protocol::Setting closePort();
     // While the port is open, Scan keeps it selected.
     void selectHeldPort();
     // Another port picked while one is open: the open one stays in use, and

@@ -161,10 +161,10 @@ void Searial::btn_open_port(bool)
     ui->btn_open->setText("Close");
 }
 
-quint8 Searial::closePort()
+protocol::Setting Searial::closePort()
 {
     // What the next device sends must not decide a setting made on this one.
-    const quint8 dropped = exchanger->forgetSetting();
+    const protocol::Setting dropped = exchanger->forgetSetting();
     if (sensorMenu)
         sensorMenu->portClosed();
     portClosed = true;

@@ -66,7 +66,7 @@ bool Searial::refusedAsBusy(bool warn)
     if (exchanger->mayStart())
         return false;
     // The fields would otherwise keep the last answer as if it were fresh.
-    StatusNotes(ui->statusBar).busy(activeCommand);
+    StatusNotes(ui->statusBar).busy(Command(activeCommand));
     if (warn)
         showBusyWarning(this);
     return true;
@@ -119,7 +119,7 @@ void Searial::showDistanceFrames(const QByteArray &chunk)
     const QList<QByteArray> distances = distanceRecorder->take(chunk, &notFrame);
     const bool awaited = pendingSetting != NoSetting || responseTimer->isActive();
     const DistanceField::Update update =
-        distanceField.take(distances, notFrame, activeCommand, distanceDisplay, awaited);
+        distanceField.take(distances, notFrame, Command(activeCommand), distanceDisplay, awaited);
     if (!update.notFrame.isEmpty())
         StatusNotes(ui->statusBar).notFrame(update.notFrame);
     // A target at rest sends the same distance frame after frame; setting it
@@ -174,7 +174,7 @@ void Searial::showWindowEnd()
     // A complete answer may still not be the sensor's: the fields show it
     // as the sensor's format places it, and the status bar says what it is.
     if (missing.command == Idle)
-        notes.notUnderstood(activeCommand, Answer{rxBuffer, rxByteCount, rxRawBuffer});
+        notes.notUnderstood(Command(activeCommand), Answer{rxBuffer, rxByteCount, rxRawBuffer});
     parseQueryAnswer();
 }
 

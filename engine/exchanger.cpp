@@ -48,7 +48,7 @@ Exchanger::Exchanger(const State &state, Options options) : m_state(state), m_op
 
 Busy Exchanger::busy() const
 {
-    if (isBusy(*m_state.command))
+    if (isBusy(Command(*m_state.command)))
         return Busy::Command;
     if (*m_state.pending != NoSetting || m_running)
         return Busy::Setting;
@@ -203,7 +203,7 @@ void Exchanger::take(const QByteArray &chunk)
 
 bool Exchanger::decidedEarly() const
 {
-    const quint8 command = *m_state.command;
+    const Command command = Command(*m_state.command);
     if (isQuery(command))
         return queryAnswerFinal(command, *m_state.raw, *m_state.count);
     const Setting pending = Setting(*m_state.pending);

@@ -20,7 +20,7 @@ void collectChunk(QByteArray &answer, int &byteCount, const QByteArray &chunk);
 // A query's response window begins: the answer collected so far goes, and the
 // switching-output query, whose parse is bounded by the byte count, starts
 // counting afresh (the other queries leave the count running).
-void beginQuery(quint8 command, QByteArray &answer, int &byteCount);
+void beginQuery(Command command, QByteArray &answer, int &byteCount);
 
 // The answer to a command as a front end that reads the line itself collects
 // it: `text` and `count` as collectChunk keeps them, and `raw`, the bytes as

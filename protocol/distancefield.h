@@ -7,6 +7,8 @@
 // else leaves the field as it is and is named, so that nothing the sensor did
 // not send as a distance stands in the field as one.
 
+#include "protocol/codes.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
@@ -33,7 +35,7 @@ public:
     // runs, unless `answerAwaited` (a setting or a response window): then it
     // is the answer.
     Update take(const QList<QByteArray> &distances, const QByteArray &notFrame,
-                quint8 activeCommand, bool distanceDisplay, bool answerAwaited);
+                Command activeCommand, bool distanceDisplay, bool answerAwaited);
 
 private:
     QElapsedTimer m_named;

@@ -22,13 +22,13 @@ namespace protocol {
 // would. Identity: 21 bytes (its last field ends at position 20). Analog
 // output: both distances closed by their '+'. Switching outputs: all four keys
 // found below `len`, each value ended by its CR. False for other codes.
-bool queryAnswerFinal(quint8 command, const QByteArray &answer, int len);
+bool queryAnswerFinal(Command command, const QByteArray &answer, int len);
 // The same, value by value, in the order the query's parse gives them
 // (identity: serial number, version, date; analog output: range, min, max;
 // switching outputs: on1, off1, on2, off2): whether each has come in full. A
 // value cut off by the end of the window is not final: its bytes so far are
 // not the sensor's value. Empty for other codes.
-QList<bool> queryValuesFinal(quint8 command, const QByteArray &answer, int len);
+QList<bool> queryValuesFinal(Command command, const QByteArray &answer, int len);
 
 // What a response window that has just ended waited for and did not get in
 // full: the query in flight (`command`, a Command code), if its answer is not
@@ -62,13 +62,13 @@ enum class Verdict { Undecided, Accepted, Refused };
 //    it may still become 'Aut' or a frame. Analog range: the first line that
 //    begins with 'DAC' asks for the distances (Accepted); other lines leave it
 //    undecided, as the sensor may still ask.
-Verdict settingVerdict(quint8 pending, const QByteArray &answer, int len);
+Verdict settingVerdict(Setting pending, const QByteArray &answer, int len);
 
 // For the automatic-measurement and analog settings, what the sensor sent
 // after the command instead of the answer that decides it: the first line
 // (without its line end) that is neither a distance frame nor that answer nor
 // may still become one. Empty when nothing else came.
-QByteArray sentInstead(quint8 pending, const QByteArray &sinceWrite);
+QByteArray sentInstead(Setting pending, const QByteArray &sinceWrite);
 
 enum class Action {
     None,          // nothing: the setting stays pending (or none is)
@@ -102,7 +102,7 @@ struct FollowUp
 // succeeds or fails (no answer fails); a switching-output command that is
 // still undecided stays pending without a report; an accepted first one
 // leads to the second, which writes `followUp.secondCommand` and a line end.
-SettingStep timedSettingStep(quint8 pending, const QByteArray &answer, int len,
+SettingStep timedSettingStep(Setting pending, const QByteArray &answer, int len,
                              const FollowUp &followUp = FollowUp());
 
 // For each received chunk, for the setting decided by what comes after its
@@ -112,7 +112,7 @@ SettingStep timedSettingStep(quint8 pending, const QByteArray &answer, int len,
 // either typed text is no distance (isDistanceText; the texts may have changed
 // since the command went out); automatic measurement succeeds or fails on its
 // first line that is no distance frame.
-SettingStep chunkSettingStep(quint8 pending, const QByteArray &sinceWrite,
+SettingStep chunkSettingStep(Setting pending, const QByteArray &sinceWrite,
                              const FollowUp &followUp = FollowUp());
 
 } // namespace protocol
