@@ -21,7 +21,7 @@ QByteArray queryBytes(Command command)
     }
 }
 
-bool isQuery(quint8 command)
+bool isQuery(Command command)
 {
     return command == IdentityQuery || command == AnalogQuery || command == SwitchingQuery;
 }
