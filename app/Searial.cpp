@@ -114,7 +114,8 @@ void Searial::initConnections()
     connect(ui->action_chart, &QAction::triggered, this,
             [this] { chart::ChartWindow::open(this, distanceRecorder); });
 
-    // Not a slot: cmb_port_name_port stays unconnected, as it always was.
+    // Not a slot: cmb_port_name_port is left unconnected, and a port picked
+    // while one is open is only noted.
     connect(ui->cmb_port_name, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             [this] { portChosen(); });
 

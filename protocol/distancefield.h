@@ -29,11 +29,11 @@ public:
         QByteArray notFrame;     // a line to name now as no frame, or empty
     };
 
-    // `distances` and `notFrame` as FrameStream::take gave them for one read;
+    // `distances` and `notFrame` as FrameStream::take gave them for one read.
     // The command in flight (`activeCommand`) and `distanceDisplay` say
-    // whether frames are shown now (showsDistance). A line that is no frame is named while a measurement
-    // runs, unless `answerAwaited` (a setting or a response window): then it
-    // is the answer.
+    // whether frames are shown now (showsDistance). A line that is no frame
+    // is named while a measurement runs, unless `answerAwaited` (a setting or
+    // a response window): then it is the answer.
     Update take(const QList<QByteArray> &distances, const QByteArray &notFrame,
                 Command activeCommand, bool distanceDisplay, bool answerAwaited);
 
