@@ -19,6 +19,8 @@
 #
 #   ./bench.sh           all of the above
 #   ./bench.sh --quick   off screen only, shorter runs
+#   ./bench.sh --chart   only the chart's runs under Xvfb: closed and open taking
+#                        turns, three rounds, and the CPU of open against closed
 #   ./bench.sh --long    also hex at 20 frames/s for 10 minutes (ours and CuteCom's
 #                        hex output, CPU per minute) and 10^6 frames at line rate
 #                        under Xvfb, with the chart closed and open (about 1.5 hours
@@ -32,15 +34,57 @@ cd "$(dirname "$0")"
 
 mode=${1:-}
 case "$mode" in
-    "" | --quick | --long) ;;
-    *) echo "usage: $0 [--quick|--long]" >&2; exit 2 ;;
+    "" | --quick | --long | --chart) ;;
+    *) echo "usage: $0 [--quick|--long|--chart]" >&2; exit 2 ;;
 esac
 
 ensure_packages "${BUILD_PACKAGES[@]}"
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DORV_MANPAGES=OFF \
     "${ORV_CMAKE_ARGS[@]}" >/dev/null
-cmake --build build-release -j"$(nproc)" --target orvante-usart bench_receive bench_startup \
-    bench_chart bench_simrate >/dev/null
+targets=(orvante-usart bench_receive bench_startup bench_chart bench_simrate)
+[ "$mode" = --chart ] && targets=(orvante-usart)
+cmake --build build-release -j"$(nproc)" --target "${targets[@]}" >/dev/null
+
+peer=../shared/peer-bench
+rate=886.1538461538462
+# The CPU of the runs with the chart open against those with it closed, each
+# the mean of its runs: open_closed_ratio CLOSED.json... -- OPEN.json...
+open_closed_ratio() {
+    python3 - "$@" <<'EOF'
+import json, statistics, sys
+i = sys.argv.index("--")
+closed, opened = (statistics.mean(json.load(open(p))["receiver_cpu_pct"] for p in runs)
+                  for runs in (sys.argv[1:i], sys.argv[i + 1:]))
+print(f"chart closed {closed:.2f} %, open {opened:.2f} % of a core: open : closed = {opened / closed:.2f}")
+EOF
+}
+start_peer_bench() {
+    ensure_packages xvfb xdotool imagemagick cutecom python3
+    export ORV_EXE=${ORV_EXE:-$PWD/build-release/orvante-usart}
+    export PEER_BENCH_RUNS=${PEER_BENCH_RUNS:-$PWD/build-release/peer-bench-runs}
+    mkdir -p "$PEER_BENCH_RUNS"
+}
+# The chart's hook opens it with Ctrl+D once the usual clicks are done.
+chart=(--post-start "$PWD/bench/chart_post.sh")
+
+if [ "$mode" = --chart ]; then
+    [ -x "$peer/compare.sh" ] || { echo "no peer bench at $peer" >&2; exit 2; }
+    start_peer_bench
+    echo "## Under Xvfb, $rate frames/s: the chart closed and open (1-minute window),"
+    echo "## taking turns, three rounds (runs in $PEER_BENCH_RUNS)"
+    uptime
+    for i in 1 2 3; do
+        "$peer/run_orv.sh" "orv-closed-$i" "$rate" 60
+        sleep 3
+        "$peer/run_orv.sh" "orv-open-$i" "$rate" 60 "${chart[@]}"
+        sleep 3
+    done
+    python3 "$peer/summarize.py" "$PEER_BENCH_RUNS"/orv-closed-[123].json \
+        "$PEER_BENCH_RUNS"/orv-open-[123].json
+    open_closed_ratio "$PEER_BENCH_RUNS"/orv-closed-[123].json -- "$PEER_BENCH_RUNS"/orv-open-[123].json
+    uptime
+    exit 0
+fi
 
 echo "## Off screen"
 echo
@@ -71,19 +115,12 @@ echo "## Through ser2net"
 echo
 bench/network.sh build-release 60
 
-peer=../shared/peer-bench
 if [ ! -x "$peer/compare.sh" ]; then
     echo
     echo "(No peer bench at $peer: the side-by-side runs against CuteCom are skipped.)"
     exit 0
 fi
-ensure_packages xvfb xdotool imagemagick cutecom python3
-export ORV_EXE=$PWD/build-release/orvante-usart
-export PEER_BENCH_RUNS=${PEER_BENCH_RUNS:-$PWD/build-release/peer-bench-runs}
-mkdir -p "$PEER_BENCH_RUNS"
-# The chart's hook opens it with Ctrl+D once the usual clicks are done.
-chart=(--post-start "$PWD/bench/chart_post.sh")
-rate=886.1538461538462
+start_peer_bench
 echo
 echo "## Under Xvfb, $rate frames/s: the program with the chart closed, CuteCom, the"
 echo "## program with the chart open (1-minute window), taking turns, two rounds"
@@ -98,6 +135,7 @@ for i in 1 2; do
 done
 python3 "$peer/summarize.py" "$PEER_BENCH_RUNS"/orv-886-[12].json "$PEER_BENCH_RUNS"/cc-886-[12].json \
     "$PEER_BENCH_RUNS"/orv-chart-886-[12].json
+open_closed_ratio "$PEER_BENCH_RUNS"/orv-886-[12].json -- "$PEER_BENCH_RUNS"/orv-chart-886-[12].json
 uptime
 echo
 echo "## Under Xvfb, 20 frames/s, against CuteCom"

@@ -56,8 +56,11 @@ ChartWindow::ChartWindow(measure::Recorder *recorder, QWidget *owner)
         edit->setMaximumWidth(qMax(wide, edit->maximumWidth()));
     }
     // Two lines kept for the statistics, which wrap in a narrow window: the
-    // plot does not jump as the figures change length.
-    ui->label_statistics->setMinimumHeight(2 * ui->label_statistics->fontMetrics().lineSpacing());
+    // plot does not jump as the figures change length. The line fills a
+    // holder of that height that has no layout, so that new figures repaint
+    // the line without laying the window out again.
+    ui->statisticsLine->setFixedHeight(2 * ui->label_statistics->fontMetrics().lineSpacing());
+    ui->statisticsLine->installEventFilter(this);
     ui->plot->setSpan(kSpans[ui->cmb_span->currentIndex()]);
     ui->plot->setRecorder(recorder);
 
@@ -173,6 +176,13 @@ void ChartWindow::showStatisticsMenu(const QPoint &at)
         tr("Copy selection"), [selected] { QGuiApplication::clipboard()->setText(selected); });
     copySelection->setEnabled(!selected.isEmpty());
     menu->popup(ui->label_statistics->mapToGlobal(at));
+}
+
+bool ChartWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->statisticsLine && event->type() == QEvent::Resize)
+        ui->label_statistics->setGeometry(ui->statisticsLine->rect());
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void ChartWindow::showEvent(QShowEvent *event)

@@ -39,6 +39,7 @@ public:
     bool exportPng(const QString &path);
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 

@@ -23,6 +23,9 @@ const QColor kFrame(150, 150, 150);
 // The count of frames above the plot is read, not watched: a few times a
 // second is enough.
 constexpr qint64 kTextIntervalMs = 250;
+// The top row of a column whose pixels are not known: it is drawn again,
+// whatever it is to show.
+constexpr int kRedraw = INT_MIN;
 
 // 1, 2 or 5 times a power of ten, at least `raw`.
 double niceStep(double raw)
@@ -32,6 +35,24 @@ double niceStep(double raw)
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
     const double f = raw / power;
     return (f <= 1 ? 1 : f <= 2 ? 2 : f <= 5 ? 5 : 10) * power;
+}
+
+// Calls `run(x, end)` for each longest run [x, end) of `count` columns that
+// `pick` picks, left to right.
+template<typename Pick, typename Run>
+void forEachRun(int count, Pick pick, Run run)
+{
+    for (int x = 0; x < count;) {
+        if (!pick(x)) {
+            ++x;
+            continue;
+        }
+        int end = x + 1;
+        while (end < count && pick(end))
+            ++end;
+        run(x, end);
+        x = end;
+    }
 }
 
 } // namespace
@@ -137,6 +158,13 @@ void Plot::fitAllColumns()
     const qint64 needed = (m_nowMs - m_allFromMs + 1) * 1000;
     while (needed > qint64(m_columns.count() - 2) * m_columns.widthUs())
         m_columns.coarsen();
+}
+
+bool Plot::onePerPixel(int pixels) const
+{
+    // A window of fixed length has as many columns as the plot has pixels,
+    // once it is built for the plot's width.
+    return m_spanMs > 0 && m_columns.count() == pixels;
 }
 
 qint64 Plot::viewFrom() const
@@ -250,7 +278,16 @@ void Plot::sync()
             dirty += clockArea();
     }
     // The curve where it looks different, everything when the axes did.
-    dirty += renderPlot();
+    const Rendered rendered = renderPlot();
+    if (rendered.scrolled > 0) {
+        // What is on screen moves with the image, unless the cursor's line
+        // is drawn over it.
+        if (plotArea().contains(m_cursor))
+            dirty += plotArea();
+        else
+            scroll(-rendered.scrolled, 0, plotArea());
+    }
+    dirty += rendered.changed;
     if (m_textStale && (!m_textShown.isValid() || m_textShown.elapsed() >= kTextIntervalMs))
         dirty += textArea();
     if (!dirty.isEmpty())
@@ -365,8 +402,11 @@ void Plot::paintAxes(QPainter &painter, const QRect &area, qint64 length)
     const QString unitName = unit == 1000 ? tr("s") : unit == 60000 ? tr("min") : tr("h");
     const double xStep = niceStep(double(length) / unit / qMax(1, area.width() / 90)) * unit;
     const int labelY = area.bottom() + 4;
+    m_gridColumns.clear();
     for (int j = 1; j * xStep < length; ++j) {
         const int x = area.right() - int(std::lround(j * xStep * area.width() / length));
+        if (x >= area.left())
+            m_gridColumns.push_back(x - area.left());
         painter.setPen(kGrid);
         painter.drawLine(x, area.top(), x, area.bottom());
         painter.setPen(text);
@@ -378,128 +418,208 @@ void Plot::paintAxes(QPainter &painter, const QRect &area, qint64 length)
     painter.drawRect(area.adjusted(-1, -1, 0, 0));
 }
 
-QRect Plot::renderPlot()
+bool Plot::renderAxes(const QRect &area)
 {
-    const QRect area = plotArea();
-    const int pixels = area.width();
     const qint64 length = viewLength();
     AxesKey key{size(), devicePixelRatioF(), length, yGrid(area)};
-    QRect changed;
-    bool redrawn = false; // m_plot holds the bare axes
     // A range that changed by less than a grid row moved no line or label:
     // the axes stay, and only the columns of the curve that moved are drawn.
-    if (m_axes.isNull() || !(key == m_axesKey)) {
-        m_axesKey = std::move(key);
-        // The images are kept while the size is: a new one a frame would
-        // cost more than the drawing.
-        const QSize device = size() * m_axesKey.ratio;
-        if (m_axes.size() != device || m_axes.devicePixelRatio() != m_axesKey.ratio) {
-            m_axes = QImage(device, QImage::Format_RGB32);
-            m_axes.setDevicePixelRatio(m_axesKey.ratio);
-            m_plot = QImage(device, QImage::Format_RGB32);
-            m_plot.setDevicePixelRatio(m_axesKey.ratio);
-        }
-        QPainter painter(&m_axes);
-        paintAxes(painter, area, length);
-        painter.end();
-        std::memcpy(m_plot.bits(), m_axes.constBits(), size_t(m_axes.sizeInBytes()));
-        redrawn = true;
-        m_shownTop.assign(size_t(pixels), INT_MAX);
-        m_shownBottom.assign(size_t(pixels), INT_MIN);
-        changed = rect();
+    if (!m_axes.isNull() && key == m_axesKey && int(m_shown.top.size()) == area.width())
+        return false;
+    m_axesKey = std::move(key);
+    // The images are kept while the size is: a new one a frame would cost
+    // more than the drawing.
+    const QSize device = size() * m_axesKey.ratio;
+    if (m_axes.size() != device || m_axes.devicePixelRatio() != m_axesKey.ratio) {
+        m_axes = QImage(device, QImage::Format_RGB32);
+        m_axes.setDevicePixelRatio(m_axesKey.ratio);
+        m_plot = QImage(device, QImage::Format_RGB32);
+        m_plot.setDevicePixelRatio(m_axesKey.ratio);
     }
+    QPainter painter(&m_axes);
+    paintAxes(painter, area, length);
+    painter.end();
+    std::memcpy(m_plot.bits(), m_axes.constBits(), size_t(m_axes.sizeInBytes()));
+    m_firstSlot = 0;
+    m_shown.top.assign(size_t(area.width()), INT_MAX);
+    m_shown.bottom.assign(size_t(area.width()), INT_MIN);
+    m_shownOldest = m_columns.oldest();
+    m_shownWidthUs = m_columns.widthUs();
+    return true;
+}
 
-    // The curve: per pixel column the frames' extremes, joined to the
-    // column before so that a steep change stays one line.
+int Plot::scrollCurve(const QRect &area)
+{
+    const qint64 shift = m_columns.oldest() - m_shownOldest;
+    const bool sameColumns = m_columns.widthUs() == m_shownWidthUs;
+    m_shownOldest = m_columns.oldest();
+    m_shownWidthUs = m_columns.widthUs();
+    // Only a window of fixed length has a column per pixel, and only a whole
+    // scale factor moves whole device pixels; otherwise the columns that
+    // differ are drawn where they are.
+    const int pixels = area.width();
+    const qreal ratio = m_axesKey.ratio;
+    if (shift == 0 || !onePerPixel(pixels) || !sameColumns || ratio != std::floor(ratio))
+        return 0;
+    if (shift < 0 || shift >= pixels) {
+        m_shown.top.assign(size_t(pixels), kRedraw);
+        return 0;
+    }
+    // The image's columns stay where they are: column 0 of the curve is
+    // now the one that was column n.
+    const int n = int(shift);
+    m_firstSlot = (m_firstSlot + n) % pixels;
+    for (std::vector<int> *rows : {&m_shown.top, &m_shown.bottom})
+        std::move(rows->begin() + n, rows->end(), rows->begin());
+    std::fill(m_shown.top.begin() + (pixels - n), m_shown.top.end(), kRedraw);
+    // A grid line stays where it is while the curve moves under it.
+    for (const int x : m_gridColumns) {
+        m_shown.top[size_t(x)] = kRedraw;
+        if (x >= n)
+            m_shown.top[size_t(x - n)] = kRedraw;
+    }
+    return n;
+}
+
+Plot::ColumnRows Plot::columnExtremes(const QRect &area) const
+{
+    const int pixels = area.width();
     const double low = m_lowMm, yScale = (area.height() - 1) / (m_highMm - m_lowMm);
     auto yOf = [&](double valueMm) {
         const double y = area.bottom() - (valueMm - low) * yScale;
         return int(std::lround(qBound(double(area.top() - 2), y, double(area.bottom() + 2))));
     };
-    std::vector<int> top(size_t(pixels), INT_MAX), bottom(size_t(pixels), INT_MIN);
+    ColumnRows own{std::vector<int>(size_t(pixels), INT_MAX),
+                   std::vector<int>(size_t(pixels), INT_MIN)};
+    const bool onePerPixel = this->onePerPixel(pixels);
     const double from = double(viewFrom());
-    const double perPixel = double(length) / pixels;
+    const double perPixel = double(viewLength()) / pixels;
     const double width = m_columns.widthUs() / 1000.0;
     for (qint64 k = m_columns.oldest(); k <= m_columns.newest(); ++k) {
         const measure::Statistics &c = m_columns.column(k);
         if (c.isEmpty())
             continue;
-        const int x = int(std::floor(((k + 0.5) * width - from) / perPixel));
+        const int x = onePerPixel ? int(k - m_columns.oldest())
+                                  : int(std::floor(((k + 0.5) * width - from) / perPixel));
         if (x < 0 || x >= pixels)
             continue;
-        top[size_t(x)] = qMin(top[size_t(x)], yOf(c.maximum() / 10.0));
-        bottom[size_t(x)] = qMax(bottom[size_t(x)], yOf(c.minimum() / 10.0));
+        own.top[size_t(x)] = qMin(own.top[size_t(x)], yOf(c.maximum() / 10.0));
+        own.bottom[size_t(x)] = qMax(own.bottom[size_t(x)], yOf(c.minimum() / 10.0));
     }
-    std::vector<int> wantTop(size_t(pixels), INT_MAX), wantBottom(size_t(pixels), INT_MIN);
+    ColumnRows want = own;
     int before = -10;
     for (int x = 0; x < pixels; ++x) {
         const size_t i = size_t(x);
-        if (top[i] == INT_MAX)
+        if (own.top[i] == INT_MAX)
             continue;
-        wantTop[i] = top[i];
-        wantBottom[i] = bottom[i];
         if (x - before <= 2) {
-            wantTop[i] = qMin(wantTop[i], bottom[size_t(before)]);
-            wantBottom[i] = qMax(wantBottom[i], top[size_t(before)]);
+            want.top[i] = qMin(want.top[i], own.bottom[size_t(before)]);
+            want.bottom[i] = qMax(want.bottom[i], own.top[size_t(before)]);
         }
         before = x;
     }
+    return want;
+}
 
-    // Only the columns drawn otherwise than they are: the axes under them
-    // copied back, the curve drawn anew, straight into the image's pixels
-    // (through a painter, a column of a few pixels costs a microsecond).
+QRegion Plot::blitColumns(const QRect &area, const ColumnRows &want)
+{
+    // Straight into the image's pixels: through a painter, a column of a few
+    // pixels costs a microsecond.
     const qreal ratio = m_axesKey.ratio;
     auto device = [ratio](int logical) { return int(std::lround(logical * ratio)); };
     const int rowFrom = device(area.top()), rowTo = device(area.bottom() + 1);
+    const int pixels = area.width();
+    auto differs = [&](int k) {
+        return want.top[size_t(k)] != m_shown.top[size_t(k)] ||
+               want.bottom[size_t(k)] != m_shown.bottom[size_t(k)];
+    };
+    // The axes copied back under the curve drawn there; a column that shows
+    // nothing holds them bare.
+    forEachRun(pixels,
+               [&](int k) { return differs(k) && m_shown.top[size_t(k)] <= m_shown.bottom[size_t(k)]; },
+               [&](int x, int end) {
+                   forEachSlotRun(pixels, x, end, [&](int slot, int column, int count) {
+                       const int to = device(area.left() + slot);
+                       const int from = device(area.left() + column);
+                       const int width = device(area.left() + slot + count) - to;
+                       for (int y = rowFrom; y < rowTo; ++y)
+                           std::memcpy(reinterpret_cast<QRgb *>(m_plot.scanLine(y)) + to,
+                                       reinterpret_cast<const QRgb *>(m_axes.constScanLine(y)) + from,
+                                       size_t(width) * sizeof(QRgb));
+                   });
+               });
     const QRgb curve = kCurve.rgb();
-    int first = -1, last = -1;
-    for (int x = 0; x < pixels;) {
-        auto differs = [&](int k) {
-            return wantTop[size_t(k)] != m_shownTop[size_t(k)] ||
-                   wantBottom[size_t(k)] != m_shownBottom[size_t(k)];
-        };
-        if (!differs(x)) {
-            ++x;
-            continue;
-        }
-        int end = x + 1;
-        while (end < pixels && differs(end))
-            ++end;
-        const int from = device(area.left() + x), to = device(area.left() + end);
-        for (int y = rowFrom; y < rowTo && !redrawn; ++y)
-            std::memcpy(reinterpret_cast<QRgb *>(m_plot.scanLine(y)) + from,
-                        reinterpret_cast<const QRgb *>(m_axes.constScanLine(y)) + from,
-                        size_t(to - from) * sizeof(QRgb));
+    QRegion changed;
+    forEachRun(pixels, differs, [&](int x, int end) {
         for (int k = x; k < end; ++k) {
             const size_t i = size_t(k);
-            m_shownTop[i] = wantTop[i];
-            m_shownBottom[i] = wantBottom[i];
-            if (wantTop[i] == INT_MAX)
+            m_shown.top[i] = want.top[i];
+            m_shown.bottom[i] = want.bottom[i];
+            if (want.top[i] == INT_MAX)
                 continue;
-            const int top = qMax(device(wantTop[i]), rowFrom);
-            const int bottom = qMin(device(wantBottom[i] + 1), rowTo);
-            const int left = device(area.left() + k), right = device(area.left() + k + 1);
+            const int top = qMax(device(want.top[i]), rowFrom);
+            const int bottom = qMin(device(want.bottom[i] + 1), rowTo);
+            const int slot = (k + m_firstSlot) % pixels;
+            const int left = device(area.left() + slot), right = device(area.left() + slot + 1);
             for (int y = top; y < bottom; ++y) {
                 QRgb *row = reinterpret_cast<QRgb *>(m_plot.scanLine(y));
                 std::fill(row + left, row + right, curve);
             }
         }
-        if (first < 0)
-            first = x;
-        last = end - 1;
-        x = end;
-    }
-    if (first >= 0)
-        changed |= QRect(area.left() + first, area.top(), last - first + 1, area.height());
+        changed += QRect(area.left() + x, area.top(), end - x, area.height());
+    });
     return changed;
+}
+
+Plot::Rendered Plot::renderPlot()
+{
+    const QRect area = plotArea();
+    Rendered rendered;
+    if (renderAxes(area))
+        rendered.changed = rect();
+    else
+        rendered.scrolled = scrollCurve(area);
+    rendered.changed += blitColumns(area, columnExtremes(area));
+    return rendered;
+}
+
+template<typename Run>
+void Plot::forEachSlotRun(int pixels, int x, int end, Run run) const
+{
+    while (x < end) {
+        const int slot = (x + m_firstSlot) % pixels;
+        const int count = qMin(end - x, pixels - slot);
+        run(slot, x, count);
+        x += count;
+    }
+}
+
+void Plot::drawImage(QPainter &painter, const QRect &exposed)
+{
+    const qreal ratio = m_plot.devicePixelRatio();
+    auto copy = [&](const QRect &target, int fromX) {
+        painter.drawImage(QRectF(target), m_plot,
+                          QRectF(QPointF(fromX, target.y()) * ratio, QSizeF(target.size()) * ratio));
+    };
+    const QRect area = plotArea();
+    const QRect inside = exposed & area;
+    if (m_firstSlot == 0 || inside.isEmpty()) {
+        copy(exposed, exposed.x());
+        return;
+    }
+    for (const QRect &outside : QRegion(exposed) - area)
+        copy(outside, outside.x());
+    forEachSlotRun(area.width(), inside.left() - area.left(), inside.right() + 1 - area.left(),
+                   [&](int slot, int column, int count) {
+                       copy(QRect(area.left() + column, inside.top(), count, inside.height()),
+                            area.left() + slot);
+                   });
 }
 
 void Plot::paintLayers(QPainter &painter, const QRect &exposed)
 {
     renderPlot();
-    const qreal ratio = m_plot.devicePixelRatio();
-    painter.drawImage(QRectF(exposed), m_plot,
-                      QRectF(QPointF(exposed.topLeft()) * ratio, QSizeF(exposed.size()) * ratio));
+    drawImage(painter, exposed);
 
     const QRect area = plotArea();
     const int line = fontMetrics().height();

@@ -8,10 +8,11 @@
 //
 // The axes, grid and labels are drawn into an image once per size, range or
 // window length; the curve is kept drawn on a copy of it, and only the pixel
-// columns whose extremes changed are drawn again. A paint then copies the
-// changed rectangle: at a one-minute window a column is 75 ms, so the curve
-// moves about 13 times a second, and a target at rest moves it not at all.
-// The line of text above the plot follows at most 4 times a second.
+// columns whose extremes changed are drawn again. As time passes the curve
+// moves left by whole columns (at a one-minute window a column is 75 ms, about
+// 13 steps a second): the kept image turns like a ring of columns, what is on
+// screen is scrolled, and only the new columns, and those a grid line of the
+// time axis crosses, are drawn. The line of text above the plot follows at most 4 times a second.
 //
 // What it paints comes from one summary per pixel column (measure::Columns):
 // new frames go into their column as they are taken, and a paint costs the
@@ -30,6 +31,7 @@
 #include <QFont>
 #include <QImage>
 #include <QMargins>
+#include <QRegion>
 #include <QTimer>
 #include <QWidget>
 
@@ -92,6 +94,8 @@ private:
     qint64 viewFrom() const;
     qint64 viewLength() const;
     qint64 earliestRecorded() const;
+    // Whether column k of the view is pixel column k - oldest of the plot.
+    bool onePerPixel(int pixels) const;
     void fitAllColumns();
     void take(qint64 from, qint64 to);
     void fitRange();
@@ -100,9 +104,38 @@ private:
     // edge.
     QRect textArea() const;
     QRect clockArea() const;
-    // Brings the cached images up to date; returns what changed on screen.
-    QRect renderPlot();
+    // Per pixel column of the plot, the rows the curve covers there (top >
+    // bottom: nothing).
+    struct ColumnRows
+    {
+        std::vector<int> top, bottom;
+    };
+    // What bringing the images up to date changed on screen: the plot area
+    // moved left by `scrolled` columns, then `changed` drawn anew.
+    struct Rendered
+    {
+        int scrolled = 0;
+        QRegion changed;
+    };
+    Rendered renderPlot();
+    // Draws the axes image again if what it shows changed; true if it did,
+    // and the curve's image then holds the bare axes.
+    bool renderAxes(const QRect &area);
     void paintAxes(QPainter &painter, const QRect &area, qint64 length);
+    // Turns the image's ring of columns by the columns time advanced since
+    // the curve was drawn; returns them (0: not moved).
+    int scrollCurve(const QRect &area);
+    // The curve as it is to look: per column the extremes of its frames,
+    // joined to the column before so that a steep change stays one line.
+    ColumnRows columnExtremes(const QRect &area) const;
+    // Draws the columns shown otherwise than `want`; returns where.
+    QRegion blitColumns(const QRect &area, const ColumnRows &want);
+    // Calls `run(slot, column, count)` for the columns [x, end) of the
+    // curve, in the runs that lie side by side in the image.
+    template<typename Run>
+    void forEachSlotRun(int pixels, int x, int end, Run run) const;
+    // Copies the image to the painter, each column of the curve to its place.
+    void drawImage(QPainter &painter, const QRect &exposed);
     void paintLayers(QPainter &painter, const QRect &exposed);
 
     // The distance axis' grid rows (px) and their values (mm).
@@ -159,9 +192,17 @@ private:
     AxesKey m_axesKey;
     QImage m_axes;    // background, axes, grid and labels
     QImage m_plot;    // the same with the curve drawn on it
-    // Per pixel column of the plot, the rows the curve covers there as
-    // drawn on m_plot (top > bottom: nothing).
-    std::vector<int> m_shownTop, m_shownBottom;
+    // The curve as drawn on m_plot, for the columns from m_shownOldest of
+    // m_shownWidthUs each; a column showing nothing holds the bare axes.
+    // The image's plot area is a ring of columns: as time passes the curve
+    // moves by the column it starts at, m_firstSlot, not by its pixels.
+    ColumnRows m_shown;
+    int m_firstSlot = 0;
+    qint64 m_shownOldest = 0;
+    qint64 m_shownWidthUs = 0;
+    // Where the time axis' grid lines cross the plot, in columns from its
+    // left edge: the curve moves under them.
+    std::vector<int> m_gridColumns;
     bool m_textStale = false;
     QElapsedTimer m_textShown;
 };

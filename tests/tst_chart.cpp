@@ -24,6 +24,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -147,18 +148,23 @@ void TestChart::drawnInPartsAsDrawnWhole_data()
 {
     QTest::addColumn<qint64>("span");
     QTest::addColumn<bool>("autoscale");
-    QTest::newRow("10 s, fixed range") << qint64(10000) << false;
-    QTest::newRow("10 s, autoscale") << qint64(10000) << true;
-    QTest::newRow("1 min, autoscale") << qint64(60000) << true;
-    QTest::newRow("all, autoscale") << qint64(0) << true;
+    QTest::addColumn<int>("quietMs"); // no frames for that long halfway
+    QTest::newRow("10 s, fixed range") << qint64(10000) << false << 0;
+    QTest::newRow("10 s, autoscale") << qint64(10000) << true << 0;
+    QTest::newRow("10 s, quiet for a few columns") << qint64(10000) << false << 150;
+    QTest::newRow("10 s, quiet for longer than the view") << qint64(10000) << false << 12000;
+    QTest::newRow("1 min, autoscale") << qint64(60000) << true << 0;
+    QTest::newRow("all, autoscale") << qint64(0) << true << 0;
 }
 
-// The plot keeps its picture and draws only what changed; after every step
-// of a moving, spiking stream it must look exactly like a plot drawn afresh.
+// The plot keeps its picture, moves it with time and draws only what changed;
+// after every step of a moving, spiking stream its picture and what is on
+// screen must look exactly like a plot drawn afresh.
 void TestChart::drawnInPartsAsDrawnWhole()
 {
     QFETCH(qint64, span);
     QFETCH(bool, autoscale);
+    QFETCH(int, quietMs);
     measure::Recorder recorder;
     auto makePlot = [&](chart::Plot &plot) {
         plot.resize(600, 300);
@@ -171,7 +177,16 @@ void TestChart::drawnInPartsAsDrawnWhole()
     recorder.add(ms++, 5000);
     chart::Plot plot;
     makePlot(plot);
+    plot.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plot));
+    const QRect area = plot.plotArea();
+    auto onScreen = [&] {
+        return plot.screen()->grabWindow(plot.winId()).toImage().convertToFormat(
+            QImage::Format_RGB32).copy(area);
+    };
     for (int step = 0; step < 40; ++step) {
+        if (step == 20)
+            ms += quietMs;
         for (int i = 0; i < 1 + step * 37 % 300; ++i, ++ms) {
             const bool spike = ms % 997 == 0;
             recorder.add(ms, spike ? 9500 - int(ms % 7) * 1000
@@ -181,7 +196,10 @@ void TestChart::drawnInPartsAsDrawnWhole()
         chart::Plot fresh;
         makePlot(fresh);
         QCOMPARE(fresh.viewStatistics().count(), plot.viewStatistics().count());
-        QVERIFY2(render(plot) == render(fresh), qPrintable(QString("step %1").arg(step)));
+        const QImage whole = render(fresh);
+        QVERIFY2(render(plot) == whole, qPrintable(QString("step %1").arg(step)));
+        QTRY_VERIFY2_WITH_TIMEOUT(onScreen() == whole.copy(area),
+                                  qPrintable(QString("on screen, step %1").arg(step)), 10000);
     }
 }
 
