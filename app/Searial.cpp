@@ -9,7 +9,7 @@
 #include "app/statuselider.h"
 #include "chart/chartwindow.h"
 #include "measure/recorder.h"
-#include "serial/linepresets.h"
+#include "serial/portpreset.h"
 #include "ui/help.h"
 #include "ui_Searial.h"
 #include "view/trafficdisplay.h"

@@ -47,8 +47,9 @@
 //   chart/     The distance chart window (View > Distance chart): the plot,
 //              painted at the screen's pace from per-pixel-column summaries,
 //              and its controls; on view/ for the unshaped text.
-//   ui/        Designer forms compiled by uic (Ui_Searial, Ui_help) and the help
-//              window class.
+//   ui/        Designer forms compiled by uic: the main window (Ui_Searial), the
+//              help window (Ui_help, with its class) and the Sensor menu's
+//              profile result dialog (profileresult.ui).
 //   app/       main() and Searial, the one main window. Its slots are the whole
 //              behaviour of the program; each stays thin and hands the real work
 //              to the folders above. The Sensor menu (sensormenu.h) runs the
@@ -60,10 +61,23 @@
 //              shortens it to fit, whole in the tooltip), networkports.h what
 //              the port opens for a network address, settingdeadline.h the
 //              deadline of the settings a chunk decides;
-//              toolkit.h scales the window with the display; widgetreport.h
+//              displayscale.h scales the window with the display; widgetreport.h
 //              tells the Windows checks where the controls are.
-//   tools/, bench/, fuzz/, tests/  The screenshot driver and icon scaler,
-//              benchmarks, libFuzzer targets, QtTest suites.
+//   tools/     The screenshot driver and the icon scaler; deps.sh, the
+//              scripts' shared package list.
+//   bench/     Benchmarks that print figures (./bench.sh).
+//   fuzz/      libFuzzer targets for the answer parsers and the whole receive
+//              path, and their seed inputs (./fuzz.sh).
+//   tests/     QtTest suites, each linking only what it tests; tests/support
+//              has the pty peer, the write tap, the modal-box answerer and the
+//              simulator starter; the install, package and Windows checks.
+//   dist/      Desktop entry, AppStream metadata, the manual pages' extra
+//              sections; dist/gateway/ the gateway's systemd unit, example
+//              configuration and maintainer scripts.
+//   cmake/     Install layout, Debian package, manual pages, the
+//              pseudo-terminal check.
+//
+// docs/architecture.md shows how the folders meet.
 
 #include "app/networkports.h"
 #include "app/settingdeadline.h"

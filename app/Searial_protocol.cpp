@@ -11,7 +11,7 @@
 #include "measure/recorder.h"
 #include "protocol/answers.h"
 #include "protocol/commands.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "protocol/steps.h"
 #include "ui_Searial.h"
 #include "view/trafficdisplay.h"
@@ -280,7 +280,7 @@ void Searial::btn_set_DA_port(bool)
 
 void Searial::confirmTimedSettings()
 {
-    const Step step = timedSettingStep(pendingSetting, rxRawBuffer, rxByteCount,
+    const SettingStep step = timedSettingStep(pendingSetting, rxRawBuffer, rxByteCount,
                                        FollowUp{daCommandTemplate, {}, {}});
     if (step.action == Action::SendSecond)
         responseTimer->start(kResponseWindowMs);
@@ -305,7 +305,7 @@ void Searial::confirmChunkSettings(const QByteArray &chunk)
         typed.maxDistance = ui->lineEdit_W_AD_D_max->text().toLatin1();
     }
     settingDeadline.take(chunk);
-    const Step step = chunkSettingStep(pendingSetting, settingDeadline.sinceWrite(), typed);
+    const SettingStep step = chunkSettingStep(pendingSetting, settingDeadline.sinceWrite(), typed);
     // Before the writes and the box.
     if (step.next != pendingSetting)
         settingDeadline.cancel();

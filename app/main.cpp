@@ -2,7 +2,7 @@
 #include "app/Searial.h"
 #include "app/displaycheck.h"
 #include "app/options.h"
-#include "app/toolkit.h"
+#include "app/displayscale.h"
 #include "app/widgetreport.h"
 #include "version/version.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/settingdeadline.h"
 
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 
 SettingDeadline::SettingDeadline(std::function<void(quint8)> expired)
 {

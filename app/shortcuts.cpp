@@ -2,7 +2,7 @@
 #include "app/shortcuts.h"
 
 #include "app/state.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "ui_Searial.h"
 
 #include <QShortcut>

@@ -2,7 +2,7 @@
 #include "app/state.h"
 
 #include "protocol/commands.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "protocol/steps.h"
 
 QTimer *responseTimer = nullptr;

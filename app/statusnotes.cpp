@@ -4,7 +4,7 @@
 #include "measure/statistics.h"
 #include "protocol/answercheck.h"
 #include "protocol/answers.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "serial/ports.h"
 
 #include <QComboBox>

@@ -8,7 +8,7 @@
 
 #include "engine/exchanger.h"
 #include "network/remoteport.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "serial/portaddress.h"
 
 #include <QCoreApplication>

@@ -10,7 +10,7 @@
 
 #include "app/Searial.h"
 #include "app/options.h"
-#include "app/toolkit.h"
+#include "app/displayscale.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

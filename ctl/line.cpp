@@ -3,7 +3,7 @@
 
 #include "network/remoteport.h"
 #include "serial/advice.h"
-#include "serial/linepresets.h"
+#include "serial/portpreset.h"
 #include "serial/link.h"
 #include "serial/portaddress.h"
 

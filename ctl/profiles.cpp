@@ -8,7 +8,7 @@
 #include "profile/comparison.h"
 #include "profile/profilefile.h"
 #include "profile/runner.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 
 #include <QDateTime>
 #include <QJsonArray>

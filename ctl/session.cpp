@@ -13,7 +13,7 @@
 #include "protocol/answercheck.h"
 #include "protocol/answers.h"
 #include "protocol/commands.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "protocol/framestream.h"
 #include "protocol/linepresets.h"
 #include "protocol/steps.h"

@@ -2,7 +2,7 @@
 #include "engine/exchanger.h"
 
 #include "protocol/commands.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 
 namespace engine {
 
@@ -115,7 +115,7 @@ Exchanger::Step Exchanger::timed(quint8 pending, const QList<QByteArray> &writes
             [this, pending, verdict] {
                 if (verdict() == Verdict::Undecided)
                     return finish(Outcome::NoAnswer, pending);
-                const protocol::Step step =
+                const protocol::SettingStep step =
                     timedSettingStep(pending, m_answer.raw, m_answer.count);
                 finish(step.action == Action::Succeeded ? Outcome::Accepted : Outcome::Refused,
                        pending);
@@ -147,7 +147,7 @@ bool Exchanger::setSwitching(int mode, const QList<QByteArray> &d)
              return settingVerdict(pending, m_answer.raw, m_answer.count) == Verdict::Refused;
          },
          [this, second] {
-             const protocol::Step step =
+             const protocol::SettingStep step =
                  timedSettingStep(pending, m_answer.raw, m_answer.count, {second, {}, {}});
              if (step.action == Action::Failed)
                  return finish(Outcome::Refused, pending);
@@ -199,7 +199,7 @@ bool Exchanger::setAnalog(int range, const QByteArray &min, const QByteArray &ma
              // The window passes over other answers until its deadline, as
              // this does until the end of the response window; what came
              // instead is a refusal.
-             const protocol::Step step = chunkSettingStep(AnalogSetting, m_answer.raw, typed);
+             const protocol::SettingStep step = chunkSettingStep(AnalogSetting, m_answer.raw, typed);
              if (step.action != Action::SendDistances)
                  return finish(step.action == Action::None &&
                                        sentInstead(AnalogSetting, m_answer.raw).isEmpty()

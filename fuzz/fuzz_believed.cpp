@@ -11,7 +11,7 @@
 #include "protocol/answercheck.h"
 #include "protocol/answers.h"
 #include "protocol/distancefield.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "protocol/framestream.h"
 #include "protocol/steps.h"
 
@@ -118,11 +118,11 @@ void checkSettings(const QByteArray &raw, const QList<QByteArray> &reads)
 {
     const FollowUp typed{"op2+00000001+00000002", "150", "90000"};
     for (const quint8 pending : {AutoMeasureSetting, AnalogSetting}) {
-        const Step last = chunkSettingStep(pending, raw, typed);
+        const SettingStep last = chunkSettingStep(pending, raw, typed);
         QByteArray sinceWrite;
         for (const QByteArray &read : reads) {
             sinceWrite += read;
-            const Step step = chunkSettingStep(pending, sinceWrite, typed);
+            const SettingStep step = chunkSettingStep(pending, sinceWrite, typed);
             if (step.action != Action::None) {
                 check(step.action == last.action);
                 break;

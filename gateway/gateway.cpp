@@ -7,7 +7,7 @@
 #include "gateway/payloads.h"
 #include "measure/timestamp.h"
 #include "protocol/commands.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "protocol/framestream.h"
 
 #include <QDateTime>

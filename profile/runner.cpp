@@ -2,7 +2,7 @@
 #include "profile/runner.h"
 
 #include "protocol/answercheck.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "protocol/steps.h"
 
 namespace profile {

@@ -2,7 +2,7 @@
 #include "protocol/answercheck.h"
 
 #include "protocol/answers.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "protocol/steps.h"
 
 #include <QDate>

@@ -22,7 +22,7 @@ inline const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 // Width of a distance field in a command.
 constexpr int kFieldWidth = 8;
 
-// The 8-character number field of lineEdit_conversion: a text of
+// The 8-character number field of a distance in a command: a text of
 // at most 8 bytes comes back right-aligned in exactly 8 bytes, padded on the
 // left with '0' ("7" -> "00000007", "" -> "00000000", 8 bytes unchanged).
 //

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "protocol/distancefield.h"
 
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 
 namespace protocol {
 

@@ -4,7 +4,7 @@
 #include "protocol/answerlines.h"
 #include "protocol/answers.h"
 #include "protocol/commands.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 
 #include <limits>
 
@@ -85,33 +85,6 @@ Verdict lineVerdict(quint8 pending, const QByteArray &sinceWrite)
 
 } // namespace
 
-void collectChunk(QByteArray &answer, int &byteCount, const QByteArray &chunk)
-{
-    answer.append(chunkText(chunk).toUtf8());
-    byteCount = byteCount > std::numeric_limits<int>::max() - chunk.size()
-                    ? std::numeric_limits<int>::max()
-                    : byteCount + chunk.size();
-}
-
-void beginQuery(quint8 command, QByteArray &answer, int &byteCount)
-{
-    if (command == SwitchingQuery)
-        byteCount = 0;
-    answer.clear();
-}
-
-void Answer::take(const QByteArray &chunk)
-{
-    collectChunk(text, count, chunk);
-    raw += chunk;
-}
-
-void Answer::restart()
-{
-    text.clear();
-    raw.clear();
-}
-
 bool queryAnswerFinal(quint8 command, const QByteArray &answer, int len)
 {
     const QList<bool> values = queryValuesFinal(command, answer, len);
@@ -174,7 +147,7 @@ Verdict settingVerdict(quint8 pending, const QByteArray &answer, int len)
     }
 }
 
-Step timedSettingStep(quint8 pending, const QByteArray &answer, int len, const FollowUp &followUp)
+SettingStep timedSettingStep(quint8 pending, const QByteArray &answer, int len, const FollowUp &followUp)
 {
     const Verdict verdict = settingVerdict(pending, answer, len);
     switch (pending) {
@@ -210,7 +183,7 @@ QByteArray sentInstead(quint8 pending, const QByteArray &sinceWrite)
     return QByteArray();
 }
 
-Step chunkSettingStep(quint8 pending, const QByteArray &sinceWrite, const FollowUp &followUp)
+SettingStep chunkSettingStep(quint8 pending, const QByteArray &sinceWrite, const FollowUp &followUp)
 {
     const Verdict verdict = settingVerdict(pending, sinceWrite, sinceWrite.size());
     switch (pending) {

@@ -7,35 +7,14 @@
 // command, the analog distances). The front ends only show or print the
 // outcome and make the writes.
 
+#include "protocol/answerbuffer.h"
+#include "protocol/codes.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QtGlobal>
 
 namespace protocol {
-
-// A received chunk joins the answer being collected: its text (chunkText, as
-// UTF-8) is appended to `answer` and its byte count added to `byteCount`,
-// which stops at INT_MAX. The window collects into rxBuffer and rxByteCount.
-void collectChunk(QByteArray &answer, int &byteCount, const QByteArray &chunk);
-
-// A query's response window begins: the answer collected so far goes, and the
-// switching-output query, whose parse is bounded by the byte count, starts
-// counting afresh (the other queries leave the count running).
-void beginQuery(quint8 command, QByteArray &answer, int &byteCount);
-
-// The answer to a command as a front end that reads the line itself collects
-// it: `text` and `count` as collectChunk keeps them, and `raw`, the bytes as
-// they came, which the per-chunk steps and the messages read.
-struct Answer
-{
-    QByteArray text;
-    int count = 0;
-    QByteArray raw;
-
-    void take(const QByteArray &chunk);
-    // A new response window clears the text, not the count.
-    void restart();
-};
 
 // Whether the answer collected for query `command` (a Command code) is final:
 // no bytes that may still come, with `len` grown by them, can change what its
@@ -101,7 +80,7 @@ enum class Action {
                    // report success; its answer is not examined
 };
 
-struct Step
+struct SettingStep
 {
     Action action = Action::None;
     quint8 next = 0; // the pending setting afterwards
@@ -123,7 +102,7 @@ struct FollowUp
 // succeeds or fails (no answer fails); a switching-output command that is
 // still undecided stays pending without a report; an accepted first one
 // leads to the second, which writes `followUp.secondCommand` and a line end.
-Step timedSettingStep(quint8 pending, const QByteArray &answer, int len,
+SettingStep timedSettingStep(quint8 pending, const QByteArray &answer, int len,
                       const FollowUp &followUp = FollowUp());
 
 // For each received chunk, for the setting decided by what comes after its
@@ -133,7 +112,7 @@ Step timedSettingStep(quint8 pending, const QByteArray &answer, int len,
 // either typed text is no distance (isDistanceText; the texts may have changed
 // since the command went out); automatic measurement succeeds or fails on its
 // first line that is no distance frame.
-Step chunkSettingStep(quint8 pending, const QByteArray &sinceWrite,
+SettingStep chunkSettingStep(quint8 pending, const QByteArray &sinceWrite,
                       const FollowUp &followUp = FollowUp());
 
 } // namespace protocol

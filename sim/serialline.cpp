@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/serialline.h"
 
-#include "serial/linepresets.h"
+#include "serial/portpreset.h"
 #include "serial/link.h"
 
 #include <termios.h>

@@ -4,7 +4,7 @@
 
 #include "protocol/answercheck.h"
 #include "protocol/answers.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 
 #include <QtTest>
 

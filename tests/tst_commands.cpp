@@ -2,7 +2,7 @@
 // Outbound command bytes and the exchange codes.
 
 #include "protocol/commands.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 
 #include <QtTest>
 

@@ -8,7 +8,7 @@
 
 #include "app/Searial.h"
 #include "app/state.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "sim/sensormodel.h"
 #include "support/apphelpers.h"
 #include "support/modalboxes.h"

@@ -4,7 +4,7 @@
 // sensor answers, refuses or stays silent.
 
 #include "engine/exchanger.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "sim/sensormodel.h"
 
 #include <QtTest>

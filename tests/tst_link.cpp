@@ -4,7 +4,8 @@
 
 #include "app/Searial.h"
 #include "app/state.h"
-#include "protocol/exchange.h"
+#include "protocol/answerbuffer.h"
+#include "protocol/codes.h"
 #include "serial/displaylines.h"
 #include "serial/ports.h"
 #include "support/apphelpers.h"

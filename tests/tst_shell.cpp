@@ -5,7 +5,7 @@
 #include "app/Searial.h"
 #include "app/state.h"
 #include "app/statuselider.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "support/apphelpers.h"
 #include "support/modalboxes.h"
 #include "support/ptypeer.h"

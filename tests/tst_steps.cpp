@@ -7,7 +7,7 @@
 // no earlier prefix as final.
 
 #include "protocol/answers.h"
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 #include "protocol/steps.h"
 
 #include <QtTest>
@@ -21,7 +21,7 @@ QByteArray outcome(quint8 code, bool setting, const QByteArray &answer, int len)
 {
     if (setting) {
         const bool perChunk = code == AnalogSetting || code == AutoMeasureSetting;
-        const Step step =
+        const SettingStep step =
             perChunk ? chunkSettingStep(code, answer) : timedSettingStep(code, answer, len);
         return QByteArray::number(int(step.action)) + " -> " + QByteArray::number(step.next);
     }
@@ -153,7 +153,7 @@ private slots:
 
         const bool badText = action == int(Action::Failed);
         const FollowUp typed{"op2+00003000+00002900", "150", badText ? "1.5" : "99999999"};
-        const Step step = pending == AnalogSetting
+        const SettingStep step = pending == AnalogSetting
                               ? chunkSettingStep(quint8(pending), answer, typed)
                               : timedSettingStep(quint8(pending), answer, answer.size(), typed);
         QCOMPARE(int(step.action), action);

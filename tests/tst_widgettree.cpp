@@ -15,7 +15,7 @@
 // accessibility tree.
 
 #include "app/Searial.h"
-#include "app/toolkit.h"
+#include "app/displayscale.h"
 #include "app/widgetreport.h"
 #include "chart/chartwindow.h"
 #include "chart/plot.h"

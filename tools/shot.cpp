@@ -6,7 +6,7 @@
 // README's screenshots.
 
 #include "app/Searial.h"
-#include "app/toolkit.h"
+#include "app/displayscale.h"
 #include "chart/chartwindow.h"
 #include "serial/ports.h"
 

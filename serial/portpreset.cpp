@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "serial/linepresets.h"
+#include "serial/portpreset.h"
 
 #include "protocol/linepresets.h"
 

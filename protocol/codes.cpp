@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "protocol/exchange.h"
+#include "protocol/codes.h"
 
 namespace protocol {
 
@@ -44,14 +44,6 @@ bool showsDistance(quint8 activeCommand, bool distanceDisplay)
 {
     return activeCommand == SingleMeasurement || activeCommand == ContinuousMeasurement ||
            distanceDisplay;
-}
-
-void trimIdleBuffer(QByteArray &buffer)
-{
-    // Cutting it back to the limit on every chunk moved the whole 64 KiB per
-    // 13-byte frame; now 64 KiB move once per 64 KiB received.
-    if (buffer.size() > 2 * kIdleBufferLimit)
-        buffer.remove(0, buffer.size() - kIdleBufferLimit);
 }
 
 } // namespace protocol

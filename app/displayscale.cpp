@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/toolkit.h"
+#include "app/displayscale.h"
 
 #include <QFont>
 #include <QGuiApplication>

@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Codes of the request/answer exchange with the sensor. They are shared by the
-// main window's slots, the tests and the simulator, so they live here without
-// any widget dependency.
+// The codes of the commands that await an answer and of the settings, what
+// they are called to the operator, and the response window's length.
 
 #include <QByteArray>
 #include <QtGlobal>
 
 namespace protocol {
 
-// What command is in flight (activeCommand).
+// The command in flight.
 enum Command : quint8 {
     Idle = 0,
     IdentityQuery = 1,
@@ -20,7 +19,7 @@ enum Command : quint8 {
     SwitchingQuery = 7,
 };
 
-// Which setting write awaits its answer (pendingSetting).
+// The setting write that awaits its answer.
 enum Setting : quint8 {
     NoSetting = 0,
     LineSpeedSetting = 1,
@@ -44,13 +43,5 @@ bool showsDistance(quint8 activeCommand, bool distanceDisplay);
 
 // Response window of the timed exchanges, in milliseconds.
 constexpr int kResponseWindowMs = 1000;
-
-// Outside a response window nothing reads the receive buffer, and every
-// window starts by clearing it; meanwhile it keeps only its newest bytes, so
-// a measurement left running for hours does not fill the memory with them.
-// It keeps at least the newest kIdleBufferLimit bytes and at most twice as
-// many: cut only when it has doubled, a chunk pays nothing for the length.
-constexpr int kIdleBufferLimit = 64 * 1024;
-void trimIdleBuffer(QByteArray &buffer);
 
 } // namespace protocol
