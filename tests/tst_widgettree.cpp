@@ -9,8 +9,9 @@
 // items, spacings, margins and spacers, and the menus' actions; so nothing
 // run after setupUi moves the window away from its form. And against what the
 // form itself must hold, written out below: the object names, classes,
-// parents and texts in creation order, the combo-box items, the counts, the
-// translation context, the window's fixed sizes and what the pages show.
+// parents and texts in creation order and no other, the combo-box items, the
+// translation context, the geometries and size limits, the number of box
+// layouts and spacers, and what the pages show.
 // Every control, here and in the distance chart, has a name in the
 // accessibility tree.
 
@@ -706,9 +707,10 @@ void TestWidgetTree::asInForm()
             named << child->objectName();
     QCOMPARE(named, form.childrenOf(name));
 
-    for (auto it = node.properties.cbegin(); it != node.properties.cend(); ++it)
-        QVERIFY2(differs(object, it.key(), it.value()).isEmpty(),
-                 qPrintable(it.key() + ": " + differs(object, it.key(), it.value())));
+    for (auto it = node.properties.cbegin(); it != node.properties.cend(); ++it) {
+        const QString difference = differs(object, it.key(), it.value());
+        QVERIFY2(difference.isEmpty(), qPrintable(it.key() + ": " + difference));
+    }
 
     if (auto *combo = qobject_cast<QComboBox *>(object)) {
         QStringList items;
