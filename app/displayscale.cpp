@@ -12,6 +12,9 @@
 
 namespace {
 
+// Qt 6 always scales with the screen: nothing to decide.
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+
 #ifdef ORV_HAVE_XCB
 // Whether the X desktop has said its scale: the Xft.dpi resource, which
 // GNOME, KDE and xrdb set and from which alone Qt 6 takes the scale. Without
@@ -59,6 +62,8 @@ bool scaleWithScreen()
 #endif
     return true;
 }
+
+#endif
 
 } // namespace
 

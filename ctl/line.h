@@ -38,12 +38,11 @@ public:
     // at most network::RemotePort::kConnectMs. With `fresh`, bytes
     // already waiting are dropped: they were sent before this run asked
     // anything (the tail of an earlier run's answer, frames of a measurement
-    // left running), and the window never parses such bytes as an answer
-    // either, as every exchange clears its buffer first.
+    // left running), and an answer is only what follows its command.
     bool open(const QString &path, int preset, bool fresh, QString *reason);
     QString path() const;
 
-    // One write, traced as the window's writes are (serial::tracedWrite). A
+    // One write, traced on lcTx (serial::tracedWrite). A
     // write the port refuses loses the line; once lost, nothing is written.
     void send(const QByteArray &bytes);
 

@@ -32,7 +32,7 @@ int runCommandLine(int argc, char **argv)
         break;
     }
 #ifdef ORV_WITH_PUBLISH
-    if (line.invocation.command == ctl::Command::Publish)
+    if (line.invocation.command == ctl::Verb::Publish)
         return gateway::publish(line.invocation.arguments);
 #endif
     return ctl::run(line.invocation);

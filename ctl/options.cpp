@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ctl/options.h"
 
+#include "protocol/codes.h"
 #include "protocol/commands.h"
 #include "protocol/linepresets.h"
 #include "serial/advice.h"
@@ -19,6 +20,27 @@ namespace ctl {
 namespace {
 
 const QString kProgram = QStringLiteral("orvante-ctl");
+
+// The analog output's current ranges as typed, in the order of the sensor's
+// range code.
+const QStringList &analogRanges()
+{
+    static const QStringList ranges{"0-20", "4-20"};
+    return ranges;
+}
+
+// A text of the table below with its placeholders filled in: %STOP% the keys
+// and signals that stop a run (the system's own), %WINDOW% the response
+// window's length, %RANGES% the analog ranges as a choice ("a|b"), %RANGE_OR%
+// as words ("a or b").
+QString filledIn(const char *text)
+{
+    return QString(text)
+        .replace("%STOP%", serial::platformAdvice().stopKeys)
+        .replace("%WINDOW%", QString("%1 ms").arg(protocol::kResponseWindowMs))
+        .replace("%RANGES%", analogRanges().join('|'))
+        .replace("%RANGE_OR%", analogRanges().join(" or "));
+}
 
 // A whole number from `min` to `max`.
 bool wholeNumber(const QString &text, qint64 min, qint64 max, qint64 *value)
@@ -49,11 +71,11 @@ QString takeSeconds(const QCommandLineParser &parser, qint64 *ms)
 }
 
 // --NAME, one of `choices`: its position in them goes to `index`.
-QString takeChoice(const QCommandLineParser &parser, const char *name, const char *placeholder,
-                   const QStringList &choices, int *index)
+QString takeChoice(const QCommandLineParser &parser, const char *name, const QStringList &choices,
+                   int *index)
 {
     if (!parser.isSet(name))
-        return QString("missing --%1 %2").arg(name, placeholder);
+        return QString("missing --%1 %2").arg(name, choices.join('|'));
     *index = int(choices.indexOf(parser.value(name)));
     if (*index < 0)
         return QString("--%1 wants %2, not '%3'")
@@ -61,7 +83,7 @@ QString takeChoice(const QCommandLineParser &parser, const char *name, const cha
     return QString();
 }
 
-// The distances the window's Setting buttons accept, one --NAME each.
+// Distances as the sensor's setting commands carry them, one --NAME each.
 QString takeDistances(const QCommandLineParser &parser, std::initializer_list<const char *> names,
                       QList<QByteArray> *into)
 {
@@ -79,10 +101,10 @@ QString takeDistances(const QCommandLineParser &parser, std::initializer_list<co
 }
 
 // One reader per command: fills in the command's own part of `inv` from its
-// options and its argument (if it takes one); returns what is wrong, if
-// anything.
+// options and its arguments (as many as the command declares, the required
+// ones there); returns what is wrong, if anything.
 
-QString readMeasure(const QCommandLineParser &parser, const QString &, Invocation *inv)
+QString readMeasure(const QCommandLineParser &parser, const QStringList &, Invocation *inv)
 {
     if (parser.isSet("count") && parser.isSet("seconds"))
         return "give --count or --seconds, not both";
@@ -99,41 +121,41 @@ QString readMeasure(const QCommandLineParser &parser, const QString &, Invocatio
     return takeSeconds(parser, &inv->durationMs);
 }
 
-QString readLinePreset(const QCommandLineParser &, const QString &argument, Invocation *inv)
+QString readLinePreset(const QCommandLineParser &, const QStringList &args, Invocation *inv)
 {
     qint64 preset = 0;
-    if (!wholeNumber(argument, 0, protocol::kLinePresetCount - 1, &preset))
-        return QString("set line-preset wants a preset from 0 to 7, not '%1'").arg(argument);
+    if (!wholeNumber(args.at(0), 0, protocol::kLinePresetCount - 1, &preset))
+        return QString("set line-preset wants a preset from 0 to 7, not '%1'").arg(args.at(0));
     inv->index = int(preset);
     return QString();
 }
 
-QString readAuto(const QCommandLineParser &, const QString &argument, Invocation *inv)
+QString readAuto(const QCommandLineParser &, const QStringList &args, Invocation *inv)
 {
-    inv->index = int(QStringList{"on", "off"}.indexOf(argument));
+    inv->index = int(QStringList{"on", "off"}.indexOf(args.at(0)));
     if (inv->index < 0)
-        return QString("set auto wants on or off, not '%1'").arg(argument);
+        return QString("set auto wants on or off, not '%1'").arg(args.at(0));
     return QString();
 }
 
-QString readAnalog(const QCommandLineParser &parser, const QString &, Invocation *inv)
+QString readAnalog(const QCommandLineParser &parser, const QStringList &, Invocation *inv)
 {
-    const QString problem = takeChoice(parser, "range", "0-20|4-20", {"0-20", "4-20"}, &inv->index);
+    const QString problem = takeChoice(parser, "range", analogRanges(), &inv->index);
     return problem.isEmpty() ? takeDistances(parser, {"min", "max"}, &inv->distances) : problem;
 }
 
-QString readSwitching(const QCommandLineParser &parser, const QString &, Invocation *inv)
+QString readSwitching(const QCommandLineParser &parser, const QStringList &, Invocation *inv)
 {
-    const QString problem = takeChoice(parser, "mode", "1|2", {"1", "2"}, &inv->index);
+    const QString problem = takeChoice(parser, "mode", {"1", "2"}, &inv->index);
     return problem.isEmpty()
                ? takeDistances(parser, {"on1", "off1", "on2", "off2"}, &inv->distances)
                : problem;
 }
 
-QString readSend(const QCommandLineParser &parser, const QString &argument, Invocation *inv)
+QString readSend(const QCommandLineParser &parser, const QStringList &args, Invocation *inv)
 {
-    QString text = argument;
-    // A line, as the operator types it into the window and presses Enter.
+    QString text = args.at(0);
+    // A line, ended as a terminal ends what is typed into it.
     if (!parser.isSet("no-line-end") && !text.endsWith('\n'))
         text += '\n';
     inv->text = serial::freeTextBytes(text);
@@ -143,15 +165,15 @@ QString readSend(const QCommandLineParser &parser, const QString &argument, Invo
     return QString();
 }
 
-QString readListen(const QCommandLineParser &parser, const QString &, Invocation *inv)
+QString readListen(const QCommandLineParser &parser, const QStringList &, Invocation *inv)
 {
     inv->hex = parser.isSet("hex");
     return takeSeconds(parser, &inv->durationMs);
 }
 
-QString readProfileSave(const QCommandLineParser &parser, const QString &argument, Invocation *inv)
+QString readProfileSave(const QCommandLineParser &parser, const QStringList &args, Invocation *inv)
 {
-    inv->files = QStringList{argument};
+    inv->files = args;
     qint64 preset = 0;
     if (parser.isSet("line-preset")) {
         if (!wholeNumber(parser.value("line-preset"), 0, protocol::kLinePresetCount - 1, &preset))
@@ -161,108 +183,155 @@ QString readProfileSave(const QCommandLineParser &parser, const QString &argumen
     }
     QString problem;
     if (parser.isSet("auto")) {
-        problem = takeChoice(parser, "auto", "on|off", {"off", "on"}, &inv->autoMeasure);
+        problem = takeChoice(parser, "auto", {"off", "on"}, &inv->autoMeasure);
     }
     if (problem.isEmpty() && parser.isSet("switching-mode")) {
-        problem = takeChoice(parser, "switching-mode", "1|2", {"1", "2"}, &inv->switchingMode);
+        problem = takeChoice(parser, "switching-mode", {"1", "2"}, &inv->switchingMode);
         inv->switchingMode += 1;
     }
     return problem;
 }
 
-QString readProfileApply(const QCommandLineParser &parser, const QString &argument,
+QString readProfileApply(const QCommandLineParser &parser, const QStringList &args,
                          Invocation *inv)
 {
-    inv->files = QStringList{argument};
+    inv->files = args;
     inv->dryRun = parser.isSet("dry-run");
     return QString();
 }
 
-QString readProfileDiff(const QCommandLineParser &parser, const QString &, Invocation *inv)
+QString readProfileDiff(const QCommandLineParser &, const QStringList &args, Invocation *inv)
 {
-    inv->files = parser.positionalArguments();
-    if (inv->files.isEmpty())
-        return "missing FILE";
-    if (inv->files.size() > 2)
-        return QString("unexpected argument '%1'").arg(inv->files.at(2));
+    inv->files = args;
     return QString();
 }
 
-using Reader = QString (*)(const QCommandLineParser &, const QString &, Invocation *);
+using Reader = QString (*)(const QCommandLineParser &, const QStringList &, Invocation *);
 
-struct CommandSpec
+// One of a command's own options; a switch without a value name. Its texts
+// may hold filledIn()'s placeholders.
+struct OptionSpec
 {
-    const char *name; // as typed; "set" commands have two words
-    Command command;
+    const char *name = nullptr;
+    const char *description = nullptr;
+    const char *valueName = nullptr;
+};
+
+// One of a command's arguments, in their order; `missing` names it in the
+// complaint when it is left out, null where it may be.
+struct ArgumentSpec
+{
+    const char *name = nullptr;
+    const char *description = nullptr;
+    const char *missing = nullptr;
+};
+
+// What a command takes of the program's own options besides --port. Sensor:
+// it talks to one, so it takes --preset, its usage line starts with the port,
+// and it needs exactly one --port unless what it is given needs no sensor (a
+// dry run, two files).
+enum Takes { Sensor = 1, Json = 2 };
+
+struct VerbSpec
+{
+    const char *name; // as typed; the "set" and "profile" commands have two words
+    Verb verb;
+    int takes;
     const char *usage;   // after "orvante-ctl --port PATH [--preset N] "
     const char *summary; // under the usage, in the program's help
     const char *description;
-    // The one argument the command takes, as a missing one is named, or null.
-    const char *argument = nullptr;
+    OptionSpec options[5] = {};
+    ArgumentSpec arguments[2] = {};
     Reader read = nullptr;
 };
 
-const CommandSpec kCommands[] = {
-    {"identity", Command::Identity, "identity [--json]",
+const VerbSpec kVerbs[] = {
+    {"identity", Verb::Identity, Sensor | Json, "identity [--json]",
      "serial number, version and production date",
      "Reads the sensor's identity: serial_number, version and production_date."},
-    {"analog", Command::Analog, "analog [--json]",
+    {"analog", Verb::Analog, Sensor | Json, "analog [--json]",
      "analog output: current range and distances at its ends",
-     "Reads the analog output: range (0-20 or 4-20 mA), min (the distance at 0 or 4 mA) and max "
+     "Reads the analog output: range (%RANGE_OR% mA), min (the distance at 0 or 4 mA) and max "
      "(the distance at 20 mA), in 0.1 mm."},
-    {"switching", Command::Switching, "switching [--json]",
+    {"switching", Verb::Switching, Sensor | Json, "switching [--json]",
      "switching outputs: switch-on and switch-off distances",
      "Reads the switching outputs' switch-on (on1, on2) and switch-off (off1, off2) distances, "
      "in 0.1 mm."},
-    {"measure", Command::Measure, "measure [--count N | --seconds S] [--csv] [--stats]",
+    {"measure", Verb::Measure, Sensor, "measure [--count N | --seconds S] [--csv] [--stats]",
      "measure once, or continuously (--count, --seconds)",
      "Measures once, or continuously with --count or --seconds, and prints one line per "
      "distance frame: the time it arrived (ISO 8601 local time with milliseconds and UTC "
      "offset) and the distance in 0.1 mm, separated by a space, or by a comma with --csv. "
      "Stop is sent when it ends, also when it is stopped with %STOP% (status 0). The first "
-     "frame must come within 1000 ms, and every further one within 1000 ms of the one before "
+     "frame must come within %WINDOW%, and every further one within %WINDOW% of the one before "
      "(status 3 otherwise). With --stats it ends with one line of "
      "statistics, in mm: count, rate (frames/s), last, min, max, mean, standard deviation "
      "(n - 1) and peak to peak; on stdout, or on stderr with --csv, so the CSV stays clean.",
-     nullptr, readMeasure},
-    {"set line-preset", Command::SetLinePreset, "set line-preset N",
+     {{"count", "Measure continuously until N frames have come (0: until Ctrl-C).", "N"},
+      {"seconds", "Measure continuously for S seconds (0: until Ctrl-C).", "S"},
+      {"csv", "Separate time and distance with a comma."},
+      {"stats", "End with the statistics of the frames (stderr with --csv)."}},
+     {},
+     readMeasure},
+    {"set line-preset", Verb::SetLinePreset, Sensor, "set line-preset N",
      "the sensor's own line preset, 0-7",
      "Sets the sensor's line preset N (0-7, numbered as for --preset). The sensor answers at "
      "the preset the port has now and uses the new one from then on: give --preset N to the "
      "commands that follow.",
-     "its value", readLinePreset},
-    {"set auto", Command::SetAuto, "set auto on|off", "automatic measurement on or off",
+     {},
+     {{"N", "The sensor's new line preset, 0-7.", "its value"}},
+     readLinePreset},
+    {"set auto", Verb::SetAuto, Sensor, "set auto on|off", "automatic measurement on or off",
      "Switches the sensor's automatic measurement (measuring continuously from power-up) on or "
      "off.",
-     "its value", readAuto},
-    {"set analog", Command::SetAnalog, "set analog --range 0-20|4-20 --min D --max D",
+     {},
+     {{"on|off", "Automatic measurement on or off.", "its value"}},
+     readAuto},
+    {"set analog", Verb::SetAnalog, Sensor, "set analog --range %RANGES% --min D --max D",
      "analog output: current range and distances",
      "Sets the analog output's current range and the distances at its low (0 or 4 mA) and high "
      "(20 mA) ends, in 0.1 mm, 0 to 8 digits. The range goes first; the distances follow when "
      "the sensor asks for them.",
-     nullptr, readAnalog},
-    {"set switching", Command::SetSwitching,
+     {{"range", "Current range: %RANGE_OR% (mA).", "%RANGES%"},
+      {"min", "Distance at 0 or 4 mA, in 0.1 mm.", "D"},
+      {"max", "Distance at 20 mA, in 0.1 mm.", "D"}},
+     {},
+     readAnalog},
+    {"set switching", Verb::SetSwitching, Sensor,
      "set switching --mode 1|2 --on1 D --off1 D --on2 D --off2 D",
      "switching outputs: mode and distances",
      "Sets the switching outputs' mode and their switch-on and switch-off distances, in 0.1 mm, "
      "0 to 8 digits. Output 2 is sent once the sensor has accepted output 1, at the end of that "
-     "answer's 1000 ms response window.",
-     nullptr, readSwitching},
-    {"send", Command::Send, "send [--no-line-end] [--hex] TEXT",
+     "answer's %WINDOW% response window.",
+     {{"mode", "Switching mode 1 or 2.", "1|2"},
+      {"on1", "Output 1 switch-on distance, in 0.1 mm.", "D"},
+      {"off1", "Output 1 switch-off distance, in 0.1 mm.", "D"},
+      {"on2", "Output 2 switch-on distance, in 0.1 mm.", "D"},
+      {"off2", "Output 2 switch-off distance, in 0.1 mm.", "D"}},
+     {},
+     readSwitching},
+    {"send", Verb::Send, Sensor, "send [--no-line-end] [--hex] TEXT",
      "send TEXT and a line end; print what comes back",
      "Sends TEXT (Latin-1) followed by CR LF, as the window's Send button sends a line, and "
-     "prints what arrives within 1000 ms: as it came, or as hexadecimal digits with --hex. "
+     "prints what arrives within %WINDOW%: as it came, or as hexadecimal digits with --hex. "
      "Status 3 when nothing arrives.",
-     "TEXT to send", readSend},
-    {"listen", Command::Listen, "listen [--seconds S] [--hex]", "print what the sensor sends",
+     {{"no-line-end", "Send TEXT as it is, without CR LF."},
+      {"hex", "Print what comes back as hexadecimal digits."}},
+     {{"TEXT", "The text to send.", "TEXT to send"}},
+     readSend},
+    {"listen", Verb::Listen, Sensor, "listen [--seconds S] [--hex]",
+     "print what the sensor sends",
      "Prints what the sensor sends, as it came or as hexadecimal digits with --hex (16 bytes a "
      "line), until Ctrl-C or for S seconds. Sends nothing.",
-     nullptr, readListen},
-    {"ports", Command::Ports, "ports [--port PATH]... [--json]",
+     {{"seconds", "Listen for S seconds (0 or none: until Ctrl-C).", "S"},
+      {"hex", "Print as hexadecimal digits, 16 bytes a line."}},
+     {},
+     readListen},
+    {"ports", Verb::Ports, Json, "ports [--port PATH]... [--json]",
      "the serial ports that can be opened now",
      "Lists the serial ports that can be opened now, as the window's Scan does: the --port "
      "paths first, in the order given, then the system's ports."},
-    {"profile save", Command::ProfileSave,
+    {"profile save", Verb::ProfileSave, Sensor,
      "profile save [--line-preset N] [--auto on|off] [--switching-mode 1|2] FILE",
      "save the sensor's settings to a profile FILE",
      "Reads the identity, the analog output and the switching outputs and saves them to FILE "
@@ -273,8 +342,12 @@ const CommandSpec kCommands[] = {
      "in the sensor's form is not saved (status 3, naming the value). FILE must be a regular "
      "file or not exist yet (a link to one is followed); an existing one keeps its owner and "
      "mode.",
-     "FILE to write", readProfileSave},
-    {"profile apply", Command::ProfileApply, "profile apply [--dry-run] FILE",
+     {{"line-preset", "Record line preset N (0-7) as the one to write.", "N"},
+      {"auto", "Record automatic measurement on or off.", "on|off"},
+      {"switching-mode", "Record switching mode 1 or 2.", "1|2"}},
+     {{"FILE", "The profile to write.", "FILE to write"}},
+     readProfileSave},
+    {"profile apply", Verb::ProfileApply, Sensor, "profile apply [--dry-run] FILE",
      "write a profile FILE's settings to the sensor and check them",
      "Writes the settings FILE holds, one by one: automatic measurement, analog output, "
      "switching outputs, and the line preset last (the sensor changes speed after it; the "
@@ -285,17 +358,23 @@ const CommandSpec kCommands[] = {
      "FILE must be a regular file of at most 1 MiB, each key given once, with its \"unit\". "
      "SIGINT or SIGTERM ends the run once the setting on the line has ended. With --dry-run "
      "it prints the commands it would send, byte for byte, and sends nothing (no port needed).",
-     "FILE to apply", readProfileApply},
-    {"profile diff", Command::ProfileDiff, "profile diff [--json] FILE [FILE2]",
+     {{"dry-run", "Print the commands, byte for byte; send nothing."}},
+     {{"FILE", "The profile to apply.", "FILE to apply"}},
+     readProfileApply},
+    {"profile diff", Verb::ProfileDiff, Sensor | Json, "profile diff [--json] FILE [FILE2]",
      "compare the sensor, or FILE2, with a profile FILE",
      "Compares the sensor's analog and switching outputs with what FILE holds, or, given "
      "FILE2, the two files with each other (no port needed). Prints the settings that differ, "
      "as setting, the sensor's (or FILE's) value and FILE's (or FILE2's); with --json one "
      "object: equal, and the differences. Status 0 when equal, 1 when not, as diff has it.",
-     nullptr, readProfileDiff},
+     {},
+     {{"FILE", "The profile to compare with.", "FILE"},
+      {"FILE2", "Another profile, in place of the sensor."}},
+     readProfileDiff},
 #ifdef ORV_WITH_PUBLISH
     // Its options and help are gateway/'s (publish --help).
-    {"publish", Command::Publish, "publish --mqtt URL [--qos 0|1] [--interval MS] | --config FILE",
+    {"publish", Verb::Publish, Sensor,
+     "publish --mqtt URL [--qos 0|1] [--interval MS] | --config FILE",
      "publish the distances to an MQTT broker, as a gateway that keeps running", ""},
 #endif
 };
@@ -329,34 +408,30 @@ QCommandLineOption presetOption()
             "N"};
 }
 
-QCommandLineOption jsonOption()
+// The options of the program (`entry` null: all the common ones), or of one
+// command: the common ones it takes, then its own, then its arguments.
+void addOptions(QCommandLineParser &parser, const VerbSpec *entry)
 {
-    return {"json", "Print the answer as one JSON object (identity, analog, switching) or array "
-                    "(ports)."};
-}
-
-QCommandLineOption helpOption()
-{
-    return {{"h", "help"}, "Show this help; COMMAND --help shows a command's."};
-}
-
-bool takesJson(Command command)
-{
-    return command == Command::Identity || command == Command::Analog ||
-           command == Command::Switching || command == Command::Ports ||
-           command == Command::ProfileDiff;
-}
-
-// The program's options, which the commands take too (ports has no use for
-// a line preset).
-void addPortOptions(QCommandLineParser &parser, Command command, bool program)
-{
+    const int takes = entry ? entry->takes : Sensor | Json;
     parser.addOption(portOption());
-    if (program || command != Command::Ports)
+    if (takes & Sensor)
         parser.addOption(presetOption());
-    if (program || takesJson(command))
-        parser.addOption(jsonOption());
-    parser.addOption(helpOption());
+    if (takes & Json)
+        parser.addOption(
+            {"json", "Print the answer as one JSON object (identity, analog, switching) or array "
+                     "(ports)."});
+    parser.addOption({{"h", "help"}, "Show this help; COMMAND --help shows a command's."});
+    if (!entry)
+        return;
+    for (const OptionSpec &option : entry->options) {
+        if (option.name)
+            parser.addOption({option.name, filledIn(option.description),
+                              option.valueName ? filledIn(option.valueName) : QString()});
+    }
+    for (const ArgumentSpec &argument : entry->arguments) {
+        if (argument.name)
+            parser.addPositionalArgument(argument.name, argument.description);
+    }
 }
 
 // Paragraphs broken into lines of at most 79 characters, as the parser
@@ -378,65 +453,6 @@ QString wrapped(const QString &text)
     return lines.join('\n');
 }
 
-// The command's own options.
-void addCommandOptions(QCommandLineParser &parser, Command command)
-{
-    switch (command) {
-    case Command::Measure:
-        parser.addOption({"count",
-                          "Measure continuously until N frames have come (0: until "
-                          "Ctrl-C).",
-                          "N"});
-        parser.addOption({"seconds", "Measure continuously for S seconds (0: until Ctrl-C).", "S"});
-        parser.addOption({"csv", "Separate time and distance with a comma."});
-        parser.addOption({"stats", "End with the statistics of the frames (stderr with --csv)."});
-        break;
-    case Command::SetAnalog:
-        parser.addOption({"range", "Current range: 0-20 or 4-20 (mA).", "0-20|4-20"});
-        parser.addOption({"min", "Distance at 0 or 4 mA, in 0.1 mm.", "D"});
-        parser.addOption({"max", "Distance at 20 mA, in 0.1 mm.", "D"});
-        break;
-    case Command::SetSwitching:
-        parser.addOption({"mode", "Switching mode 1 or 2.", "1|2"});
-        parser.addOption({"on1", "Output 1 switch-on distance, in 0.1 mm.", "D"});
-        parser.addOption({"off1", "Output 1 switch-off distance, in 0.1 mm.", "D"});
-        parser.addOption({"on2", "Output 2 switch-on distance, in 0.1 mm.", "D"});
-        parser.addOption({"off2", "Output 2 switch-off distance, in 0.1 mm.", "D"});
-        break;
-    case Command::Send:
-        parser.addOption({"no-line-end", "Send TEXT as it is, without CR LF."});
-        parser.addOption({"hex", "Print what comes back as hexadecimal digits."});
-        parser.addPositionalArgument("TEXT", "The text to send.");
-        break;
-    case Command::Listen:
-        parser.addOption({"seconds", "Listen for S seconds (0 or none: until Ctrl-C).", "S"});
-        parser.addOption({"hex", "Print as hexadecimal digits, 16 bytes a line."});
-        break;
-    case Command::SetLinePreset:
-        parser.addPositionalArgument("N", "The sensor's new line preset, 0-7.");
-        break;
-    case Command::SetAuto:
-        parser.addPositionalArgument("on|off", "Automatic measurement on or off.");
-        break;
-    case Command::ProfileSave:
-        parser.addOption({"line-preset", "Record line preset N (0-7) as the one to write.", "N"});
-        parser.addOption({"auto", "Record automatic measurement on or off.", "on|off"});
-        parser.addOption({"switching-mode", "Record switching mode 1 or 2.", "1|2"});
-        parser.addPositionalArgument("FILE", "The profile to write.");
-        break;
-    case Command::ProfileApply:
-        parser.addOption({"dry-run", "Print the commands, byte for byte; send nothing."});
-        parser.addPositionalArgument("FILE", "The profile to apply.");
-        break;
-    case Command::ProfileDiff:
-        parser.addPositionalArgument("FILE", "The profile to compare with.");
-        parser.addPositionalArgument("FILE2", "Another profile, in place of the sensor.");
-        break;
-    default:
-        break;
-    }
-}
-
 // The parser's own help with our usage line: it names the command.
 QString helpText(const QCommandLineParser &parser, const QString &usage)
 {
@@ -447,13 +463,15 @@ QString helpText(const QCommandLineParser &parser, const QString &usage)
 QString programHelp(QCommandLineParser &parser)
 {
     QString commands;
-    for (const CommandSpec &entry : kCommands)
-        commands += QString("  %1\n                      %2\n").arg(entry.usage, entry.summary);
+    for (const VerbSpec &entry : kVerbs)
+        commands += QString("  %1\n                      %2\n")
+                        .arg(filledIn(entry.usage), entry.summary);
     parser.setApplicationDescription(
-        wrapped("Queries, settings and measurements of a laser distance sensor on a serial "
-                "line, for scripts: the same command bytes as the buttons of orvante-usart, the "
-                "same 1000 ms response window (ended early once the answer can no longer "
-                "change), the same answer parsing and decisions. Distances are in 0.1 mm.") +
+        wrapped(filledIn("Queries, settings and measurements of a laser distance sensor on a "
+                         "serial line, for scripts: the same command bytes as the buttons of "
+                         "orvante-usart, the same %WINDOW% response window (ended early once "
+                         "the answer can no longer change), the same answer parsing and "
+                         "decisions. Distances are in 0.1 mm.")) +
         "\n\nCommands:\n" + commands + "\n" + wrapped(kExitStatus));
     return helpText(parser, "Usage: " + kProgram +
                                 " [--port PATH] [--preset N] [--json] COMMAND [ARGUMENTS]\n"
@@ -461,23 +479,34 @@ QString programHelp(QCommandLineParser &parser)
                                 kProgram + " COMMAND --help");
 }
 
-QString commandHelp(QCommandLineParser &parser, const CommandSpec &entry)
+QString commandHelp(QCommandLineParser &parser, const VerbSpec &entry)
 {
-    // The keys and signals that stop a run are the system's own.
-    const QString description =
-        QString(entry.description).replace("%STOP%", serial::platformAdvice().stopKeys);
-    parser.setApplicationDescription(wrapped(description + "\n\n" + kExitStatus));
-    const QString port = entry.command == Command::Ports ? QString() : "--port PATH [--preset N] ";
-    return helpText(parser, "Usage: " + kProgram + " " + port + entry.usage);
+    parser.setApplicationDescription(wrapped(filledIn(entry.description) + "\n\n" + kExitStatus));
+    const QString port = entry.takes & Sensor ? "--port PATH [--preset N] " : QString();
+    return helpText(parser, "Usage: " + kProgram + " " + port + filledIn(entry.usage));
 }
 
-const CommandSpec *findCommand(const QString &name)
+const VerbSpec *findVerb(const QString &name)
 {
-    for (const CommandSpec &entry : kCommands) {
+    for (const VerbSpec &entry : kVerbs) {
         if (name == entry.name)
             return &entry;
     }
     return nullptr;
+}
+
+// The second words of the commands `group` starts ("a, b or c"); empty when
+// it starts none.
+QString groupMembers(const QString &group)
+{
+    QStringList members;
+    for (const VerbSpec &entry : kVerbs) {
+        const QString name = entry.name;
+        if (name.startsWith(group + ' '))
+            members << name.mid(group.size() + 1);
+    }
+    const QString last = members.isEmpty() ? QString() : members.takeLast();
+    return members.isEmpty() ? last : members.join(", ") + " or " + last;
 }
 
 CommandLine print(const QString &text)
@@ -528,16 +557,20 @@ QString takePorts(const QStringList &given, QStringList *ports)
 }
 
 // Fills in the command's own part of `inv`; returns what is wrong, if anything.
-QString readCommand(const QCommandLineParser &parser, const CommandSpec &entry, Invocation *inv)
+QString readCommand(const QCommandLineParser &parser, const VerbSpec &entry, Invocation *inv)
 {
     const QStringList args = parser.positionalArguments();
-    const int wanted = entry.argument ? 1 : 0;
-    // profile diff reads its one or two files itself.
-    if (entry.command != Command::ProfileDiff && args.size() > wanted)
-        return QString("unexpected argument '%1'").arg(args.at(wanted));
-    if (args.size() < wanted)
-        return QString("missing ") + entry.argument;
-    return entry.read ? entry.read(parser, args.value(0), inv) : QString();
+    int most = 0;
+    for (const ArgumentSpec &argument : entry.arguments) {
+        if (!argument.name)
+            break;
+        if (args.size() <= most && argument.missing)
+            return QString("missing ") + argument.missing;
+        ++most;
+    }
+    if (args.size() > most)
+        return QString("unexpected argument '%1'").arg(args.at(most));
+    return entry.read ? entry.read(parser, args, inv) : QString();
 }
 
 } // namespace
@@ -547,7 +580,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
     // First the options before the command; everything from the command on
     // goes to the command's own parser, which knows the port options too.
     QCommandLineParser top;
-    addPortOptions(top, Command::Identity, true);
+    addOptions(top, nullptr);
     top.addOption({{"v", "version"}, "Show the version."});
     top.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     if (!top.parse(arguments))
@@ -556,29 +589,29 @@ CommandLine parseCommandLine(const QStringList &arguments)
         return print(kProgram + " " + ORV_VERSION + "\n");
 
     QStringList rest = top.positionalArguments();
-    QString name = rest.value(0);
-    if ((name == "set" || name == "profile") && rest.size() > 1 && !rest.at(1).startsWith('-'))
+    const QString first = rest.value(0);
+    const bool group = !groupMembers(first).isEmpty();
+    QString name = first;
+    if (group && rest.size() > 1 && !rest.at(1).startsWith('-'))
         name += " " + rest.at(1);
-    const CommandSpec *entry = findCommand(name);
+    const VerbSpec *entry = findVerb(name);
     if (!entry) {
         const bool help = top.isSet("help") || name == "help" ||
-                          ((name == "set" || name == "profile") &&
-                           (rest.contains("--help") || rest.contains("-h")));
+                          (group && (rest.contains("--help") || rest.contains("-h")));
         if (help)
             return print(programHelp(top));
         if (name.isEmpty())
             return usage("no command given");
-        if (name == "set")
-            return usage("set wants what to set: line-preset, auto, analog or switching");
-        if (name == "profile")
-            return usage("profile wants save, apply or diff");
+        if (group && name == first)
+            return usage(first + (first == "set" ? " wants what to set: " : " wants ") +
+                         groupMembers(first));
         return usage(QString("unknown command '%1'").arg(name));
     }
     rest = rest.mid(name.count(' ') + 1);
-    if (entry->command == Command::Publish) {
+    if (entry->verb == Verb::Publish) {
         CommandLine line;
         line.outcome = CommandLine::Run;
-        line.invocation.command = Command::Publish;
+        line.invocation.command = Verb::Publish;
         QStringList &args = line.invocation.arguments;
         args << arguments.value(0);
         for (const QString &port : top.values("port"))
@@ -594,8 +627,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
     }
 
     QCommandLineParser own;
-    addPortOptions(own, entry->command, false);
-    addCommandOptions(own, entry->command);
+    addOptions(own, entry);
     if (!own.parse(QStringList{arguments.value(0)} + rest))
         return usage(own.errorText(), entry->name);
     if (top.isSet("help") || own.isSet("help"))
@@ -603,7 +635,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
 
     CommandLine line;
     Invocation &inv = line.invocation;
-    inv.command = entry->command;
+    inv.command = entry->verb;
     QString problem = repeatedOption(top, own);
     if (problem.isEmpty())
         problem = takePorts(top.values("port") + own.values("port"), &inv.ports);
@@ -621,14 +653,13 @@ CommandLine parseCommandLine(const QStringList &arguments)
         return usage(QString("--preset wants a line preset from 0 to 7, not '%1'").arg(preset),
                      entry->name);
     inv.preset = int(presetIndex);
-    if (inv.json && !takesJson(entry->command))
+    if (inv.json && !(entry->takes & Json))
         return usage("--json is for identity, analog, switching and ports", entry->name);
     problem = readCommand(own, *entry, &inv);
     if (!problem.isEmpty())
         return usage(problem, entry->name);
     // Two files, or the bytes a profile goes out as, need no sensor.
-    const bool sensorless =
-        entry->command == Command::Ports || inv.dryRun || inv.files.size() == 2;
+    const bool sensorless = !(entry->takes & Sensor) || inv.dryRun || inv.files.size() == 2;
     if (!sensorless) {
         if (inv.ports.isEmpty())
             return usage("which port? Give --port PATH (orvante-ctl ports lists those that open)",

@@ -12,7 +12,8 @@
 
 namespace ctl {
 
-enum class Command {
+// What the command line asks for: one of the program's commands.
+enum class Verb {
     Identity,
     Analog,
     Switching,
@@ -32,7 +33,7 @@ enum class Command {
 
 struct Invocation
 {
-    Command command = Command::Identity;
+    Verb command = Verb::Identity;
     QStringList ports; // every --port, in the order given
     int preset = 0;    // the port's line preset, 0..7
     bool json = false;
@@ -45,14 +46,14 @@ struct Invocation
     bool csv = false;
     bool stats = false; // statistics of the frames when it ends
 
-    // set: the index the window's combo box would have (line preset 0..7;
-    // auto 0 on, 1 off; analog range 0 for 0-20 mA, 1 for 4-20 mA; switching
-    // mode 0 for mode 1, 1 for mode 2) and the distances as given, each 0 to
-    // 8 digits (analog: min, max; switching: on1, off1, on2, off2).
+    // set: the choice as engine::Exchanger takes it (line preset 0..7; auto
+    // 0 on, 1 off; analog range 0 for 0-20 mA, 1 for 4-20 mA; switching mode
+    // 0 for mode 1, 1 for mode 2) and the distances as given, each 0 to 8
+    // digits (analog: min, max; switching: on1, off1, on2, off2).
     int index = 0;
     QList<QByteArray> distances;
 
-    // send: the bytes, as the window's Send button sends them.
+    // send: TEXT as it goes out (serial::freeTextBytes).
     QByteArray text;
     // send, listen: show what arrives as hexadecimal digits.
     bool hex = false;

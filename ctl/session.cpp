@@ -421,45 +421,45 @@ int ports(const Invocation &inv)
 
 int run(const Invocation &inv)
 {
-    if (inv.command == Command::Ports)
+    if (inv.command == Verb::Ports)
         return ports(inv);
-    if (inv.command == Command::ProfileSave)
+    if (inv.command == Verb::ProfileSave)
         return saveProfile(inv);
-    if (inv.command == Command::ProfileApply)
+    if (inv.command == Verb::ProfileApply)
         return applyProfile(inv);
-    if (inv.command == Command::ProfileDiff)
+    if (inv.command == Verb::ProfileDiff)
         return diffProfile(inv);
 
     Line line;
     // What is waiting unread is kept only when the traffic itself is asked for.
-    if (!openSensor(line, inv.ports.constFirst(), inv.preset, inv.command != Command::Listen))
+    if (!openSensor(line, inv.ports.constFirst(), inv.preset, inv.command != Verb::Listen))
         return PortFailed;
     switch (inv.command) {
-    case Command::Identity:
+    case Verb::Identity:
         return query(line, IdentityQuery, inv.json);
-    case Command::Analog:
+    case Verb::Analog:
         return query(line, AnalogQuery, inv.json);
-    case Command::Switching:
+    case Verb::Switching:
         return query(line, SwitchingQuery, inv.json);
-    case Command::Measure:
+    case Verb::Measure:
         return measure(line, inv);
-    case Command::SetLinePreset:
+    case Verb::SetLinePreset:
         return setLinePreset(line, inv);
-    case Command::SetAuto:
+    case Verb::SetAuto:
         return setAuto(line, inv);
-    case Command::SetAnalog:
+    case Verb::SetAnalog:
         return setAnalog(line, inv);
-    case Command::SetSwitching:
+    case Verb::SetSwitching:
         return setSwitching(line, inv);
-    case Command::Send:
+    case Verb::Send:
         return send(line, inv);
-    case Command::Listen:
+    case Verb::Listen:
         return listen(line, inv);
-    case Command::Ports:
-    case Command::ProfileSave:
-    case Command::ProfileApply:
-    case Command::ProfileDiff:
-    case Command::Publish:
+    case Verb::Ports:
+    case Verb::ProfileSave:
+    case Verb::ProfileApply:
+    case Verb::ProfileDiff:
+    case Verb::Publish:
         break;
     }
     return Done;

@@ -176,7 +176,7 @@ void MqttClient::onConnect(struct mosquitto *, void *self, int rc)
         client->m_connected = true;
         client->m_retryMs = kRetryFirstMs;
         // What the library still holds from before goes again on its own;
-        // the window counts afresh.
+        // the count of messages in flight starts afresh.
         client->m_inFlightMids.clear();
         if (client->connected)
             client->connected();

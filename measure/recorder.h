@@ -31,7 +31,7 @@ struct Sample
     qint32 distance; // 0.1 mm
 };
 
-// A QObject only so that it can belong to the window that feeds it.
+// A QObject only so that whoever feeds it can own it as a child.
 class Recorder : public QObject
 {
 public:

@@ -7,8 +7,7 @@ namespace protocol {
 
 QByteArray numberField(const QByteArray &text)
 {
-    // The walk of lineEdit_conversion, done in place on a copy of
-    // the text: target positions 7..0, each taking the byte just left of the
+    // The field's walk, done in place on a copy of the text: target positions 7..0, each taking the byte just left of the
     // previous source position, '0' once the source is used up.
     QByteArray x = text;
     if (x.size() < kFieldWidth)

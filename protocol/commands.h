@@ -78,7 +78,7 @@ QByteArray switchingCommands(int modeIndex, const QByteArray &on1Field, const QB
 // Distances longer than a field cannot be sent without breaking the layout.
 bool fitsField(const QByteArray &text);
 
-// What the Setting buttons accept as a distance: 0 to 8 characters, each 0-9
+// A distance a setting command can carry: 0 to 8 characters, each 0-9
 // (an empty text goes out as eight '0'). The sensor refuses signs, points and
 // blanks, so such texts are not sent at all.
 bool isDistanceText(const QByteArray &text);

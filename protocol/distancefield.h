@@ -28,8 +28,8 @@ public:
     };
 
     // `distances` and `notFrame` as FrameStream::take gave them for one read;
-    // `activeCommand` and `distanceDisplay` say whether frames are shown now
-    // (showsDistance). A line that is no frame is named while a measurement
+    // The command in flight (`activeCommand`) and `distanceDisplay` say
+    // whether frames are shown now (showsDistance). A line that is no frame is named while a measurement
     // runs, unless `answerAwaited` (a setting or a response window): then it
     // is the answer.
     Update take(const QList<QByteArray> &distances, const QByteArray &notFrame,

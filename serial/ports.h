@@ -9,7 +9,7 @@ namespace serial {
 
 // Device paths given on the command line (pseudo-terminals, network-serial
 // bridges, the simulator): the system's enumeration never lists them, and the
-// operator named them on purpose, so Scan offers them first, under the same
+// operator named them on purpose, so a scan offers them first, under the same
 // open test.
 void setExtraPortPaths(const QStringList &paths);
 QStringList extraPortPaths();

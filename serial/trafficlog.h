@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The traffic log: what the display held when Save was pressed, then every
-// received chunk exactly as it arrived. The file is opened once, by Save, and
-// kept open; each chunk is written and flushed at once, so the file on disk is
-// always complete up to the last chunk. Keeping it open also means a path
-// that is replaced after Save (by a symbolic link, another file, a folder)
-// can never divert the traffic elsewhere.
+// The traffic log: the display's text when the log is started, then every
+// received chunk exactly as it arrived. The file is opened once, when the log
+// starts, and kept open; each chunk is written and flushed at once, so the
+// file on disk is always complete up to the last chunk. Keeping it open also
+// means a path that is replaced after that (by a symbolic link, another file,
+// a folder) can never divert the traffic elsewhere.
 
 #include <QByteArray>
 #include <QElapsedTimer>

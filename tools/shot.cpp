@@ -8,6 +8,7 @@
 #include "app/Searial.h"
 #include "app/displayscale.h"
 #include "chart/chartwindow.h"
+#include "protocol/codes.h"
 #include "serial/ports.h"
 
 #include <QAction>
@@ -116,7 +117,7 @@ int main(int argc, char **argv)
         click(&window, "btn_query");
         for (const char *button : {"btn_R_ID", "btn_R_AD", "btn_R_DA"}) {
             click(&window, button);
-            settle(1300); // one response window each
+            settle(protocol::kResponseWindowMs + 300); // its response window, and some
         }
     }
     QWidget *shown = &window;

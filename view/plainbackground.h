@@ -6,7 +6,7 @@
 // group box, the page, the scroll area. For a widget that changes with every
 // chunk that costs more than the widget itself. Where what shows through is
 // one plain colour, painting that colour first, and telling the toolkit the
-// widget now paints all of itself, changes no pixel and spares those paints.
+// widget paints all of itself, changes no pixel and spares those paints.
 
 #include <QColor>
 #include <QObject>

@@ -2,13 +2,13 @@
 #pragma once
 
 // The traffic display as a stream left running for hours needs it. Each chunk
-// is still inserted at the display's cursor the moment it arrives, and the
-// cursor moved to the end, so everything that reads the widgets sees what it
-// always saw; what is paced is what reaches the screen. At full line rate a
-// sensor sends nearly 900 frames a second, and painting each one (and
-// scrolling to it) cost far more than taking it in: now the display is
-// scrolled and repainted once per frame interval, and only where it changed,
-// and so are other widgets that change with every chunk (the distance field).
+// is inserted at the display's cursor the moment it arrives, and the cursor
+// moved to the end, so everything that reads the widgets sees it at once;
+// what is paced is what reaches the screen. At full line rate a sensor sends
+// nearly 900 frames a second, and painting each one (and scrolling to it)
+// would cost far more than taking it in: the display is scrolled and
+// repainted once per frame interval, and only where it changed, and so are
+// other widgets that change with every chunk (the distance field).
 //
 // Lines are kept short (displaylines.h), the scroll-back is bounded and there
 // is no undo history, so neither the time per chunk nor the memory grows with
