@@ -5,8 +5,9 @@
 // only the folders listed above it.
 //
 //   version/   The version and application id, for all three programs.
-//   protocol/  The sensor's protocol: command bytes, answer parsing and the
-//              checks of each answer value's form, the line presets, the
+//   protocol/  The sensor's protocol: command bytes, answer parsing, each
+//              answer value as it is presented with the check of its form,
+//              the analog ranges' codes and names, the line presets, the
 //              distance frames in a byte stream and what the distance field
 //              shows of them, the lines that answer a setting, and the exchange
 //              steps every front end takes (which answer decides a setting and
@@ -60,7 +61,8 @@
 //              statusnotes.h what the status bar says (statuselider.h
 //              shortens it to fit, whole in the tooltip), networkports.h what
 //              the port opens for a network address, settingdeadline.h the
-//              deadline of the settings a chunk decides;
+//              deadline of the settings a chunk decides, querypage.h the
+//              query page's fields as an answer's values fill them;
 //              displayscale.h scales the window with the display; widgetreport.h
 //              tells the Windows checks where the controls are.
 //   tools/     The screenshot driver and the icon scaler; deps.sh, the

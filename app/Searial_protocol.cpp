@@ -6,12 +6,14 @@
 
 #include "app/logging.h"
 #include "app/messages.h"
+#include "app/querypage.h"
 #include "app/state.h"
 #include "app/statusnotes.h"
 #include "measure/recorder.h"
 #include "protocol/answers.h"
 #include "protocol/commands.h"
 #include "protocol/codes.h"
+#include "protocol/presentedvalues.h"
 #include "protocol/steps.h"
 #include "ui_Searial.h"
 #include "view/trafficdisplay.h"
@@ -168,45 +170,16 @@ void Searial::handleTimeout()
 
 void Searial::parseQueryAnswer()
 {
-    switch (activeCommand) {
-    case IdentityQuery: {
-        ui->lineEdit_R_list->clear();
-        ui->lineEdit_R_version_number->clear();
-        ui->lineEdit_R_data->clear();
-        const Identity id = parseIdentity(rxBuffer);
-        ui->lineEdit_R_list->setText(chunkText(id.serialNumber));
-        ui->lineEdit_R_version_number->setText(chunkText(id.version));
-        ui->lineEdit_R_data->setText(chunkText(id.date));
-        activeCommand = Idle;
-        break;
-    }
-    case AnalogQuery: {
-        ui->lineEdit_R_AD_I->clear();
-        ui->lineEdit_R_AD_D_min->clear();
-        ui->lineEdit_R_AD_D_max->clear();
-        const AnalogOutput analog = parseAnalog(rxBuffer);
-        if (!analog.range.isEmpty())
-            ui->lineEdit_R_AD_I->setText(chunkText(analog.range));
-        ui->lineEdit_R_AD_D_min->setText(chunkText(analog.minDistance));
+    const auto query = Command(activeCommand);
+    showQueryValues(ui, query, presentedValues(query, Answer{rxBuffer, rxByteCount, rxRawBuffer}));
+    if (query == AnalogQuery) {
         qCDebug(lcProtocol) << "#####\r\n";
-        qCDebug(lcProtocol) << analog.maxStart;
-        ui->lineEdit_R_AD_D_max->setText(chunkText(analog.maxDistance));
+        qCDebug(lcProtocol) << parseAnalog(rxBuffer).maxStart;
         // The setting steps that follow see an empty buffer.
         clearRxBuffer();
+    }
+    if (query == IdentityQuery || query == AnalogQuery)
         activeCommand = Idle;
-        break;
-    }
-    case SwitchingQuery: {
-        const SwitchingOutputs outputs = parseSwitching(rxBuffer, rxByteCount);
-        ui->lineEdit_R_DA1_on->setText(chunkText(outputs.on1));
-        ui->lineEdit_R_DA1_off->setText(chunkText(outputs.off1));
-        ui->lineEdit_R_DA2_on->setText(chunkText(outputs.on2));
-        ui->lineEdit_R_DA2_off->setText(chunkText(outputs.off2));
-        break;
-    }
-    default:
-        break;
-    }
 }
 
 // --- Settings ---

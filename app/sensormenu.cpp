@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/sensormenu.h"
 
+#include "app/querypage.h"
 #include "profile/comparison.h"
 #include "profile/profilefile.h"
 #include "ui_Searial.h"
@@ -23,12 +24,6 @@ using profile::Runner;
 namespace {
 
 const QString kFilter = QStringLiteral("Profiles (*.json)");
-
-// The window's query page shows the range as the sensor's answer gives it.
-QString rangeShown(int range)
-{
-    return range == 0 ? QStringLiteral("0~20") : QStringLiteral("4~20");
-}
 
 } // namespace
 
@@ -217,67 +212,90 @@ void SensorMenu::compare()
 
 void SensorMenu::ended(const Runner::Result &result)
 {
-    if (m_progress) {
-        // Closing the dialog would report a cancel.
-        QObject::disconnect(m_progress, &QProgressDialog::canceled, nullptr, nullptr);
-        m_progress->deleteLater();
-    }
+    closeProgress();
     const bool failed = !result.failure.isEmpty();
     // A preview goes on to its question; every other end ends the task.
     if (m_task != Task::Preview || result.cancelled || failed)
         release();
-    if (result.cancelled) {
-        QStringList written;
-        for (const auto &entry : result.written)
-            written << entry.first + " " + entry.second;
-        note("Profile stopped" + (written.isEmpty() ? QString() : ": " + written.join(", ")));
-        return;
-    }
+    if (result.cancelled)
+        return stopped(result);
     switch (m_task) {
-    case Task::Save: {
-        if (failed)
-            return note("Profile not saved: " + result.failure);
-        Profile p = result.sensor;
-        if (p.switching)
-            p.switchingMode = m_saveMode;
-        p.savedAt = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
-        QString problem;
-        if (!ProfileFile::write(m_path, p, &problem))
-            return note("Profile not saved: " + problem);
-        return note("Profile saved to " + m_path + " (serial number " + p.serialNumber + ")");
-    }
+    case Task::Save:
+        return saved(result);
     case Task::Preview:
         if (failed)
             return note("Profile not applied: " + result.failure);
         return previewed(result);
-    case Task::Apply: {
-        fillQueryPage(result.sensor);
-        QStringList written;
-        for (const auto &entry : result.written)
-            written << entry.first + ": " + entry.second;
-        QString summary = "Applied " + m_path + ". " + written.join("; ") + ".";
-        if (failed)
-            summary += " Not read back: " + result.failure + ".";
-        const Comparison c(result.sensor, m_file, Comparison::Scope::ReadBack);
-        bool allWritten = true;
-        for (const auto &entry : result.written)
-            allWritten = allWritten && entry.second == "written";
-        note(c.equal() && !failed && allWritten
-                 ? "Profile applied: the sensor holds what " + m_path + " says"
-                 : "Profile applied with differences: see the table");
-        return showTable(summary, c);
+    case Task::Apply:
+        return applied(result);
+    case Task::Compare:
+        return compared(result);
     }
-    case Task::Compare: {
-        if (failed)
-            return note("Profile not compared: " + result.failure);
-        const Comparison c(result.sensor, m_file, Comparison::Scope::ReadBack);
-        note(c.equal() ? "The sensor holds what " + m_path + " says"
-                       : QString("The sensor differs from %1 in %2 values")
-                             .arg(m_path)
-                             .arg(c.differences().size()));
-        return showTable("Compared with " + m_path + ".", c);
+}
+
+void SensorMenu::closeProgress()
+{
+    if (!m_progress)
+        return;
+    // Closing the dialog would report a cancel.
+    QObject::disconnect(m_progress, &QProgressDialog::canceled, nullptr, nullptr);
+    m_progress->deleteLater();
+}
+
+void SensorMenu::stopped(const Runner::Result &result)
+{
+    QStringList written;
+    for (const auto &entry : result.written)
+        written << entry.first + " " + entry.second;
+    note("Profile stopped" + (written.isEmpty() ? QString() : ": " + written.join(", ")));
+}
+
+void SensorMenu::saved(const Runner::Result &result)
+{
+    if (!result.failure.isEmpty())
+        return note("Profile not saved: " + result.failure);
+    Profile p = result.sensor;
+    if (p.switching)
+        p.switchingMode = m_saveMode;
+    p.savedAt = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    QString problem;
+    if (!ProfileFile::write(m_path, p, &problem))
+        return note("Profile not saved: " + problem);
+    note("Profile saved to " + m_path + " (serial number " + p.serialNumber + ")");
+}
+
+void SensorMenu::applied(const Runner::Result &result)
+{
+    // The read back, as the query buttons would show it.
+    for (const auto &query : result.read)
+        showQueryValues(m_ui, query.first, query.second);
+    const bool failed = !result.failure.isEmpty();
+    QStringList written;
+    bool allWritten = true;
+    for (const auto &entry : result.written) {
+        written << entry.first + ": " + entry.second;
+        allWritten = allWritten && entry.second == "written";
     }
-    }
+    QString summary = "Applied " + m_path + ". " + written.join("; ") + ".";
+    if (failed)
+        summary += " Not read back: " + result.failure + ".";
+    const Comparison c(result.sensor, m_file, Comparison::Scope::ReadBack);
+    note(c.equal() && !failed && allWritten
+             ? "Profile applied: the sensor holds what " + m_path + " says"
+             : "Profile applied with differences: see the table");
+    showTable(summary, c);
+}
+
+void SensorMenu::compared(const Runner::Result &result)
+{
+    if (!result.failure.isEmpty())
+        return note("Profile not compared: " + result.failure);
+    const Comparison c(result.sensor, m_file, Comparison::Scope::ReadBack);
+    note(c.equal() ? "The sensor holds what " + m_path + " says"
+                   : QString("The sensor differs from %1 in %2 values")
+                         .arg(m_path)
+                         .arg(c.differences().size()));
+    showTable("Compared with " + m_path + ".", c);
 }
 
 void SensorMenu::previewed(const Runner::Result &result)
@@ -330,19 +348,4 @@ void SensorMenu::showTable(const QString &summary, const Comparison &comparison)
     }
     form.table_settings->resizeColumnsToContents();
     dialog->show();
-}
-
-void SensorMenu::fillQueryPage(const Profile &sensor)
-{
-    if (sensor.analog) {
-        m_ui->lineEdit_R_AD_I->setText(rangeShown(sensor.analog->range));
-        m_ui->lineEdit_R_AD_D_min->setText(QString::number(sensor.analog->min));
-        m_ui->lineEdit_R_AD_D_max->setText(QString::number(sensor.analog->max));
-    }
-    if (sensor.switching) {
-        m_ui->lineEdit_R_DA1_on->setText(QString::number(sensor.switching->on1));
-        m_ui->lineEdit_R_DA1_off->setText(QString::number(sensor.switching->off1));
-        m_ui->lineEdit_R_DA2_on->setText(QString::number(sensor.switching->on2));
-        m_ui->lineEdit_R_DA2_off->setText(QString::number(sensor.switching->off2));
-    }
 }

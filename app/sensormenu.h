@@ -69,10 +69,15 @@ private:
     // The switching mode the profile records (1 or 2), which the sensor does
     // not report: the settings page's mode is offered. 0 when cancelled.
     int askSwitchingMode();
+    // The runner's end, by the task it ended: each of these says it.
     void ended(const profile::Runner::Result &result);
+    void closeProgress();
+    void stopped(const profile::Runner::Result &result);
+    void saved(const profile::Runner::Result &result);
     void previewed(const profile::Runner::Result &result);
+    void applied(const profile::Runner::Result &result);
+    void compared(const profile::Runner::Result &result);
     void showTable(const QString &summary, const profile::Comparison &comparison);
-    void fillQueryPage(const profile::Profile &sensor);
     bool load(const QString &path, Task task);
     void note(const QString &text);
 

@@ -2,9 +2,10 @@
 #include "app/statusnotes.h"
 
 #include "measure/statistics.h"
-#include "protocol/answercheck.h"
 #include "protocol/answers.h"
 #include "protocol/codes.h"
+#include "protocol/presentedvalues.h"
+#include "protocol/printable.h"
 #include "serial/ports.h"
 
 #include <QComboBox>
@@ -27,23 +28,16 @@ QString exchangeName(const protocol::Unanswered &missing)
     return name ? tr(name) : QString();
 }
 
-// A value as its field shows it, between quotes; control characters would
-// break the status line, so they are spelled out.
 QString mm(const QByteArray &tenths)
 {
     return measure::mmText(double(tenths.toLongLong()));
 }
 
+// A value as its field shows it, between quotes; control characters would
+// break the status line, so they are spelled out.
 QString quoted(const QByteArray &value)
 {
-    QString out;
-    for (const QChar c : protocol::chunkText(value)) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            out += QString("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return "'" + out + "'";
+    return "'" + protocol::printable(protocol::chunkText(value)) + "'";
 }
 
 // Bytes as they came, between quotes: printable ASCII as it is, anything
@@ -93,20 +87,18 @@ void StatusNotes::noAnswer(const protocol::Unanswered &missing)
 
 void StatusNotes::notUnderstood(quint8 command, const protocol::Answer &answer)
 {
-    const QList<int> malformed = protocol::malformedValues(command, answer);
-    if (malformed.isEmpty())
-        return;
-    const QList<QByteArray> shown = protocol::queryValues(command, answer.text, answer.count);
-    const QList<QByteArray> came = protocol::queryValues(command, answer.raw, answer.count);
-    const QStringList names = protocol::queryValueNames(command);
+    const auto query = protocol::Command(command);
     QStringList named;
-    for (int i : malformed) {
-        named << tr(qPrintable(names.value(i))) + " " + quoted(shown.value(i));
+    for (const protocol::PresentedValue &v : protocol::presentedValues(query, answer)) {
+        if (v.verdict != protocol::ValueVerdict::Malformed)
+            continue;
+        named << tr(qPrintable(v.name)) + " " + quoted(v.shown);
         // A zero byte hid part of the read from the field.
-        if (came.value(i) != shown.value(i))
-            named.last() += tr(" (came as %1)").arg(quotedBytes(came.value(i)));
+        if (v.came != v.shown)
+            named.last() += tr(" (came as %1)").arg(quotedBytes(v.came));
     }
-    show(tr("%1 not understood: %2").arg(tr(protocol::answerName(command)), named.join(", ")));
+    if (!named.isEmpty())
+        show(tr("%1 not understood: %2").arg(tr(protocol::answerName(query)), named.join(", ")));
 }
 
 void StatusNotes::settingUnanswered(quint8 setting, const QByteArray &instead)

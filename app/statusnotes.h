@@ -33,7 +33,7 @@ public:
     // nothing when nothing was missing.
     void noAnswer(const protocol::Unanswered &missing);
     // The answer to query `command` came, but values in it lack the form the
-    // sensor gives them (protocol::malformedValues): each is named with what
+    // sensor gives them (protocol::presentedValues): each is named with what
     // its field shows and, where the bytes as they came differ, with those.
     // Nothing when all are well formed.
     void notUnderstood(quint8 command, const protocol::Answer &answer);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ctl/options.h"
 
+#include "protocol/analogrange.h"
 #include "protocol/codes.h"
 #include "protocol/commands.h"
 #include "protocol/linepresets.h"
@@ -25,7 +26,12 @@ const QString kProgram = QStringLiteral("orvante-ctl");
 // range code.
 const QStringList &analogRanges()
 {
-    static const QStringList ranges{"0-20", "4-20"};
+    static const QStringList ranges = [] {
+        QStringList names;
+        for (const protocol::AnalogRange &range : protocol::kAnalogRanges)
+            names << QString::fromLatin1(range.name);
+        return names;
+    }();
     return ranges;
 }
 

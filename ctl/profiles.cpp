@@ -2,7 +2,7 @@
 #include "ctl/profiles.h"
 
 #include "console/interrupts.h"
-#include "ctl/exchanges.h"
+#include "ctl/outcomes.h"
 #include "ctl/line.h"
 #include "ctl/report.h"
 #include "profile/comparison.h"

@@ -8,11 +8,11 @@
 // how the reads were cut; a setting decided on the reads so far must stay
 // decided that way whatever comes after.
 
-#include "protocol/answercheck.h"
 #include "protocol/answers.h"
 #include "protocol/distancefield.h"
 #include "protocol/codes.h"
 #include "protocol/framestream.h"
+#include "protocol/presentedvalues.h"
 #include "protocol/steps.h"
 
 #include <QByteArray>
@@ -81,19 +81,17 @@ void checkFrames(const QByteArray &raw, const QList<QByteArray> &reads)
 // without a control byte, found in the input where their rule reads them.
 void checkAnswers(const QByteArray &raw, const QList<QByteArray> &reads)
 {
-    for (const quint8 command : {IdentityQuery, AnalogQuery, SwitchingQuery}) {
+    for (const Command command : {IdentityQuery, AnalogQuery, SwitchingQuery}) {
         Answer answer;
         beginQuery(command, answer.text, answer.count);
         for (const QByteArray &read : reads)
             answer.take(read);
         check(answer.raw == raw);
-        const QList<bool> final = queryValuesFinal(command, answer.raw, answer.count);
-        const QList<int> malformed = malformedValues(command, answer);
-        const QList<QByteArray> shown = queryValues(command, answer.text, answer.count);
-        for (int i = 0; i < final.size(); ++i) {
-            if (!final.at(i) || malformed.contains(i))
+        const QList<PresentedValue> values = presentedValues(command, answer);
+        for (int i = 0; i < values.size(); ++i) {
+            if (values.at(i).verdict != ValueVerdict::Good)
                 continue;
-            const QByteArray &value = shown.at(i);
+            const QByteArray &value = values.at(i).shown;
             check(printable(value));
             if (command == IdentityQuery && i == 2)
                 check(value == "202" + raw.mid(kIdentityYear, 1) + '-' +

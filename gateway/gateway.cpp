@@ -2,7 +2,7 @@
 #include "gateway/gateway.h"
 
 #include "console/interrupts.h"
-#include "ctl/exchanges.h"
+#include "ctl/outcomes.h"
 #include "ctl/line.h"
 #include "gateway/payloads.h"
 #include "measure/timestamp.h"

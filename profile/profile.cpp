@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profile/profile.h"
 
+#include "protocol/analogrange.h"
 #include "protocol/commands.h"
 
 namespace profile {
@@ -12,16 +13,8 @@ bool Profile::isEmpty() const
 
 QString rangeName(int range)
 {
-    return range == 0 ? QStringLiteral("0-20") : QStringLiteral("4-20");
-}
-
-int rangeFromName(const QString &name)
-{
-    if (name == QLatin1String("0-20"))
-        return 0;
-    if (name == QLatin1String("4-20"))
-        return 1;
-    return -1;
+    const protocol::AnalogRange *r = protocol::analogRangeByIndex(range);
+    return r ? QString::fromLatin1(r->name) : QString();
 }
 
 namespace {

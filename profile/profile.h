@@ -56,9 +56,9 @@ struct Profile
     bool isEmpty() const;
 };
 
-// Names of the analog current ranges as the file and orvante-ctl write them.
-QString rangeName(int range); // "0-20", "4-20"
-int rangeFromName(const QString &name); // -1 for any other
+// The name of an analog range (Analog::range) as the file and orvante-ctl
+// write it (protocol::AnalogRange::name): "0-20", "4-20".
+QString rangeName(int range);
 
 // The largest distance an 8-character field holds.
 constexpr qint64 kMaxDistance = 99999999;

@@ -2,6 +2,7 @@
 #include "profile/profilefile.h"
 
 #include "profile/regularfile.h"
+#include "protocol/analogrange.h"
 #include "protocol/linepresets.h"
 #include "protocol/printable.h"
 
@@ -111,12 +112,16 @@ void readAnalog(const QJsonObject &top, Profile *p)
     const QJsonValue range = o.value("range");
     if (range.isUndefined())
         refuse(pre + "range", "missing; the other values of this group need it");
-    const int code = rangeFromName(range.toString());
-    if (!range.isString() || code < 0)
-        refuse(pre + "range", "must be \"0-20\" or \"4-20\" (mA), not " +
+    const protocol::AnalogRange *named = protocol::analogRangeByName(range.toString());
+    if (!range.isString() || !named) {
+        QStringList names;
+        for (const protocol::AnalogRange &r : protocol::kAnalogRanges)
+            names << "\"" + QString::fromLatin1(r.name) + "\"";
+        refuse(pre + "range", "must be " + names.join(" or ") + " (mA), not " +
                                   (range.isString() ? "\"" + range.toString() + "\""
                                                     : typeName(range)));
-    p->analog = Analog{code, distance(o, pre, "min"), distance(o, pre, "max")};
+    }
+    p->analog = Analog{named->index, distance(o, pre, "min"), distance(o, pre, "max")};
 }
 
 void readSwitching(const QJsonObject &top, Profile *p)

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profile/runner.h"
 
-#include "protocol/answercheck.h"
 #include "protocol/codes.h"
 #include "protocol/steps.h"
 
@@ -13,26 +12,23 @@ using namespace protocol;
 
 namespace {
 
-// The query's values, or why they cannot be believed.
-QString problem(const Outcome &o, QList<QByteArray> *values)
+// Why the query's values cannot be believed; empty when every one can.
+QString problem(const Outcome &o, const QList<PresentedValue> &values)
 {
-    const Answer &a = o.answer;
-    if (a.raw.isEmpty())
+    if (o.answer.raw.isEmpty())
         return QString("No answer to the %1 within %2 ms")
             .arg(commandName(o.command))
             .arg(kResponseWindowMs);
-    *values = queryValues(o.command, a.text, a.count);
-    const QStringList names = queryValueNames(o.command);
-    const QList<bool> whole = queryValuesFinal(o.command, a.raw, a.count);
     QStringList garbled, lacking;
-    for (int i : malformedValues(o.command, a))
-        garbled << names.value(i) + " '" + QString::fromLatin1(values->value(i)) + "'";
-    for (int i = 0; i < names.size(); ++i) {
-        if (!whole.value(i))
-            lacking << names.at(i);
+    for (const PresentedValue &v : values) {
+        if (v.verdict == ValueVerdict::Malformed)
+            garbled << v.name + " '" + QString::fromLatin1(v.shown) + "'";
+        else if (v.verdict == ValueVerdict::Incomplete)
+            lacking << v.name;
     }
     if (!garbled.isEmpty())
-        return QString("%1 not understood: %2").arg(answerName(o.command), garbled.join(", "));
+        return QString("%1 not understood: %2")
+            .arg(answerName(Command(o.command)), garbled.join(", "));
     if (!lacking.isEmpty())
         return QString("No complete answer to the %1 within %2 ms (no %3)")
             .arg(commandName(o.command))
@@ -41,20 +37,22 @@ QString problem(const Outcome &o, QList<QByteArray> *values)
     return QString();
 }
 
-void take(quint8 command, const QList<QByteArray> &v, Profile *p)
+// The values, every one good, into the profile.
+void take(Command command, const QList<PresentedValue> &v, Profile *p)
 {
     switch (command) {
     case IdentityQuery:
-        p->serialNumber = QString::fromLatin1(v.at(0));
-        p->version = QString::fromLatin1(v.at(1));
-        p->productionDate = QString::fromLatin1(v.at(2));
+        p->serialNumber = v.at(0).text;
+        p->version = v.at(1).text;
+        p->productionDate = v.at(2).text;
         break;
     case AnalogQuery:
-        p->analog = Analog{v.at(0) == "0" ? 0 : 1, v.at(1).toLongLong(), v.at(2).toLongLong()};
+        p->analog = Analog{v.at(0).range->index, v.at(1).text.toLongLong(),
+                           v.at(2).text.toLongLong()};
         break;
     default:
-        p->switching = Switching{v.at(0).toLongLong(), v.at(1).toLongLong(),
-                                 v.at(2).toLongLong(), v.at(3).toLongLong()};
+        p->switching = Switching{v.at(0).text.toLongLong(), v.at(1).text.toLongLong(),
+                                 v.at(2).text.toLongLong(), v.at(3).text.toLongLong()};
         break;
     }
 }
@@ -125,14 +123,16 @@ void Runner::readFrom(int query)
 {
     if (query >= m_queries.size())
         return done();
-    const quint8 command = m_queries.at(query);
+    const Command command = m_queries.at(query);
     step(commandName(command), [this, command] { return m_engine.query(command); },
          [this, query](const Outcome &o) {
-             QList<QByteArray> values;
-             m_result.failure = problem(o, &values);
+             const auto asked = Command(o.command);
+             const QList<PresentedValue> values = presentedValues(asked, o.answer);
+             m_result.failure = problem(o, values);
              if (!m_result.failure.isEmpty())
                  return done();
-             take(o.command, values, &m_result.sensor);
+             take(asked, values, &m_result.sensor);
+             m_result.read.append({asked, values});
              readFrom(query + 1);
          });
 }

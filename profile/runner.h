@@ -8,6 +8,7 @@
 
 #include "engine/exchanger.h"
 #include "profile/profile.h"
+#include "protocol/presentedvalues.h"
 
 #include <QList>
 #include <QPair>
@@ -30,8 +31,10 @@ public:
         // What stopped the run, naming the value or the setting; empty when
         // it went through (a setting refused does not stop it).
         QString failure;
-        // What the sensor reported (read, or read back after apply).
+        // What the sensor reported (read, or read back after apply), and
+        // the values of each query whose answer was good, in the order read.
         Profile sensor;
+        QList<QPair<protocol::Command, QList<protocol::PresentedValue>>> read;
         // apply: each setting and what became of it ("written", "refused",
         // "not answered", "interrupted; ...", "not written"), and the
         // engine's outcome of each that ran, in the same order.
@@ -74,7 +77,7 @@ private:
     bool m_stopping = false;
     int m_step = 0;
     int m_steps = 0;
-    QList<quint8> m_queries;
+    QList<protocol::Command> m_queries;
     Profile m_profile;
     QList<PlannedSetting> m_plan;
     Result m_result;

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "protocol/answercheck.h"
 
+#include "protocol/analogrange.h"
 #include "protocol/answers.h"
 #include "protocol/codes.h"
-#include "protocol/steps.h"
 
 #include <QDate>
 
@@ -87,7 +87,7 @@ QList<bool> identityWellFormed(const QByteArray &answer)
 QList<bool> analogWellFormed(const QByteArray &answer)
 {
     const char code = answer.size() > kAnalogRange ? answer.at(kAnalogRange) : 0;
-    const bool range = cleanUpTo(answer, kAnalogRange + 1) && (code == '0' || code == '1');
+    const bool range = cleanUpTo(answer, kAnalogRange + 1) && analogRangeByCode(code) != nullptr;
     const int firstPlus = answer.size() > kAnalogMin ? answer.indexOf('+', kAnalogMin) : -1;
     const int secondPlus = firstPlus < 0 ? -1 : answer.indexOf('+', firstPlus + 1);
     const bool min = firstPlus >= 0 && cleanUpTo(answer, firstPlus) &&
@@ -99,7 +99,7 @@ QList<bool> analogWellFormed(const QByteArray &answer)
 
 } // namespace
 
-QList<bool> queryValuesWellFormed(quint8 command, const QByteArray &answer, int len)
+QList<bool> queryValuesWellFormed(Command command, const QByteArray &answer, int len)
 {
     switch (command) {
     case IdentityQuery:
@@ -110,68 +110,6 @@ QList<bool> queryValuesWellFormed(quint8 command, const QByteArray &answer, int 
         return switchingWellFormed(answer, len);
     default:
         return {};
-    }
-}
-
-QList<QByteArray> queryValues(quint8 command, const QByteArray &answer, int len)
-{
-    switch (command) {
-    case IdentityQuery: {
-        const Identity id = parseIdentity(answer);
-        return {id.serialNumber, id.version, id.date};
-    }
-    case AnalogQuery: {
-        const AnalogOutput analog = parseAnalog(answer);
-        return {answer.mid(kAnalogRange, 1), analog.minDistance, analog.maxDistance};
-    }
-    case SwitchingQuery: {
-        const SwitchingOutputs s = parseSwitching(answer, len);
-        return {s.on1, s.off1, s.on2, s.off2};
-    }
-    default:
-        return {};
-    }
-}
-
-QList<int> malformedValues(quint8 command, const Answer &answer)
-{
-    const QList<bool> final = queryValuesFinal(command, answer.raw, answer.count);
-    const QList<bool> formed = queryValuesWellFormed(command, answer.raw, answer.count);
-    const QList<QByteArray> came = queryValues(command, answer.raw, answer.count);
-    const QList<QByteArray> shown = queryValues(command, answer.text, answer.count);
-    QList<int> malformed;
-    for (int i = 0; i < final.size(); ++i) {
-        if (final.at(i) && (!formed.value(i) || shown.value(i) != came.value(i)))
-            malformed << i;
-    }
-    return malformed;
-}
-
-QStringList queryValueNames(quint8 command)
-{
-    switch (command) {
-    case IdentityQuery:
-        return {"serial number", "version", "production date"};
-    case AnalogQuery:
-        return {"current range", "min", "max"};
-    case SwitchingQuery:
-        return {"output 1 open", "output 1 close", "output 2 open", "output 2 close"};
-    default:
-        return {};
-    }
-}
-
-const char *answerName(quint8 command)
-{
-    switch (command) {
-    case IdentityQuery:
-        return "Identity answer";
-    case AnalogQuery:
-        return "Analog output answer";
-    case SwitchingQuery:
-        return "Switching output answer";
-    default:
-        return nullptr;
     }
 }
 

@@ -16,18 +16,16 @@
 // positions and are judged by their own line: no control byte from its start
 // up to the value's end.
 //
-// The checks read the bytes as they came (Answer::raw). What the window's
-// fields show is the text of each read up to its first zero byte, so a zero
+// The checks read the bytes as they came (Answer::raw). What a front end
+// shows is the text of each read up to its first zero byte, so a zero
 // byte would hide the rest of its read and leave a shorter value looking
-// whole; a value is therefore believed only when the text gives the same
-// bytes as the raw answer.
+// whole; presentedValues() therefore believes a value only when the text
+// gives the same bytes as the raw answer.
 
-#include "protocol/steps.h"
+#include "protocol/codes.h"
 
 #include <QByteArray>
 #include <QList>
-#include <QStringList>
-#include <QtGlobal>
 
 namespace protocol {
 
@@ -36,20 +34,6 @@ namespace protocol {
 // Analog output: range code '0' or '1', each distance 1 to 8 digits. Switching
 // outputs: each value 1 to 8 digits. A value that has not come is not well
 // formed. Empty for other codes.
-QList<bool> queryValuesWellFormed(quint8 command, const QByteArray &answer, int len);
-
-// The values as the sensor sent them, in the same order (the analog range as
-// its code byte, the date as the window shows it).
-QList<QByteArray> queryValues(quint8 command, const QByteArray &answer, int len);
-
-// Indexes of the values that came in full (queryValuesFinal on the raw bytes)
-// without their form, or that the text shows otherwise than they came: what
-// a front end must not present as the sensor's.
-QList<int> malformedValues(quint8 command, const Answer &answer);
-
-// What the operator calls the values ("serial number", "output 1 open", ...)
-// and the answer ("Identity answer"), in the window's words.
-QStringList queryValueNames(quint8 command);
-const char *answerName(quint8 command);
+QList<bool> queryValuesWellFormed(Command command, const QByteArray &answer, int len);
 
 } // namespace protocol

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "protocol/answers.h"
 
+#include "protocol/analogrange.h"
+
 #include <cstring>
 
 namespace protocol {
@@ -98,11 +100,8 @@ AnalogOutput parseAnalog(const QByteArray &answer)
 {
     AnalogOutput out;
     if (answer.size() > kAnalogRange) {
-        const char code = answer.at(kAnalogRange);
-        if (code == '0')
-            out.range = QByteArrayLiteral("0~20");
-        else if (code == '1')
-            out.range = QByteArrayLiteral("4~20");
+        if (const AnalogRange *range = analogRangeByCode(answer.at(kAnalogRange)))
+            out.range = range->shown;
     }
     if (answer.size() <= kAnalogMin)
         return out;

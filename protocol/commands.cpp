@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "protocol/commands.h"
 
+#include "protocol/analogrange.h"
 #include "protocol/linepresets.h"
 
 namespace protocol {
@@ -48,14 +49,8 @@ QByteArray autoMeasureCommand(int index)
 
 QByteArray analogCurrentCommand(int index)
 {
-    switch (index) {
-    case 0:
-        return QByteArrayLiteral("dt+0\r\n");
-    case 1:
-        return QByteArrayLiteral("dt+1\r\n");
-    default:
-        return QByteArray();
-    }
+    const AnalogRange *range = analogRangeByIndex(index);
+    return range ? QByteArray("dt+") + range->code + kLineEnd : QByteArray();
 }
 
 QList<QByteArray> analogRangeWrites(const QByteArray &minText, const QByteArray &maxText)

@@ -2,9 +2,9 @@
 // Parsing of the sensor's answers: distance frames, the three query answers,
 // the setting confirmations and the text of a received chunk.
 
-#include "protocol/answercheck.h"
 #include "protocol/answers.h"
 #include "protocol/codes.h"
+#include "protocol/presentedvalues.h"
 
 #include <QtTest>
 
@@ -65,8 +65,8 @@ private slots:
     void chunkText_data();
     void chunkText();
 
-    void checks_data();
-    void checks();
+    void presentedValues_data();
+    void presentedValues();
 };
 
 // ---------------------------------------------------------------- frames
@@ -438,63 +438,88 @@ void TestAnswers::chunkText()
 QTEST_GUILESS_MAIN(TestAnswers)
 #include "tst_answers.moc"
 
-void TestAnswers::checks_data()
+// Each value of a query's answer as every front end presents it: its field's
+// text and its verdict, one letter a value (G good, I not come in full, M not
+// in the sensor's form or shown otherwise than it came). The answer comes in
+// the reads given, through the receive path's text.
+void TestAnswers::presentedValues_data()
 {
     QTest::addColumn<int>("command");
-    QTest::addColumn<QByteArray>("answer");
-    QTest::addColumn<QStringList>("malformed");
+    QTest::addColumn<QByteArrayList>("reads");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QByteArray>("verdicts");
 
     const int id = protocol::IdentityQuery, an = protocol::AnalogQuery,
               sw = protocol::SwitchingQuery;
     const QByteArray keyed = "on1:1500\r\noff1:1400\r\non2:3000\r\noff2:2900\r\n";
-    QTest::newRow("identity, well formed")
-        << id << identityAnswer("5031211789\r\n") << QStringList();
-    QTest::newRow("identity, letter in the year")
-        << id << identityAnswer("V031211789\r\n") << QStringList{"production date"};
-    QTest::newRow("identity, month 13")
-        << id << identityAnswer("5131211789\r\n") << QStringList{"production date"};
-    QTest::newRow("identity, day 0")
-        << id << identityAnswer("5030011789\r\n") << QStringList{"production date"};
-    QTest::newRow("identity, 29 February of another year")
-        << id << identityAnswer("50229AB x \r\n") << QStringList{"production date"};
-    QTest::newRow("identity, control byte in the serial number") << id
-                                                                 << identityAnswer("50312117\x01"
-                                                                                   "9\r\n")
-                                                                 << QStringList{"serial number"};
+    const QStringList date = {"789", "11", "2025-03-12"};
+    const QStringList outputs = {"1500", "1400", "3000", "2900"};
+    const auto row = [](const char *name, int command, const QByteArrayList &reads,
+                        const QStringList &texts, const char *verdicts) {
+        QTest::newRow(name) << command << reads << texts << QByteArray(verdicts);
+    };
+
+    row("identity, well formed", id, {identityAnswer("5031211789\r\n")}, date, "GGG");
+    row("identity, letter in the year", id, {identityAnswer("V031211789\r\n")},
+        {"789", "11", "202V-03-12"}, "GGM");
+    row("identity, month 13", id, {identityAnswer("5131211789\r\n")},
+        {"789", "11", "2025-13-12"}, "GGM");
+    row("identity, day 0", id, {identityAnswer("5030011789\r\n")}, {"789", "11", "2025-03-00"},
+        "GGM");
+    row("identity, 29 February of another year", id, {identityAnswer("50229AB x \r\n")},
+        {" x ", "AB", "2025-02-29"}, "GGM");
+    row("identity, control byte in the serial number", id,
+        {identityAnswer("50312117\x01" "9\r\n")}, {"7\x01" "9", "11", "2025-03-12"}, "MGG");
     // The receive path turns a stray high byte into U+FFFD (3 bytes).
-    QTest::newRow("identity, noise before it")
-        << id << "\xef\xbf\xbd" + identityAnswer("5031211789\r\n")
-        << QStringList{"serial number", "version", "production date"};
-    QTest::newRow("identity, an earlier answer's tail before it")
-        << id << "A17\r\n" + identityAnswer("5031211789\r\n")
-        << QStringList{"serial number", "version", "production date"};
+    row("identity, noise before it", id, {"\xef\xbf\xbd" + identityAnswer("5031211789\r\n")},
+        {"211", "31", "202C-DE-50"}, "MMM");
+    row("identity, an earlier answer's tail before it", id,
+        {"A17\r\n" + identityAnswer("5031211789\r\n")}, {"312", "50", "202A-BC-DE"}, "MMM");
+    row("identity, cut off in the serial number", id, {identityAnswer("50312117")},
+        {"", "11", "2025-03-12"}, "IGG");
 
-    QTest::newRow("analog, well formed")
-        << an << QByteArray("AOUT=1,0+100000+\r\n") << QStringList();
-    QTest::newRow("analog, range code 2")
-        << an << QByteArray("AOUT=2,0+100000+\r\n") << QStringList{"current range"};
-    QTest::newRow("analog, 9 digits")
-        << an << QByteArray("AOUT=0,150+123456789+\r\n") << QStringList{"max"};
-    QTest::newRow("analog, letters in a distance, an empty one")
-        << an << QByteArray("AOUT=0,1S0++\r\n") << QStringList{"min", "max"};
+    row("analog, well formed", an, {"AOUT=1,0+100000+\r\n"}, {"4~20", "0", "100000"}, "GGG");
+    row("analog, range code 2", an, {"AOUT=2,0+100000+\r\n"}, {"", "0", "100000"}, "MGG");
+    row("analog, 9 digits", an, {"AOUT=0,150+123456789+\r\n"}, {"0~20", "150", "123456789"},
+        "GGM");
+    row("analog, letters in a distance, an empty one", an, {"AOUT=0,1S0++\r\n"},
+        {"0~20", "1S0", ""}, "GMM");
+    row("analog, cut off in the max", an, {"AOUT=", "1,150+900"}, {"4~20", "150", ""}, "GGI");
 
-    QTest::newRow("switching, well formed") << sw << keyed << QStringList();
-    QTest::newRow("switching, noise before it: keys still hold")
-        << sw << "\xef\xbf\xbd\r\n" + keyed << QStringList();
-    QTest::newRow("switching, letter and 9 digits")
-        << sw << QByteArray("on1:15O0\r\noff1:1400\r\non2:123456789\r\noff2:2900\r\n")
-        << QStringList{"output 1 open", "output 2 open"};
+    row("switching, well formed", sw, {keyed}, outputs, "GGGG");
+    row("switching, noise before it: keys still hold", sw, {"\xef\xbf\xbd\r\n" + keyed}, outputs,
+        "GGGG");
+    row("switching, letter and 9 digits", sw,
+        {"on1:15O0\r\noff1:1400\r\non2:123456789\r\noff2:2900\r\n"},
+        {"15O0", "1400", "123456789", "2900"}, "MGMG");
+    // The text of a read ends at its zero byte: the field would lack a value
+    // that came whole.
+    row("switching, a zero byte hides output 1 open", sw,
+        {QByteArrayLiteral("mode:1\x00\r\non1:1500\r\n"), "off1:1400\r\non2:3000\r\noff2:2900\r\n"},
+        {"", "1400", "3000", "2900"}, "MGGG");
+    row("switching, off2 not ended", sw, {"on1:1500\r\noff1:1400\r\non2:3000\r\noff2:29"},
+        {"1500", "1400", "3000", "29"}, "GGGI");
 }
 
-void TestAnswers::checks()
+void TestAnswers::presentedValues()
 {
     QFETCH(int, command);
-    QFETCH(QByteArray, answer);
-    QFETCH(QStringList, malformed);
+    QFETCH(QByteArrayList, reads);
+    QFETCH(QStringList, texts);
+    QFETCH(QByteArray, verdicts);
 
-    const QStringList names = protocol::queryValueNames(quint8(command));
-    QStringList named;
-    for (int i : protocol::malformedValues(quint8(command), {answer, int(answer.size()), answer}))
-        named << names.value(i);
-    QCOMPARE(named, malformed);
+    protocol::Answer answer;
+    for (const QByteArray &read : reads)
+        answer.take(read);
+    QStringList shown;
+    QByteArray judged;
+    for (const protocol::PresentedValue &v :
+         protocol::presentedValues(protocol::Command(command), answer)) {
+        shown << v.text;
+        judged += v.verdict == protocol::ValueVerdict::Good         ? 'G'
+                  : v.verdict == protocol::ValueVerdict::Incomplete ? 'I'
+                                                                    : 'M';
+    }
+    QCOMPARE(shown, texts);
+    QCOMPARE(judged, verdicts);
 }

@@ -2,13 +2,17 @@
 #pragma once
 
 // What orvante-ctl's commands share about the sensor's line: opening it,
-// and saying what went wrong the same way for every command (the profiles
-// too). Each returns the exit status (report.h) after saying it on stderr.
+// running an exchange on it, and saying what went wrong the same way for
+// every command (the profiles too). Each returns the exit status (report.h)
+// after saying it on stderr.
 
 #include "ctl/report.h"
 #include "engine/exchanger.h"
+#include "protocol/codes.h"
 
 #include <QString>
+
+#include <functional>
 
 namespace ctl {
 
@@ -17,10 +21,17 @@ class Line;
 // Opens the sensor's port (Line::open); false, said, when it does not open.
 bool openSensor(Line &line, const QString &path, int preset, bool fresh);
 
-// One query (a protocol::Command code) on the engine: `fields` gets the
-// values, those that did not come whole or in the sensor's form empty;
-// what was missing or garbled is said. Done only when every value is good.
-int ask(Line &line, quint8 command, Fields *fields);
+// Runs one exchange of the engine on the line, to its end or the line's. A
+// signal lets the exchange on the line end first (a setting is not left
+// half written); a second one cancels it. `stoppedBy` gets the signal.
+engine::Exchanger::Outcome exchange(Line &line,
+                                    const std::function<bool(engine::Exchanger &)> &start,
+                                    int *stoppedBy);
+
+// One query on the engine: `fields` gets the values, those that did not come
+// whole or in the sensor's form empty; what was missing or garbled is said.
+// Done only when every value is good.
+int ask(Line &line, protocol::Command command, Fields *fields);
 
 // The line went away during the run.
 int lost(const Line &line);
