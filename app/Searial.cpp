@@ -8,6 +8,7 @@
 #include "app/state.h"
 #include "app/statuselider.h"
 #include "chart/chartwindow.h"
+#include "engine/exchanger.h"
 #include "measure/recorder.h"
 #include "serial/portpreset.h"
 #include "ui/help.h"
@@ -23,11 +24,16 @@
 
 #include <cstdlib>
 
-Searial::Searial(QWidget *parent)
-    : QMainWindow(parent), ui(new Ui_Searial),
-      settingDeadline([this](quint8 setting) { settingUnanswered(setting); })
+Searial::Searial(QWidget *parent) : QMainWindow(parent), ui(new Ui_Searial)
 {
     responseTimer = new QTimer(this);
+    // The window waits every query's whole response window, and its
+    // buttons let a query or a new setting go while a setting awaits its
+    // answer.
+    exchanger = std::make_unique<engine::Exchanger>(
+        engine::Exchanger::State{&activeCommand, &pendingSetting, &rxBuffer, &rxByteCount,
+                                 &rxRawBuffer, &daCommandTemplate, responseTimer},
+        engine::Exchanger::Options{false, false});
     ui->setupUi(this);
     // Built for a stream left running for hours: bounded scroll-back, no undo
     // history, and repaints at the screen's pace rather than the line's.
@@ -40,18 +46,23 @@ Searial::Searial(QWidget *parent)
     new StatusElider(ui->statusBar);
     new FocusShown(this);
     initConnections();
+    connectExchanger();
     sensorMenu = std::make_unique<SensorMenu>(
         this, ui,
         SensorMenu::Hooks{[this](const QByteArray &bytes) { transmit(bytes); },
                           [this] { return serial.isOpen(); },
-                          [] {
+                          [this] {
                               // A profile does not interleave with the window's own exchange.
-                              if (activeCommand != 0)
+                              switch (exchanger->busy()) {
+                              case engine::Busy::Command:
                                   return QString("Busy: a command is in flight; press Stop "
                                                  "first, then use the Sensor menu");
-                              if (pendingSetting != 0)
+                              case engine::Busy::Setting:
                                   return QString("Busy: a setting awaits its answer; try the "
                                                  "Sensor menu again in a moment");
+                              case engine::Busy::Free:
+                                  break;
+                              }
                               return QString();
                           },
                           [this](int preset) {
@@ -103,7 +114,8 @@ void Searial::initConnections()
     connect(ui->action_chart, &QAction::triggered, this,
             [this] { chart::ChartWindow::open(this, distanceRecorder); });
 
-    // Not a slot: cmb_port_name_port stays unconnected, as it always was.
+    // Not a slot: cmb_port_name_port is left unconnected, and a port picked
+    // while one is open is only noted.
     connect(ui->cmb_port_name, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             [this] { portChosen(); });
 

@@ -30,9 +30,11 @@
 //              a usage error (in a message box for a Windows window program
 //              without a console); stopping on a signal.
 //   sim/       The sensor model, and sensor-sim that serves it on a line.
-//   engine/    The exchanges with the sensor as steps on the event loop: a
-//              step's bytes, its deadline and its verdict (protocol/'s), no
-//              blocking wait. orvante-ctl and the profiles run them.
+//   engine/    The exchanges with the sensor on the event loop: what each
+//              writes, its response window or deadline, its verdict
+//              (protocol/'s) and its follow-up, no blocking wait; one at a
+//              time for orvante-ctl and the profiles, on the state in state.h
+//              for the window.
 //   profile/   A sensor's settings as a JSON file (regular files only, read
 //              without blocking, replaced whole), the comparison of two, and
 //              the runner that reads or applies one on the engine.
@@ -60,8 +62,7 @@
 //              and focusshown.h shows the focus from the start;
 //              statusnotes.h what the status bar says (statuselider.h
 //              shortens it to fit, whole in the tooltip), networkports.h what
-//              the port opens for a network address, settingdeadline.h the
-//              deadline of the settings a chunk decides, querypage.h the
+//              the port opens for a network address, querypage.h the
 //              query page's fields as an answer's values fill them;
 //              displayscale.h scales the window with the display; widgetreport.h
 //              tells the Windows checks where the controls are.
@@ -82,7 +83,7 @@
 // docs/architecture.md shows how the folders meet.
 
 #include "app/networkports.h"
-#include "app/settingdeadline.h"
+#include "protocol/codes.h"
 #include "protocol/distancefield.h"
 
 #include <QByteArray>
@@ -93,6 +94,12 @@
 #include <memory>
 
 class SensorMenu;
+namespace engine {
+class Exchanger;
+}
+namespace protocol {
+struct FollowUp;
+}
 class Ui_Searial;
 
 class Searial : public QMainWindow
@@ -151,7 +158,7 @@ private:
     // Shared by the query and setting slots: true when a command is in flight.
     // With `warn` the operator is told so in the busy box.
     bool refusedAsBusy(bool warn);
-    void startQuery(quint8 command, const QByteArray &bytes);
+    void startQuery(protocol::Command command);
     void endExchange(const QByteArray &command);
 
     // Appends a chunk to the traffic log; a failure stops logging and tells
@@ -160,7 +167,7 @@ private:
 
     // Forgets any pending setting (its answer can only come from the line
     // being closed) and returns it.
-    quint8 closePort();
+    protocol::Setting closePort();
     // While the port is open, Scan keeps it selected.
     void selectHeldPort();
     // Another port picked while one is open: the open one stays in use, and
@@ -172,22 +179,27 @@ private:
     QString heldPort() const;
     void handlePortError(QSerialPort::SerialPortError error);
 
-    // Per-chunk protocol steps of the receive path: the chart's frame stream
+    // Per-chunk protocol step of the receive path: the chart's frame stream
     // records the chunk, and the distance field shows what it found.
     void showDistanceFrames(const QByteArray &chunk);
-    void confirmChunkSettings(const QByteArray &chunk);
-    // The chunk-decided setting `setting` had no answer in time.
-    void settingUnanswered(quint8 setting);
 
-    // Steps of the response window.
+    // What the window shows of the exchanges the engine runs on its state.
+    void connectExchanger();
+    // The response window ended: what it lacked, and the query's answer in
+    // its fields.
+    void showWindowEnd();
     void parseQueryAnswer();
-    void confirmTimedSettings();
+    // A follow-up of a setting goes out: the status bar says what it carries.
+    void showFollowUp(protocol::Setting setting, const protocol::FollowUp &followUp);
 
     Ui_Searial *ui;
     QSerialPort serial;
     // What `serial` opens for a port named by a network address.
     NetworkPorts networkPorts;
-    SettingDeadline settingDeadline;
+    // The exchanges with the sensor, on the state in state.h and its
+    // response window: a query is refused only by a command in flight, and
+    // always waits its whole window.
+    std::unique_ptr<engine::Exchanger> exchanger;
     protocol::DistanceField distanceField;
     // The Sensor menu's profiles; while one runs it gets every chunk, and
     // the command buttons are refused.

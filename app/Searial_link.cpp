@@ -8,6 +8,7 @@
 #include "app/sensormenu.h"
 #include "app/state.h"
 #include "app/statusnotes.h"
+#include "engine/exchanger.h"
 #include "measure/recorder.h"
 #include "protocol/answers.h"
 #include "protocol/codes.h"
@@ -160,12 +161,10 @@ void Searial::btn_open_port(bool)
     ui->btn_open->setText("Close");
 }
 
-quint8 Searial::closePort()
+protocol::Setting Searial::closePort()
 {
     // What the next device sends must not decide a setting made on this one.
-    const quint8 dropped = pendingSetting;
-    pendingSetting = protocol::NoSetting;
-    settingDeadline.cancel();
+    const protocol::Setting dropped = exchanger->forgetSetting();
     if (sensorMenu)
         sensorMenu->portClosed();
     portClosed = true;
@@ -280,7 +279,6 @@ void Searial::receive_data()
     // Shown at once, painted with the display's next frame.
     trafficDisplay->showChunk(chunk, ui->checkBox->checkState() == Qt::Checked);
 
-    collectRx(chunk, responseTimer->isActive());
     if (sensorMenu->isRunning())
         sensorMenu->take(chunk);
 
@@ -291,7 +289,9 @@ void Searial::receive_data()
     // Before the boxes below: what this chunk showed is on screen while the
     // operator reads them.
     trafficDisplay->present();
-    confirmChunkSettings(chunk);
+    // Into the answer being collected; a setting decided by this chunk is
+    // shown at once.
+    exchanger->take(chunk);
 
     // While a box opened above was up, the port buffered what arrived but did
     // not announce it again; take it in now rather than at the next byte.

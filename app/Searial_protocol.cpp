@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Slots of the sensor protocol: laser and measurements, queries, settings, and
-// the answer steps of the receive path and the response window.
+// Slots of the sensor protocol: laser and measurements, queries and settings,
+// started on the window's exchange engine, and what the window shows of their
+// answers and verdicts.
 
 #include "app/Searial.h"
 
@@ -9,6 +10,7 @@
 #include "app/querypage.h"
 #include "app/state.h"
 #include "app/statusnotes.h"
+#include "engine/exchanger.h"
 #include "measure/recorder.h"
 #include "protocol/answers.h"
 #include "protocol/commands.h"
@@ -22,18 +24,6 @@
 
 using namespace protocol;
 
-namespace {
-// The box of a setting the sensor has decided (the distances sent on request
-// count as success); any other step shows none.
-void showVerdict(QWidget *parent, Action action)
-{
-    if (action == Action::Succeeded || action == Action::SendDistances)
-        showSuccessBox(parent);
-    else if (action == Action::Failed)
-        showFailureBox(parent);
-}
-} // namespace
-
 QByteArray Searial::lineEdit_conversion(QByteArray x)
 {
     return numberField(x);
@@ -44,12 +34,39 @@ QByteArray Searial::data_analysis(QByteArray x, QByteArray y, int len)
     return dataAnalysis(x, y, len);
 }
 
+void Searial::connectExchanger()
+{
+    exchanger->write = [this](const QByteArray &bytes) { transmit(bytes); };
+    exchanger->windowEnded = [this](Command) { showWindowEnd(); };
+    // The box holds the exchange until the operator has read it (the
+    // distances sent on request count as success).
+    exchanger->decided = [this](const engine::Exchanger::Outcome &o) {
+        if (o.kind == engine::Exchanger::Outcome::Accepted)
+            showSuccessBox(this);
+        else
+            showFailureBox(this);
+    };
+    exchanger->followingUp = [this](Setting setting, const FollowUp &followUp) {
+        showFollowUp(setting, followUp);
+    };
+    exchanger->unanswered = [this](Setting setting, const QByteArray &instead) {
+        StatusNotes(ui->statusBar).settingUnanswered(setting, instead);
+    };
+    // Read only when the sensor asks for them, not with every frame of a
+    // measurement.
+    exchanger->typedDistances = [this] {
+        return FollowUp{{},
+                        ui->lineEdit_W_AD_D_min->text().toLatin1(),
+                        ui->lineEdit_W_AD_D_max->text().toLatin1()};
+    };
+}
+
 bool Searial::refusedAsBusy(bool warn)
 {
-    if (!isBusy(activeCommand))
+    if (exchanger->mayStart())
         return false;
     // The fields would otherwise keep the last answer as if it were fresh.
-    StatusNotes(ui->statusBar).busy(activeCommand);
+    StatusNotes(ui->statusBar).busy(Command(activeCommand));
     if (warn)
         showBusyWarning(this);
     return true;
@@ -64,8 +81,7 @@ void Searial::endExchange(const QByteArray &command)
     // Laser on, laser off and Stop end whatever is in flight, and with it the
     // display of unrequested frames.
     distanceDisplay = false;
-    activeCommand = Idle;
-    transmit(command);
+    exchanger->send(Idle, command);
 }
 
 void Searial::btn_open_LD_port(bool)
@@ -77,16 +93,14 @@ void Searial::btn_td_port(bool)
 {
     if (!readyToSend())
         return;
-    activeCommand = SingleMeasurement;
-    transmit(kSingleMeasurement);
+    exchanger->send(SingleMeasurement, kSingleMeasurement);
 }
 
 void Searial::btn_tk_port(bool)
 {
     if (!readyToSend())
         return;
-    activeCommand = ContinuousMeasurement;
-    transmit(kContinuousMeasurement);
+    exchanger->send(ContinuousMeasurement, kContinuousMeasurement);
 }
 
 void Searial::btn_close_LD_port(bool)
@@ -105,7 +119,7 @@ void Searial::showDistanceFrames(const QByteArray &chunk)
     const QList<QByteArray> distances = distanceRecorder->take(chunk, &notFrame);
     const bool awaited = pendingSetting != NoSetting || responseTimer->isActive();
     const DistanceField::Update update =
-        distanceField.take(distances, notFrame, activeCommand, distanceDisplay, awaited);
+        distanceField.take(distances, notFrame, Command(activeCommand), distanceDisplay, awaited);
     if (!update.notFrame.isEmpty())
         StatusNotes(ui->statusBar).notFrame(update.notFrame);
     // A target at rest sends the same distance frame after frame; setting it
@@ -120,52 +134,48 @@ void Searial::showDistanceFrames(const QByteArray &chunk)
 
 // --- Queries: answered within the response window. ---
 
-void Searial::startQuery(quint8 command, const QByteArray &bytes)
+void Searial::startQuery(Command command)
 {
     if (!readyToSend() || refusedAsBusy(false))
         return;
-    beginQuery(command, rxBuffer, rxByteCount);
-    rxRawBuffer.clear();
     distanceDisplay = false;
-    activeCommand = command;
-    responseTimer->start(kResponseWindowMs);
-    transmit(bytes);
+    exchanger->query(command);
 }
 
 void Searial::btn_R_ID_port(bool)
 {
-    startQuery(IdentityQuery, kIdentityQuery);
+    startQuery(IdentityQuery);
 }
 
 void Searial::btn_R_AD_port(bool)
 {
-    startQuery(AnalogQuery, kAnalogQuery);
+    startQuery(AnalogQuery);
 }
 
 void Searial::btn_R_DA_port(bool)
 {
-    startQuery(SwitchingQuery, kSwitchingQuery);
+    startQuery(SwitchingQuery);
 }
 
 void Searial::handleTimeout()
 {
     qCDebug(lcProtocol) << rxBuffer;
-    if (responseTimer->isActive())
-        responseTimer->stop();
+    exchanger->endWindow();
+}
+
+void Searial::showWindowEnd()
+{
     // Said before the parse empties the buffer, and before a box the operator
     // may be reading it with.
-    const Unanswered missing =
-        unansweredAtWindowEnd(activeCommand, pendingSetting, rxRawBuffer, rxByteCount);
+    const Unanswered missing = unansweredAtWindowEnd(
+        Command(activeCommand), Setting(pendingSetting), rxRawBuffer, rxByteCount);
     StatusNotes notes(ui->statusBar);
     notes.noAnswer(missing);
     // A complete answer may still not be the sensor's: the fields show it
     // as the sensor's format places it, and the status bar says what it is.
     if (missing.command == Idle)
-        notes.notUnderstood(activeCommand, Answer{rxBuffer, rxByteCount, rxRawBuffer});
+        notes.notUnderstood(Command(activeCommand), Answer{rxBuffer, rxByteCount, rxRawBuffer});
     parseQueryAnswer();
-    confirmTimedSettings();
-    activeCommand = Idle;
-    clearRxBuffer();
 }
 
 void Searial::parseQueryAnswer()
@@ -188,23 +198,14 @@ void Searial::btn_set_baud_rate_port(bool)
 {
     if (!readyToSend() || refusedAsBusy(true))
         return;
-    pendingSetting = LineSpeedSetting;
-    const QByteArray command = lineSpeedCommand(ui->cmb_set_baud_rate->currentIndex());
-    if (!command.isEmpty())
-        transmit(command);
-    clearRxBuffer();
-    responseTimer->start(kResponseWindowMs);
+    exchanger->setLinePreset(ui->cmb_set_baud_rate->currentIndex());
 }
 
 void Searial::btn_set_Auto_M_port(bool)
 {
     if (!readyToSend() || refusedAsBusy(false))
         return;
-    pendingSetting = AutoMeasureSetting;
-    settingDeadline.start(pendingSetting);
-    const QByteArray command = autoMeasureCommand(ui->com_set_Auto_M->currentIndex());
-    if (!command.isEmpty())
-        transmit(command);
+    exchanger->setAuto(ui->com_set_Auto_M->currentIndex());
 }
 
 void Searial::btn_set_AD_port(bool)
@@ -218,13 +219,10 @@ void Searial::btn_set_AD_port(bool)
         showBadDistanceBox(this);
         return;
     }
-    pendingSetting = AnalogSetting;
-    settingDeadline.start(pendingSetting);
     const int index = ui->cmb_set_AD_I->currentIndex();
     qCDebug(lcProtocol) << index;
-    const QByteArray command = analogCurrentCommand(index);
-    if (!command.isEmpty())
-        transmit(command);
+    exchanger->setAnalog(index, ui->lineEdit_W_AD_D_min->text().toLatin1(),
+                         ui->lineEdit_W_AD_D_max->text().toLatin1(), false);
 }
 
 void Searial::btn_set_DA_port(bool)
@@ -240,66 +238,22 @@ void Searial::btn_set_DA_port(bool)
         showBadDistanceBox(this);
         return;
     }
-    pendingSetting = SwitchingFirstSetting;
-    // The second command is fixed now and sent once the first is acknowledged.
-    const QByteArray first = switchingCommands(
-        ui->cmb_set_DA_mode->currentIndex(), lineEdit_conversion(start), lineEdit_conversion(stop),
-        lineEdit_conversion(start2), lineEdit_conversion(stop2), daCommandTemplate);
-    clearRxBuffer();
-    responseTimer->start(kResponseWindowMs);
-    transmit(first);
+    // The second command is fixed now, from the texts as they are.
+    exchanger->setSwitching(ui->cmb_set_DA_mode->currentIndex(),
+                            {lineEdit_conversion(start), lineEdit_conversion(stop),
+                             lineEdit_conversion(start2), lineEdit_conversion(stop2)});
     StatusNotes(ui->statusBar).switchingSent(1, start, stop);
 }
 
-void Searial::confirmTimedSettings()
+void Searial::showFollowUp(Setting setting, const FollowUp &followUp)
 {
-    const SettingStep step = timedSettingStep(pendingSetting, rxRawBuffer, rxByteCount,
-                                       FollowUp{daCommandTemplate, {}, {}});
-    if (step.action == Action::SendSecond)
-        responseTimer->start(kResponseWindowMs);
-    for (const QByteArray &part : step.writes)
-        transmit(part);
-    if (step.action == Action::SendSecond)
-        StatusNotes(ui->statusBar)
-            .switchingSent(2, daCommandTemplate.mid(4, kFieldWidth),
-                           daCommandTemplate.mid(13, kFieldWidth));
-    showVerdict(this, step.action);
-    // After the box has been closed.
-    pendingSetting = step.next;
-}
-
-void Searial::confirmChunkSettings(const QByteArray &chunk)
-{
-    // The distances are read from their fields only when the sensor may ask
-    // for them, not with every frame of a measurement.
-    FollowUp typed;
-    if (pendingSetting == AnalogSetting) {
-        typed.minDistance = ui->lineEdit_W_AD_D_min->text().toLatin1();
-        typed.maxDistance = ui->lineEdit_W_AD_D_max->text().toLatin1();
-    }
-    settingDeadline.take(chunk);
-    const SettingStep step = chunkSettingStep(pendingSetting, settingDeadline.sinceWrite(), typed);
-    // Before the writes and the box.
-    if (step.next != pendingSetting)
-        settingDeadline.cancel();
-    pendingSetting = step.next;
-    if (step.action == Action::SendDistances) {
-        qCDebug(lcProtocol) << typed.minDistance;
-        qCDebug(lcProtocol) << numberField(typed.maxDistance);
-    }
-    for (const QByteArray &part : step.writes)
-        transmit(part);
-    if (step.action == Action::SendDistances)
-        StatusNotes(ui->statusBar).analogSent(typed.minDistance, typed.maxDistance);
-    showVerdict(this, step.action);
-}
-
-void Searial::settingUnanswered(quint8 setting)
-{
-    // Decided meanwhile, or replaced by another setting: nothing to say.
-    if (pendingSetting != setting)
+    if (setting == AnalogSetting) {
+        qCDebug(lcProtocol) << followUp.minDistance;
+        qCDebug(lcProtocol) << numberField(followUp.maxDistance);
+        StatusNotes(ui->statusBar).analogSent(followUp.minDistance, followUp.maxDistance);
         return;
-    pendingSetting = NoSetting;
+    }
     StatusNotes(ui->statusBar)
-        .settingUnanswered(setting, sentInstead(setting, settingDeadline.sinceWrite()));
+        .switchingSent(2, followUp.secondCommand.mid(4, kFieldWidth),
+                       followUp.secondCommand.mid(13, kFieldWidth));
 }

@@ -24,7 +24,7 @@ struct Key
 void installShortcuts(QWidget *window, Ui_Searial *ui)
 {
     // Esc is every dialog's way out; here it only stops what is running.
-    const auto measuring = [] { return protocol::showsDistance(activeCommand, distanceDisplay); };
+    const auto measuring = [] { return protocol::showsDistance(protocol::Command(activeCommand), distanceDisplay); };
     const Key keys[] = {
         {ui->btn_display, {QKeySequence(Qt::CTRL | Qt::Key_1)}, "Main", nullptr},
         {ui->btn_setting, {QKeySequence(Qt::CTRL | Qt::Key_2)}, "Setting", nullptr},

@@ -3,7 +3,6 @@
 
 #include "protocol/commands.h"
 #include "protocol/codes.h"
-#include "protocol/steps.h"
 
 QTimer *responseTimer = nullptr;
 view::TrafficDisplay *trafficDisplay = nullptr;
@@ -26,14 +25,4 @@ void clearRxBuffer()
 {
     rxBuffer.clear();
     rxRawBuffer.clear();
-}
-
-void collectRx(const QByteArray &chunk, bool inResponseWindow)
-{
-    protocol::collectChunk(rxBuffer, rxByteCount, chunk);
-    rxRawBuffer += chunk;
-    if (inResponseWindow)
-        return;
-    protocol::trimIdleBuffer(rxBuffer);
-    protocol::trimIdleBuffer(rxRawBuffer);
 }

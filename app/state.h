@@ -20,6 +20,10 @@ namespace view {
 class TrafficDisplay;
 }
 
+// The exchange state below (responseTimer to daCommandTemplate, pendingSetting
+// and activeCommand) is the window's engine::Exchanger's: it collects the
+// answer, runs the response window and moves the codes; the slots read it.
+
 // Response window of the timed exchanges; created by the main window.
 extern QTimer *responseTimer;
 // The traffic display, painted at the screen's pace with the distance field;
@@ -35,9 +39,6 @@ extern QByteArray rxBuffer;
 // answer judge. Cleared with rxBuffer, by clearRxBuffer().
 extern QByteArray rxRawBuffer;
 void clearRxBuffer();
-// A received chunk joins rxBuffer, rxRawBuffer and rxByteCount; outside a
-// response window the buffers keep only their newest bytes.
-void collectRx(const QByteArray &chunk, bool inResponseWindow);
 // Second switching-output command, prepared when the first one is sent.
 extern QByteArray daCommandTemplate;
 // Traffic log file and whether received chunks go to it. Logging stops when

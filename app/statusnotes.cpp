@@ -85,11 +85,10 @@ void StatusNotes::noAnswer(const protocol::Unanswered &missing)
              .arg(protocol::kResponseWindowMs));
 }
 
-void StatusNotes::notUnderstood(quint8 command, const protocol::Answer &answer)
+void StatusNotes::notUnderstood(protocol::Command command, const protocol::Answer &answer)
 {
-    const auto query = protocol::Command(command);
     QStringList named;
-    for (const protocol::PresentedValue &v : protocol::presentedValues(query, answer)) {
+    for (const protocol::PresentedValue &v : protocol::presentedValues(command, answer)) {
         if (v.verdict != protocol::ValueVerdict::Malformed)
             continue;
         named << tr(qPrintable(v.name)) + " " + quoted(v.shown);
@@ -98,10 +97,10 @@ void StatusNotes::notUnderstood(quint8 command, const protocol::Answer &answer)
             named.last() += tr(" (came as %1)").arg(quotedBytes(v.came));
     }
     if (!named.isEmpty())
-        show(tr("%1 not understood: %2").arg(tr(protocol::answerName(query)), named.join(", ")));
+        show(tr("%1 not understood: %2").arg(tr(protocol::answerName(command)), named.join(", ")));
 }
 
-void StatusNotes::settingUnanswered(quint8 setting, const QByteArray &instead)
+void StatusNotes::settingUnanswered(protocol::Setting setting, const QByteArray &instead)
 {
     const QString note = tr("No answer to the %1 within %2 ms")
                              .arg(tr(protocol::settingName(setting)))
@@ -122,7 +121,7 @@ void StatusNotes::notFrame(const QByteArray &line)
     show(tr("Not a distance frame, not shown: %1").arg(quotedBytes(shown)));
 }
 
-void StatusNotes::closed(quint8 dropped)
+void StatusNotes::closed(protocol::Setting dropped)
 {
     if (const char *name = protocol::settingName(dropped))
         show(tr("Closed; the %1 had no answer and was dropped").arg(tr(name)));
@@ -138,7 +137,7 @@ void StatusNotes::analogSent(const QByteArray &min, const QByteArray &max)
     show(tr("Analog output sent: min at %1, max at %2").arg(mm(min), mm(max)));
 }
 
-void StatusNotes::busy(quint8 activeCommand)
+void StatusNotes::busy(protocol::Command activeCommand)
 {
     switch (activeCommand) {
     case protocol::ContinuousMeasurement:

@@ -36,24 +36,24 @@ public:
     // sensor gives them (protocol::presentedValues): each is named with what
     // its field shows and, where the bytes as they came differ, with those.
     // Nothing when all are well formed.
-    void notUnderstood(quint8 command, const protocol::Answer &answer);
+    void notUnderstood(protocol::Command command, const protocol::Answer &answer);
     // The automatic-measurement or analog setting had no answer within the
     // response window and is pending no more; `instead`, what the sensor sent
     // that was no answer (protocol::sentInstead), if anything.
-    void settingUnanswered(quint8 setting, const QByteArray &instead);
+    void settingUnanswered(protocol::Setting setting, const QByteArray &instead);
     // A line that is no distance frame came while frames are shown; the
     // distance field kept its value.
     void notFrame(const QByteArray &line);
     // Close pressed; `dropped`, the setting that was still pending (or
     // NoSetting), is forgotten.
-    void closed(quint8 dropped);
+    void closed(protocol::Setting dropped);
     // A setting's distances went out: said in mm, as the fields' labels read,
     // while the fields and the sensor count 0.1 mm. The texts are digits.
     void switchingSent(int output, const QByteArray &on, const QByteArray &off);
     void analogSent(const QByteArray &min, const QByteArray &max);
     // A query or setting refused by the busy rule: what is in flight and how
     // to end it.
-    void busy(quint8 activeCommand);
+    void busy(protocol::Command activeCommand);
     // Ports Scan left out and why: the first in the status bar, all of them
     // in the port box's tooltip. Nothing left out clears that tooltip.
     void leftOut(QComboBox *ports, const QList<serial::LeftOutPort> &leftOut);

@@ -135,7 +135,7 @@ QString byteForByte(const QByteArray &bytes)
 }
 
 // The set command that writes `setting`, whose help says more.
-QString setCommand(quint8 setting)
+QString setCommand(protocol::Setting setting)
 {
     switch (setting) {
     case protocol::LineSpeedSetting:

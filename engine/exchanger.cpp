@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/exchanger.h"
 
-#include "protocol/commands.h"
-#include "protocol/codes.h"
-
 namespace engine {
 
 using namespace protocol;
 
 namespace {
 
-QByteArray queryBytes(quint8 command)
+QByteArray queryBytes(Command command)
 {
     switch (command) {
     case IdentityQuery:
@@ -24,110 +21,138 @@ QByteArray queryBytes(quint8 command)
     }
 }
 
+bool isQuery(Command command)
+{
+    return command == IdentityQuery || command == AnalogQuery || command == SwitchingQuery;
+}
+
 } // namespace
 
 Exchanger::Exchanger()
+    : Exchanger(State{&m_own.command, &m_own.pending, &m_own.text, &m_own.count, &m_own.raw,
+                      &m_own.secondCommand, &m_own.window},
+                Options())
+{
+    m_own.window.setSingleShot(true);
+    m_own.window.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_own.window, &QTimer::timeout, [this] { endWindow(); });
+}
+
+Exchanger::Exchanger(const State &state, Options options) : m_state(state), m_options(options)
 {
     m_deadline.setSingleShot(true);
     m_deadline.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&m_deadline, &QTimer::timeout, [this] { end(); });
+    m_deadline.setInterval(kResponseWindowMs);
+    QObject::connect(&m_deadline, &QTimer::timeout, [this] { deadlinePassed(); });
+}
+
+Busy Exchanger::busy() const
+{
+    if (isBusy(Command(*m_state.command)))
+        return Busy::Command;
+    if (*m_state.pending != NoSetting || m_running)
+        return Busy::Setting;
+    return Busy::Free;
+}
+
+bool Exchanger::mayStart() const
+{
+    const Busy now = busy();
+    return now == Busy::Free || (now == Busy::Setting && !m_options.exclusive);
 }
 
 bool Exchanger::begin()
 {
-    if (m_running)
+    if (!mayStart())
         return false;
-    m_running = true;
-    m_answer = Answer();
-    m_command = 0;
+    m_running = m_options.exclusive;
+    m_settling = false;
     return true;
 }
 
-void Exchanger::run(const Step &step)
+void Exchanger::writeAll(const QList<QByteArray> &writes)
 {
-    m_step = step;
-    m_deadline.start(kResponseWindowMs);
-    for (const QByteArray &bytes : step.writes) {
-        if (write)
+    for (const QByteArray &bytes : writes) {
+        if (write && !bytes.isEmpty())
             write(bytes);
     }
 }
 
-void Exchanger::end()
+void Exchanger::clearAnswer()
 {
-    m_deadline.stop();
-    const std::function<void()> then = m_step.then;
-    m_step = Step();
-    if (then)
-        then();
+    m_state.text->clear();
+    m_state.raw->clear();
 }
 
-void Exchanger::finish(Outcome::Kind kind, quint8 setting)
+Answer Exchanger::collected() const
 {
-    m_deadline.stop();
-    m_step = Step();
-    m_running = false;
-    Outcome outcome;
-    outcome.kind = kind;
-    outcome.command = m_command;
-    outcome.setting = setting;
-    outcome.answer = m_answer;
-    if (finished)
-        finished(outcome);
+    return Answer{*m_state.text, *m_state.count, *m_state.raw};
 }
 
-void Exchanger::take(const QByteArray &chunk)
+Exchanger::Outcome Exchanger::outcome(Outcome::Kind kind, Setting setting,
+                                      const Answer &answer) const
+{
+    Outcome o;
+    o.kind = kind;
+    o.command = Command(*m_state.command);
+    o.setting = setting;
+    o.answer = answer;
+    return o;
+}
+
+void Exchanger::finish(const Outcome &o)
 {
     if (!m_running)
         return;
-    m_answer.take(chunk);
-    if (m_step.decided && m_step.decided())
-        end();
+    m_running = false;
+    if (finished)
+        finished(o);
 }
 
-void Exchanger::cancel()
-{
-    if (m_running)
-        finish(Outcome::Cancelled);
-}
-
-bool Exchanger::query(quint8 command)
+bool Exchanger::query(Command command)
 {
     const QByteArray bytes = queryBytes(command);
     if (bytes.isEmpty() || !begin())
         return false;
-    m_command = command;
-    beginQuery(command, m_answer.text, m_answer.count);
-    // The window parses what 1000 ms brought; once nothing more can change
-    // that, waiting longer only costs time.
-    run({{bytes},
-         [this] { return queryAnswerFinal(m_command, m_answer.raw, m_answer.count); },
-         [this] { finish(Outcome::Answered); }});
+    beginQuery(command, *m_state.text, *m_state.count);
+    m_state.raw->clear();
+    *m_state.command = command;
+    m_state.window->start(kResponseWindowMs);
+    writeAll({bytes});
     return true;
-}
-
-Exchanger::Step Exchanger::timed(quint8 pending, const QList<QByteArray> &writes)
-{
-    const auto verdict = [this, pending] {
-        return settingVerdict(pending, m_answer.raw, m_answer.count);
-    };
-    return {writes, [verdict] { return verdict() != Verdict::Undecided; },
-            [this, pending, verdict] {
-                if (verdict() == Verdict::Undecided)
-                    return finish(Outcome::NoAnswer, pending);
-                const protocol::SettingStep step =
-                    timedSettingStep(pending, m_answer.raw, m_answer.count);
-                finish(step.action == Action::Succeeded ? Outcome::Accepted : Outcome::Refused,
-                       pending);
-            }};
 }
 
 bool Exchanger::setLinePreset(int preset)
 {
-    const QByteArray bytes = lineSpeedCommand(preset);
-    if (bytes.isEmpty() || !begin())
+    if (!begin())
         return false;
-    run(timed(LineSpeedSetting, {bytes}));
+    *m_state.pending = LineSpeedSetting;
+    writeAll({lineSpeedCommand(preset)});
+    // After the write: the answer is what comes from here on.
+    clearAnswer();
+    m_state.window->start(kResponseWindowMs);
+    return true;
+}
+
+bool Exchanger::setAuto(int index)
+{
+    if (!begin())
+        return false;
+    *m_state.pending = AutoMeasureSetting;
+    startDeadline(AutoMeasureSetting);
+    writeAll({autoMeasureCommand(index)});
+    return true;
+}
+
+bool Exchanger::setAnalog(int range, const QByteArray &min, const QByteArray &max, bool settle)
+{
+    if (!begin())
+        return false;
+    *m_state.pending = AnalogSetting;
+    m_typed = FollowUp{{}, min, max};
+    m_settle = settle;
+    startDeadline(AnalogSetting);
+    writeAll({analogCurrentCommand(range)});
     return true;
 }
 
@@ -135,88 +160,201 @@ bool Exchanger::setSwitching(int mode, const QList<QByteArray> &d)
 {
     if (d.size() != 4 || !begin())
         return false;
-    QByteArray second = kSwitchingSecondTemplate;
-    const QByteArray first = switchingCommands(mode, numberField(d.at(0)), numberField(d.at(1)),
-                                               numberField(d.at(2)), numberField(d.at(3)), second);
-    const quint8 pending = SwitchingFirstSetting;
-    // A refusal ends it at once. An acceptance still waits out the window:
-    // the window drops whatever else comes in it, which must not count as
-    // the answer to the second command.
-    run({{first},
-         [this] {
-             return settingVerdict(pending, m_answer.raw, m_answer.count) == Verdict::Refused;
-         },
-         [this, second] {
-             const protocol::SettingStep step =
-                 timedSettingStep(pending, m_answer.raw, m_answer.count, {second, {}, {}});
-             if (step.action == Action::Failed)
-                 return finish(Outcome::Refused, pending);
-             if (step.action != Action::SendSecond)
-                 return finish(Outcome::NoAnswer, pending);
-             m_answer.restart();
-             run(timed(step.next, step.writes));
-         }});
+    *m_state.pending = SwitchingFirstSetting;
+    // The second command is fixed now and sent once the first is acknowledged.
+    const QByteArray first =
+        switchingCommands(mode, numberField(d.at(0)), numberField(d.at(1)), numberField(d.at(2)),
+                          numberField(d.at(3)), *m_state.secondCommand);
+    clearAnswer();
+    m_state.window->start(kResponseWindowMs);
+    writeAll({first});
     return true;
 }
 
-bool Exchanger::setAuto(int index)
+void Exchanger::send(Command inFlight, const QByteArray &bytes)
 {
-    const QByteArray bytes = autoMeasureCommand(index);
-    if (bytes.isEmpty() || !begin())
+    *m_state.command = inFlight;
+    writeAll({bytes});
+}
+
+void Exchanger::take(const QByteArray &chunk)
+{
+    collectChunk(*m_state.text, *m_state.count, chunk);
+    *m_state.raw += chunk;
+    if (!m_state.window->isActive()) {
+        trimIdleBuffer(*m_state.text);
+        trimIdleBuffer(*m_state.raw);
+    }
+    if (m_deadline.isActive())
+        m_sinceWrite += chunk;
+    if (m_settling) {
+        // Whatever the sensor says to the distances, its line end closes it.
+        if (m_sinceWrite.contains("\r\n")) {
+            m_deadline.stop();
+            m_settling = false;
+            finish(m_settled);
+        }
+        return;
+    }
+    decideByChunk();
+    if (m_options.endEarly && m_state.window->isActive() && decidedEarly())
+        endWindow();
+}
+
+bool Exchanger::decidedEarly() const
+{
+    const Command command = Command(*m_state.command);
+    if (isQuery(command))
+        return queryAnswerFinal(command, *m_state.raw, *m_state.count);
+    const Setting pending = Setting(*m_state.pending);
+    const Verdict verdict = settingVerdict(pending, *m_state.raw, *m_state.count);
+    switch (pending) {
+    case LineSpeedSetting:
+    case SwitchingSecondSetting:
+        return verdict != Verdict::Undecided;
+    case SwitchingFirstSetting:
+        // An acceptance still waits out the window: whatever else comes in it
+        // must not count as the answer to the second command.
+        return verdict == Verdict::Refused;
+    default:
         return false;
-    const quint8 pending = AutoMeasureSetting;
-    // Decided as the window decides it, on what came after the command; the
-    // response window is its deadline.
-    run({{bytes},
-         [this] {
-             return settingVerdict(pending, m_answer.raw, m_answer.raw.size()) !=
-                    Verdict::Undecided;
-         },
-         [this] {
-             switch (chunkSettingStep(pending, m_answer.raw).action) {
-             case Action::Succeeded:
-                 return finish(Outcome::Accepted, pending);
-             case Action::Failed:
-                 return finish(Outcome::Refused, pending);
-             default:
-                 return finish(Outcome::NoAnswer, pending);
-             }
-         }});
+    }
+}
+
+void Exchanger::endWindow()
+{
+    if (m_state.window->isActive())
+        m_state.window->stop();
+    const Command inFlight = Command(*m_state.command);
+    const Outcome answered = outcome(Outcome::Answered, NoSetting, collected());
+    if (windowEnded)
+        windowEnded(inFlight);
+    Outcome over;
+    const bool settingOver = settleTimed(&over);
+    *m_state.command = Idle;
+    clearAnswer();
+    // Last: whoever is told may start the next exchange at once.
+    if (isQuery(inFlight))
+        finish(answered);
+    else if (settingOver)
+        finish(over);
+}
+
+bool Exchanger::settleTimed(Outcome *over)
+{
+    const Setting pending = Setting(*m_state.pending);
+    if (pending != LineSpeedSetting && pending != SwitchingFirstSetting &&
+        pending != SwitchingSecondSetting)
+        return false;
+    const Answer answer = collected();
+    const Verdict verdict = settingVerdict(pending, answer.raw, answer.count);
+    const SettingStep step = timedSettingStep(pending, answer.raw, answer.count,
+                                              FollowUp{*m_state.secondCommand, {}, {}});
+    if (step.action == Action::SendSecond) {
+        m_state.window->start(kResponseWindowMs);
+        if (followingUp)
+            followingUp(step.next, FollowUp{*m_state.secondCommand, {}, {}});
+        writeAll(step.writes);
+        *m_state.pending = step.next;
+        return false;
+    }
+    if (step.action == Action::None) {
+        if (!m_options.exclusive)
+            return false;
+        *m_state.pending = NoSetting;
+        *over = outcome(Outcome::NoAnswer, pending, answer);
+        return true;
+    }
+    *over = outcome(verdict == Verdict::Undecided      ? Outcome::NoAnswer
+                    : step.action == Action::Succeeded ? Outcome::Accepted
+                                                       : Outcome::Refused,
+                    pending, answer);
+    if (decided)
+        decided(*over);
+    // After the verdict has been seen.
+    *m_state.pending = step.next;
     return true;
 }
 
-bool Exchanger::setAnalog(int range, const QByteArray &min, const QByteArray &max, bool settle)
+void Exchanger::decideByChunk()
 {
-    const QByteArray bytes = analogCurrentCommand(range);
-    if (bytes.isEmpty() || !begin())
-        return false;
-    const FollowUp typed{{}, min, max};
-    run({{bytes},
-         [this, typed] {
-             return chunkSettingStep(AnalogSetting, m_answer.raw, typed).action != Action::None;
-         },
-         [this, typed, settle] {
-             // The window passes over other answers until its deadline, as
-             // this does until the end of the response window; what came
-             // instead is a refusal.
-             const protocol::SettingStep step = chunkSettingStep(AnalogSetting, m_answer.raw, typed);
-             if (step.action != Action::SendDistances)
-                 return finish(step.action == Action::None &&
-                                       sentInstead(AnalogSetting, m_answer.raw).isEmpty()
-                                   ? Outcome::NoAnswer
-                                   : Outcome::Refused,
-                               AnalogSetting);
-             // As in the window, the answer to the distances is not examined.
-             if (!settle) {
-                 for (const QByteArray &part : step.writes)
-                     write(part);
-                 return finish(Outcome::Accepted, AnalogSetting);
-             }
-             m_answer.restart();
-             run({step.writes, [this] { return m_answer.raw.contains("\r\n"); },
-                  [this] { finish(Outcome::Accepted, AnalogSetting); }});
-         }});
-    return true;
+    const Setting pending = Setting(*m_state.pending);
+    if (pending != AnalogSetting && pending != AutoMeasureSetting)
+        return;
+    const FollowUp typed = pending == AnalogSetting && typedDistances ? typedDistances() : m_typed;
+    const SettingStep step = chunkSettingStep(pending, m_sinceWrite, typed);
+    if (step.next == pending)
+        return;
+    Answer answer;
+    answer.take(m_sinceWrite);
+    m_deadline.stop();
+    m_sinceWrite.clear();
+    // Before the writes and the verdict.
+    *m_state.pending = step.next;
+    const bool sendsDistances = step.action == Action::SendDistances;
+    if (sendsDistances && followingUp)
+        followingUp(pending, typed);
+    writeAll(step.writes);
+    const Outcome o = outcome(sendsDistances || step.action == Action::Succeeded ? Outcome::Accepted
+                                                                                 : Outcome::Refused,
+                              pending, answer);
+    if (decided)
+        decided(o);
+    if (sendsDistances && m_settle && m_running) {
+        m_settled = o;
+        m_settling = true;
+        m_deadline.start();
+        return;
+    }
+    finish(o);
+}
+
+void Exchanger::startDeadline(Setting setting)
+{
+    m_deadlineSetting = setting;
+    m_sinceWrite.clear();
+    m_deadline.start();
+}
+
+void Exchanger::deadlinePassed()
+{
+    if (m_settling) {
+        m_settling = false;
+        return finish(m_settled);
+    }
+    // Decided meanwhile, or replaced by another setting: nothing to say.
+    const Setting setting = m_deadlineSetting;
+    if (*m_state.pending != setting)
+        return;
+    *m_state.pending = NoSetting;
+    const QByteArray instead = sentInstead(setting, m_sinceWrite);
+    if (unanswered)
+        unanswered(setting, instead);
+    Answer answer;
+    answer.take(m_sinceWrite);
+    finish(outcome(instead.isEmpty() ? Outcome::NoAnswer : Outcome::Refused, setting, answer));
+}
+
+void Exchanger::cancel()
+{
+    if (!m_running)
+        return;
+    const Outcome o = outcome(Outcome::Cancelled, Setting(*m_state.pending), collected());
+    m_deadline.stop();
+    m_settling = false;
+    m_state.window->stop();
+    *m_state.pending = NoSetting;
+    *m_state.command = Idle;
+    finish(o);
+}
+
+Setting Exchanger::forgetSetting()
+{
+    const Setting dropped = Setting(*m_state.pending);
+    *m_state.pending = NoSetting;
+    m_deadline.stop();
+    m_sinceWrite.clear();
+    return dropped;
 }
 
 } // namespace engine

@@ -115,7 +115,7 @@ void checkAnswers(const QByteArray &raw, const QList<QByteArray> &reads)
 void checkSettings(const QByteArray &raw, const QList<QByteArray> &reads)
 {
     const FollowUp typed{"op2+00000001+00000002", "150", "90000"};
-    for (const quint8 pending : {AutoMeasureSetting, AnalogSetting}) {
+    for (const Setting pending : {AutoMeasureSetting, AnalogSetting}) {
         const SettingStep last = chunkSettingStep(pending, raw, typed);
         QByteArray sinceWrite;
         for (const QByteArray &read : reads) {
@@ -133,7 +133,7 @@ void checkSettings(const QByteArray &raw, const QList<QByteArray> &reads)
         const QByteArray instead = sentInstead(pending, raw);
         check(instead.isEmpty() || (raw.contains(instead) && !instead.contains("\r\n")));
     }
-    for (const quint8 pending : {LineSpeedSetting, SwitchingFirstSetting}) {
+    for (const Setting pending : {LineSpeedSetting, SwitchingFirstSetting}) {
         const Verdict verdict = settingVerdict(pending, raw, raw.size());
         if (verdict == Verdict::Accepted)
             check(raw.contains(pending == LineSpeedSetting ? "Set" : "ok"));

@@ -15,7 +15,7 @@ void collectChunk(QByteArray &answer, int &byteCount, const QByteArray &chunk)
                     : byteCount + chunk.size();
 }
 
-void beginQuery(quint8 command, QByteArray &answer, int &byteCount)
+void beginQuery(Command command, QByteArray &answer, int &byteCount)
 {
     if (command == SwitchingQuery)
         byteCount = 0;
@@ -26,12 +26,6 @@ void Answer::take(const QByteArray &chunk)
 {
     collectChunk(text, count, chunk);
     raw += chunk;
-}
-
-void Answer::restart()
-{
-    text.clear();
-    raw.clear();
 }
 
 void trimIdleBuffer(QByteArray &buffer)

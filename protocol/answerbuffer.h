@@ -20,7 +20,7 @@ void collectChunk(QByteArray &answer, int &byteCount, const QByteArray &chunk);
 // A query's response window begins: the answer collected so far goes, and the
 // switching-output query, whose parse is bounded by the byte count, starts
 // counting afresh (the other queries leave the count running).
-void beginQuery(quint8 command, QByteArray &answer, int &byteCount);
+void beginQuery(Command command, QByteArray &answer, int &byteCount);
 
 // The answer to a command as a front end that reads the line itself collects
 // it: `text` and `count` as collectChunk keeps them, and `raw`, the bytes as
@@ -32,8 +32,6 @@ struct Answer
     QByteArray raw;
 
     void take(const QByteArray &chunk);
-    // A new response window clears the text, not the count.
-    void restart();
 };
 
 // Outside a response window nothing reads the receive buffer, and every

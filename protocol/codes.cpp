@@ -3,7 +3,7 @@
 
 namespace protocol {
 
-const char *commandName(quint8 command)
+const char *commandName(Command command)
 {
     switch (command) {
     case IdentityQuery:
@@ -17,7 +17,7 @@ const char *commandName(quint8 command)
     }
 }
 
-const char *settingName(quint8 setting)
+const char *settingName(Setting setting)
 {
     switch (setting) {
     case LineSpeedSetting:
@@ -35,12 +35,12 @@ const char *settingName(quint8 setting)
     }
 }
 
-bool isBusy(quint8 activeCommand)
+bool isBusy(Command activeCommand)
 {
     return activeCommand != Idle;
 }
 
-bool showsDistance(quint8 activeCommand, bool distanceDisplay)
+bool showsDistance(Command activeCommand, bool distanceDisplay)
 {
     return activeCommand == SingleMeasurement || activeCommand == ContinuousMeasurement ||
            distanceDisplay;

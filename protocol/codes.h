@@ -32,14 +32,14 @@ enum Setting : quint8 {
 // What a query or setting is called where a program names it to the operator
 // (orvante-ctl's messages, the window's status bar): "identity query", "line
 // preset setting", ... Null for the measurements, Idle and NoSetting.
-const char *commandName(quint8 command);
-const char *settingName(quint8 setting);
+const char *commandName(Command command);
+const char *settingName(Setting setting);
 
 // Queries and settings must not overlap a command in flight.
-bool isBusy(quint8 activeCommand);
+bool isBusy(Command activeCommand);
 
 // Whether a frame-sized chunk is to be read as a distance.
-bool showsDistance(quint8 activeCommand, bool distanceDisplay);
+bool showsDistance(Command activeCommand, bool distanceDisplay);
 
 // Response window of the timed exchanges, in milliseconds.
 constexpr int kResponseWindowMs = 1000;

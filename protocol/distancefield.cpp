@@ -6,7 +6,7 @@
 namespace protocol {
 
 DistanceField::Update DistanceField::take(const QList<QByteArray> &distances,
-                                          const QByteArray &notFrame, quint8 activeCommand,
+                                          const QByteArray &notFrame, Command activeCommand,
                                           bool distanceDisplay, bool answerAwaited)
 {
     Update update;

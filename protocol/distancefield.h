@@ -7,6 +7,8 @@
 // else leaves the field as it is and is named, so that nothing the sensor did
 // not send as a distance stands in the field as one.
 
+#include "protocol/codes.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
@@ -27,13 +29,13 @@ public:
         QByteArray notFrame;     // a line to name now as no frame, or empty
     };
 
-    // `distances` and `notFrame` as FrameStream::take gave them for one read;
+    // `distances` and `notFrame` as FrameStream::take gave them for one read.
     // The command in flight (`activeCommand`) and `distanceDisplay` say
-    // whether frames are shown now (showsDistance). A line that is no frame is named while a measurement
-    // runs, unless `answerAwaited` (a setting or a response window): then it
-    // is the answer.
+    // whether frames are shown now (showsDistance). A line that is no frame
+    // is named while a measurement runs, unless `answerAwaited` (a setting or
+    // a response window): then it is the answer.
     Update take(const QList<QByteArray> &distances, const QByteArray &notFrame,
-                quint8 activeCommand, bool distanceDisplay, bool answerAwaited);
+                Command activeCommand, bool distanceDisplay, bool answerAwaited);
 
 private:
     QElapsedTimer m_named;

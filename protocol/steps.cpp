@@ -3,8 +3,8 @@
 
 #include "protocol/answerlines.h"
 #include "protocol/answers.h"
-#include "protocol/commands.h"
 #include "protocol/codes.h"
+#include "protocol/commands.h"
 
 #include <limits>
 
@@ -53,7 +53,7 @@ Verdict lineSpeedVerdict(const QByteArray &answer, int len)
 }
 
 // The marker that begins the answer to a setting decided by its next line.
-QByteArray lineMarker(quint8 pending)
+QByteArray lineMarker(Setting pending)
 {
     return pending == AutoMeasureSetting ? QByteArrayLiteral("Aut") : QByteArrayLiteral("DAC");
 }
@@ -65,7 +65,7 @@ bool mayStillBecome(const AnswerLines &lines, int i, const QByteArray &marker)
            (lines.lastMayBeFrame() || marker.startsWith(lines.lines().at(i)));
 }
 
-Verdict lineVerdict(quint8 pending, const QByteArray &sinceWrite)
+Verdict lineVerdict(Setting pending, const QByteArray &sinceWrite)
 {
     const AnswerLines lines(sinceWrite);
     const QByteArray marker = lineMarker(pending);
@@ -85,13 +85,13 @@ Verdict lineVerdict(quint8 pending, const QByteArray &sinceWrite)
 
 } // namespace
 
-bool queryAnswerFinal(quint8 command, const QByteArray &answer, int len)
+bool queryAnswerFinal(Command command, const QByteArray &answer, int len)
 {
     const QList<bool> values = queryValuesFinal(command, answer, len);
     return !values.isEmpty() && !values.contains(false);
 }
 
-QList<bool> queryValuesFinal(quint8 command, const QByteArray &answer, int len)
+QList<bool> queryValuesFinal(Command command, const QByteArray &answer, int len)
 {
     switch (command) {
     case IdentityQuery:
@@ -105,7 +105,7 @@ QList<bool> queryValuesFinal(quint8 command, const QByteArray &answer, int len)
     }
 }
 
-Unanswered unansweredAtWindowEnd(quint8 activeCommand, quint8 pendingSetting,
+Unanswered unansweredAtWindowEnd(Command activeCommand, Setting pendingSetting,
                                  const QByteArray &answer, int len)
 {
     Unanswered missing;
@@ -123,7 +123,7 @@ Unanswered unansweredAtWindowEnd(quint8 activeCommand, quint8 pendingSetting,
     return missing;
 }
 
-Verdict settingVerdict(quint8 pending, const QByteArray &answer, int len)
+Verdict settingVerdict(Setting pending, const QByteArray &answer, int len)
 {
     switch (pending) {
     case LineSpeedSetting:
@@ -147,7 +147,8 @@ Verdict settingVerdict(quint8 pending, const QByteArray &answer, int len)
     }
 }
 
-SettingStep timedSettingStep(quint8 pending, const QByteArray &answer, int len, const FollowUp &followUp)
+SettingStep timedSettingStep(Setting pending, const QByteArray &answer, int len,
+                             const FollowUp &followUp)
 {
     const Verdict verdict = settingVerdict(pending, answer, len);
     switch (pending) {
@@ -166,10 +167,10 @@ SettingStep timedSettingStep(quint8 pending, const QByteArray &answer, int len, 
     default:
         break;
     }
-    return {Action::None, pending, {}};
+    return {Action::None, Setting(pending), {}};
 }
 
-QByteArray sentInstead(quint8 pending, const QByteArray &sinceWrite)
+QByteArray sentInstead(Setting pending, const QByteArray &sinceWrite)
 {
     if (pending != AutoMeasureSetting && pending != AnalogSetting)
         return QByteArray();
@@ -183,7 +184,7 @@ QByteArray sentInstead(quint8 pending, const QByteArray &sinceWrite)
     return QByteArray();
 }
 
-SettingStep chunkSettingStep(quint8 pending, const QByteArray &sinceWrite, const FollowUp &followUp)
+SettingStep chunkSettingStep(Setting pending, const QByteArray &sinceWrite, const FollowUp &followUp)
 {
     const Verdict verdict = settingVerdict(pending, sinceWrite, sinceWrite.size());
     switch (pending) {
@@ -201,7 +202,7 @@ SettingStep chunkSettingStep(quint8 pending, const QByteArray &sinceWrite, const
     default:
         break;
     }
-    return {Action::None, pending, {}};
+    return {Action::None, Setting(pending), {}};
 }
 
 } // namespace protocol

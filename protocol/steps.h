@@ -22,13 +22,13 @@ namespace protocol {
 // would. Identity: 21 bytes (its last field ends at position 20). Analog
 // output: both distances closed by their '+'. Switching outputs: all four keys
 // found below `len`, each value ended by its CR. False for other codes.
-bool queryAnswerFinal(quint8 command, const QByteArray &answer, int len);
+bool queryAnswerFinal(Command command, const QByteArray &answer, int len);
 // The same, value by value, in the order the query's parse gives them
 // (identity: serial number, version, date; analog output: range, min, max;
 // switching outputs: on1, off1, on2, off2): whether each has come in full. A
 // value cut off by the end of the window is not final: its bytes so far are
 // not the sensor's value. Empty for other codes.
-QList<bool> queryValuesFinal(quint8 command, const QByteArray &answer, int len);
+QList<bool> queryValuesFinal(Command command, const QByteArray &answer, int len);
 
 // What a response window that has just ended waited for and did not get in
 // full: the query in flight (`command`, a Command code), if its answer is not
@@ -37,10 +37,10 @@ QList<bool> queryValuesFinal(quint8 command, const QByteArray &answer, int len);
 // answer is still undecided. Both Idle / NoSetting when nothing is missing.
 struct Unanswered
 {
-    quint8 command = 0;
-    quint8 setting = 0;
+    Command command = Idle;
+    Setting setting = NoSetting;
 };
-Unanswered unansweredAtWindowEnd(quint8 activeCommand, quint8 pendingSetting,
+Unanswered unansweredAtWindowEnd(Command activeCommand, Setting pendingSetting,
                                  const QByteArray &answer, int len);
 
 // What the answer collected so far says about a setting write; Undecided
@@ -62,13 +62,13 @@ enum class Verdict { Undecided, Accepted, Refused };
 //    it may still become 'Aut' or a frame. Analog range: the first line that
 //    begins with 'DAC' asks for the distances (Accepted); other lines leave it
 //    undecided, as the sensor may still ask.
-Verdict settingVerdict(quint8 pending, const QByteArray &answer, int len);
+Verdict settingVerdict(Setting pending, const QByteArray &answer, int len);
 
 // For the automatic-measurement and analog settings, what the sensor sent
 // after the command instead of the answer that decides it: the first line
 // (without its line end) that is neither a distance frame nor that answer nor
 // may still become one. Empty when nothing else came.
-QByteArray sentInstead(quint8 pending, const QByteArray &sinceWrite);
+QByteArray sentInstead(Setting pending, const QByteArray &sinceWrite);
 
 enum class Action {
     None,          // nothing: the setting stays pending (or none is)
@@ -83,7 +83,7 @@ enum class Action {
 struct SettingStep
 {
     Action action = Action::None;
-    quint8 next = 0; // the pending setting afterwards
+    Setting next = NoSetting; // the pending setting afterwards
     // What to write to the line, in order, one write each.
     QList<QByteArray> writes;
 };
@@ -102,8 +102,8 @@ struct FollowUp
 // succeeds or fails (no answer fails); a switching-output command that is
 // still undecided stays pending without a report; an accepted first one
 // leads to the second, which writes `followUp.secondCommand` and a line end.
-SettingStep timedSettingStep(quint8 pending, const QByteArray &answer, int len,
-                      const FollowUp &followUp = FollowUp());
+SettingStep timedSettingStep(Setting pending, const QByteArray &answer, int len,
+                             const FollowUp &followUp = FollowUp());
 
 // For each received chunk, for the setting decided by what comes after its
 // command (`sinceWrite`: every byte received since it was written, this
@@ -112,7 +112,7 @@ SettingStep timedSettingStep(quint8 pending, const QByteArray &answer, int len,
 // either typed text is no distance (isDistanceText; the texts may have changed
 // since the command went out); automatic measurement succeeds or fails on its
 // first line that is no distance frame.
-SettingStep chunkSettingStep(quint8 pending, const QByteArray &sinceWrite,
-                      const FollowUp &followUp = FollowUp());
+SettingStep chunkSettingStep(Setting pending, const QByteArray &sinceWrite,
+                             const FollowUp &followUp = FollowUp());
 
 } // namespace protocol

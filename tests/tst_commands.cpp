@@ -396,7 +396,7 @@ void TestCommands::isBusy()
     QFETCH(int, activeCommand);
     QFETCH(bool, busy);
 
-    QCOMPARE(protocol::isBusy(quint8(activeCommand)), busy);
+    QCOMPARE(protocol::isBusy(protocol::Command(activeCommand)), busy);
 }
 
 void TestCommands::showsDistance_data()
@@ -422,7 +422,7 @@ void TestCommands::showsDistance()
     QFETCH(bool, distanceDisplay);
     QFETCH(bool, shows);
 
-    QCOMPARE(protocol::showsDistance(quint8(activeCommand), distanceDisplay), shows);
+    QCOMPARE(protocol::showsDistance(protocol::Command(activeCommand), distanceDisplay), shows);
 }
 
 void TestCommands::exchangeCodes()

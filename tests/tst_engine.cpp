@@ -5,6 +5,7 @@
 
 #include "engine/exchanger.h"
 #include "protocol/codes.h"
+#include "protocol/commands.h"
 #include "sim/sensormodel.h"
 
 #include <QtTest>
@@ -36,23 +37,22 @@ private slots:
             << QByteArray("oq1+00002500+00002400\r\n|oq2+00003500+00003300|\r\n")
             << int(Outcome::Accepted) << int(protocol::SwitchingSecondSetting);
         // Output 2 never goes out once output 1 is refused.
-        QTest::newRow("switching, refused") << "switching" << QStringList{"switching"} << false
-                                            << QByteArray("oq1+00002500+00002400\r\n")
-                                            << int(Outcome::Refused)
-                                            << int(protocol::SwitchingFirstSetting);
+        QTest::newRow("switching, refused")
+            << "switching" << QStringList{"switching"} << false
+            << QByteArray("oq1+00002500+00002400\r\n") << int(Outcome::Refused)
+            << int(protocol::SwitchingFirstSetting);
         QTest::newRow("analog, distances on request")
-            << "analog" << none << false
-            << QByteArray("dt+0\r\n|ds+|00000150|+|00090000|\r\n") << int(Outcome::Accepted)
-            << int(protocol::AnalogSetting);
-        QTest::newRow("analog, refused") << "analog" << QStringList{"analog"} << false
-                                         << QByteArray("dt+0\r\n") << int(Outcome::Refused)
-                                         << int(protocol::AnalogSetting);
+            << "analog" << none << false << QByteArray("dt+0\r\n|ds+|00000150|+|00090000|\r\n")
+            << int(Outcome::Accepted) << int(protocol::AnalogSetting);
+        QTest::newRow("analog, refused")
+            << "analog" << QStringList{"analog"} << false << QByteArray("dt+0\r\n")
+            << int(Outcome::Refused) << int(protocol::AnalogSetting);
         QTest::newRow("automatic measurement")
             << "auto" << none << false << QByteArray("sa+1\r\n") << int(Outcome::Accepted)
             << int(protocol::AutoMeasureSetting);
-        QTest::newRow("line preset, silent") << "preset" << none << true
-                                             << QByteArray("ut+4\r\n") << int(Outcome::NoAnswer)
-                                             << int(protocol::LineSpeedSetting);
+        QTest::newRow("line preset, silent")
+            << "preset" << none << true << QByteArray("ut+4\r\n") << int(Outcome::NoAnswer)
+            << int(protocol::LineSpeedSetting);
     }
 
     void exchanges()
@@ -100,6 +100,58 @@ private slots:
         QVERIFY(!engine.isRunning());
         if (exchange == "identity")
             QVERIFY(outcome->answer.raw.startsWith("DEVICE-ID: "));
+    }
+
+    // The one busy rule, for an exclusive engine and one that shares the line
+    // with its owner's state: a command in flight refuses every exchange, a
+    // pending setting only the exclusive engine's.
+    void busyRule_data()
+    {
+        QTest::addColumn<bool>("exclusive");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("pending");
+        QTest::addColumn<int>("busy");
+        QTest::addColumn<bool>("mayStart");
+        const auto row = [](const char *name, bool exclusive, int command, int pending,
+                            engine::Busy busy, bool mayStart) {
+            QTest::newRow(name) << exclusive << command << pending << int(busy) << mayStart;
+        };
+        using engine::Busy;
+        using namespace protocol;
+        for (const bool exclusive : {true, false}) {
+            const QByteArray kind = exclusive ? "exclusive, " : "shared, ";
+            row(kind + "idle", exclusive, Idle, NoSetting, Busy::Free, true);
+            row(kind + "query in flight", exclusive, SwitchingQuery, NoSetting, Busy::Command,
+                false);
+            row(kind + "measurement running", exclusive, ContinuousMeasurement, AutoMeasureSetting,
+                Busy::Command, false);
+            row(kind + "setting pending", exclusive, Idle, SwitchingSecondSetting, Busy::Setting,
+                !exclusive);
+        }
+    }
+
+    void busyRule()
+    {
+        QFETCH(bool, exclusive);
+        QFETCH(int, command);
+        QFETCH(int, pending);
+        QFETCH(int, busy);
+        QFETCH(bool, mayStart);
+        quint8 inFlight = quint8(command), awaiting = quint8(pending);
+        QByteArray text, raw, second = protocol::kSwitchingSecondTemplate;
+        int count = 0;
+        QTimer window;
+        Exchanger engine({&inFlight, &awaiting, &text, &count, &raw, &second, &window},
+                         {exclusive, false});
+        QByteArrayList written;
+        engine.write = [&](const QByteArray &bytes) { written << bytes; };
+        QCOMPARE(int(engine.busy()), busy);
+        QCOMPARE(engine.mayStart(), mayStart);
+        // The starts obey it, and a refused one writes and changes nothing.
+        QCOMPARE(engine.setLinePreset(2), mayStart);
+        QCOMPARE(written, mayStart ? QByteArrayList{"ut+2\r\n"} : QByteArrayList{});
+        QCOMPARE(int(awaiting), mayStart ? int(protocol::LineSpeedSetting) : pending);
+        QCOMPARE(int(inFlight), command);
     }
 
     // Cancelled between steps: the second switching-output command never

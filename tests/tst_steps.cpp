@@ -22,7 +22,8 @@ QByteArray outcome(quint8 code, bool setting, const QByteArray &answer, int len)
     if (setting) {
         const bool perChunk = code == AnalogSetting || code == AutoMeasureSetting;
         const SettingStep step =
-            perChunk ? chunkSettingStep(code, answer) : timedSettingStep(code, answer, len);
+            perChunk ? chunkSettingStep(Setting(code), answer)
+                     : timedSettingStep(Setting(code), answer, len);
         return QByteArray::number(int(step.action)) + " -> " + QByteArray::number(step.next);
     }
     switch (code) {
@@ -43,8 +44,8 @@ QByteArray outcome(quint8 code, bool setting, const QByteArray &answer, int len)
 
 bool decided(quint8 code, bool setting, const QByteArray &answer, int len)
 {
-    return setting ? settingVerdict(code, answer, len) != Verdict::Undecided
-                   : queryAnswerFinal(code, answer, len);
+    return setting ? settingVerdict(Setting(code), answer, len) != Verdict::Undecided
+                   : queryAnswerFinal(Command(code), answer, len);
 }
 
 } // namespace
@@ -154,8 +155,8 @@ private slots:
         const bool badText = action == int(Action::Failed);
         const FollowUp typed{"op2+00003000+00002900", "150", badText ? "1.5" : "99999999"};
         const SettingStep step = pending == AnalogSetting
-                              ? chunkSettingStep(quint8(pending), answer, typed)
-                              : timedSettingStep(quint8(pending), answer, answer.size(), typed);
+                              ? chunkSettingStep(Setting(pending), answer, typed)
+                              : timedSettingStep(Setting(pending), answer, answer.size(), typed);
         QCOMPARE(int(step.action), action);
         QCOMPARE(step.writes, writes);
         QCOMPARE(int(step.next),
