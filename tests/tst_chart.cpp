@@ -13,6 +13,7 @@
 #include "serial/ports.h"
 #include "support/apphelpers.h"
 #include "support/modalboxes.h"
+#include "support/simulator.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
@@ -208,12 +208,9 @@ void TestChart::drawnInPartsAsDrawnWhole()
 void TestChart::countsEveryFrameAtLineRate()
 {
     Searial window;
-    QProcess sim;
-    sim.start(QCoreApplication::applicationDirPath() + "/sensor-sim",
-              {"--verbose", "--profile", "sine", "--amplitude", "3000", "--period", "700",
-               "--jitter", "40", "--rate", "1000"});
-    QVERIFY(sim.waitForReadyRead(5000));
-    QVERIFY(openPortAt(window, QString::fromLocal8Bit(sim.readLine()).trimmed()));
+    Simulator sim;
+    QVERIFY(openPortAt(window, sim.start({"--verbose", "--profile", "sine", "--amplitude", "3000",
+                                          "--period", "700", "--jitter", "40", "--rate", "1000"})));
 
     click(&window, "btn_tk");
     QTest::qWait(3000);
@@ -224,11 +221,10 @@ void TestChart::countsEveryFrameAtLineRate()
         total = distanceRecorder->total();
         QTest::qWait(300);
     }
-    sim.terminate();
-    QVERIFY(sim.waitForFinished(5000));
+    QVERIFY(sim.stop());
 
     QByteArray sent;
-    for (const QByteArray &line : sim.readAllStandardError().split('\n'))
+    for (const QByteArray &line : sim->readAllStandardError().split('\n'))
         if (line.startsWith("tx "))
             sent += line.mid(line.indexOf(": ") + 2);
     QList<int> distances;

@@ -8,6 +8,7 @@
 #include "serial/ports.h"
 #include "support/apphelpers.h"
 #include "support/modalboxes.h"
+#include "support/simulator.h"
 #include "support/wiretap.h"
 
 #include <QAction>
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QtTest>
@@ -81,26 +81,14 @@ class TestEndToEnd : public QObject
     std::unique_ptr<Searial> window;
     std::unique_ptr<ModalBoxes> boxes;
     std::unique_ptr<WireTap> tap;
-    std::unique_ptr<QProcess> sim;
-    QString simPath;
-
-    static QString simulatorPath()
-    {
-        return QCoreApplication::applicationDirPath() + "/sensor-sim";
-    }
+    Simulator sim;
     QString distance() { return child<QLineEdit>(window.get(), "lineEdit_D")->text(); }
     QString status() { return child<QStatusBar>(window.get(), "statusBar")->currentMessage(); }
 
     // Starts a simulator, lets Scan find its device, picks it and presses Open.
     bool connectSimulator(const QStringList &arguments)
     {
-        sim = std::make_unique<QProcess>();
-        sim->start(simulatorPath(), arguments);
-        while (sim->waitForStarted(5000) && !sim->canReadLine()) {
-            if (!sim->waitForReadyRead(5000))
-                return false;
-        }
-        simPath = QString::fromLocal8Bit(sim->readLine()).trimmed();
+        const QString simPath = sim.start(arguments);
         serial::setExtraPortPaths({simPath});
         click(window.get(), "btn_usart_number");
         // Offered first and preselected, before the enumerated ports.
@@ -114,11 +102,6 @@ class TestEndToEnd : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(QFileInfo(simulatorPath()).isExecutable(), qPrintable(simulatorPath()));
-    }
-
     void init()
     {
         resetExchangeState();
@@ -133,16 +116,8 @@ private slots:
         tap.reset();
         boxes.reset();
         serial::setExtraPortPaths({});
-        if (!sim)
-            return;
         // The simulator ends cleanly on SIGTERM.
-        if (sim->state() != QProcess::NotRunning) {
-            sim->terminate();
-            sim->waitForFinished(5000);
-        }
-        const bool clean = sim->state() == QProcess::NotRunning && sim->exitCode() == 0;
-        sim.reset(); // kills it if it is still there
-        QVERIFY(clean);
+        QVERIFY(sim.stop());
     }
 
     void singleMeasurement_data()
@@ -457,8 +432,7 @@ private slots:
         click(window.get(), "btn_open");
         QCOMPARE(status(),
                  QString("Closed; the %1 setting had no answer and was dropped").arg(name));
-        sim->terminate();
-        QVERIFY(sim->waitForFinished(5000));
+        QVERIFY(sim.stop());
         QVERIFY(connectSimulator({"--distance", "4242"}));
         click(window.get(), "btn_td");
         QTRY_COMPARE_WITH_TIMEOUT(distance(), QString("4242"), 3000);
@@ -519,9 +493,10 @@ private slots:
         QVERIFY(!wrote(tap->writes(), "IDR+F"));
         QCOMPARE(boxes->seen.size(), 1);
         QCOMPARE(boxes->seen.at(0).title, QString("Apply profile"));
-        for (const QString &change : {"analog_output.range: 4-20 → 0-20",
-                                      "switching_outputs.on1: 1500 → 2500",
-                                      "switching_outputs.on2: 3000 → 1500", "line preset 4"})
+        for (const QString &change : QStringList{"analog_output.range: 4-20 → 0-20",
+                                                 "switching_outputs.on1: 1500 → 2500",
+                                                 "switching_outputs.on2: 3000 → 1500",
+                                                 "line preset 4"})
             QVERIFY2(boxes->seen.at(0).text.contains(change), qPrintable(boxes->seen.at(0).text));
         QCOMPARE(texts(*window, kAnalog), (QStringList{"0~20", "150", "90000"}));
         QCOMPARE(texts(*window, kSwitching), (QStringList{"2500", "2400", "1500", "2900"}));
@@ -609,8 +584,8 @@ private slots:
         QCOMPARE(child<QLabel>(window.get(), "lab_status")->text(), QString(" Disconnected"));
         QCOMPARE(child<QPushButton>(window.get(), "btn_open")->text(), QString("Open"));
         QVERIFY(boxes->seen.isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(sim->state(), QProcess::NotRunning, 5000);
-        QCOMPARE(sim->exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!sim.isRunning(), 5000);
+        QVERIFY(sim.stop());
 
         // Still usable: a new sensor connects and measures.
         QVERIFY(connectSimulator({"--distance", "4242"}));

@@ -10,6 +10,7 @@
 #include "serial/ports.h"
 #include "support/apphelpers.h"
 #include "support/ptypeer.h"
+#include "support/simulator.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -71,13 +72,8 @@ class TestPortOption : public QObject
 
     QTemporaryDir dir;
     PtyPeer first, second;
-    QProcess sim;
+    Simulator sim;
     QString simPath;
-
-    static QString binary(const QString &name)
-    {
-        return QCoreApplication::applicationDirPath() + "/" + name;
-    }
 
 private slots:
     void initTestCase()
@@ -86,19 +82,11 @@ private slots:
         QFile file(dir.filePath("plain-file"));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a terminal\n") > 0);
         file.close();
-        sim.start(binary("sensor-sim"), QStringList());
-        while (sim.waitForStarted(5000) && !sim.canReadLine())
-            QVERIFY(sim.waitForReadyRead(5000));
-        simPath = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        simPath = sim.start({});
         QVERIFY(!simPath.isEmpty());
     }
 
-    void cleanupTestCase()
-    {
-        sim.terminate();
-        QVERIFY(sim.waitForFinished(5000));
-        QCOMPARE(sim.exitCode(), 0);
-    }
+    void cleanupTestCase() { QVERIFY(sim.stop()); }
 
     void init() { resetExchangeState(); }
     void cleanup() { serial::setExtraPortPaths({}); }

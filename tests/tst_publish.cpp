@@ -5,6 +5,8 @@
 // broker, the sensor and the gateway going away, credentials and
 // certificates refused, and the configuration file.
 
+#include "support/simulator.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -24,11 +26,6 @@ namespace {
 
 constexpr int kLong = 30000; // generous: the machine running the tests is busy
 const QString kPrefix = "plant/line3/level";
-
-QString binary(const QString &name)
-{
-    return QCoreApplication::applicationDirPath() + "/" + name;
-}
 
 // A TCP port nobody listens on now.
 int freePort()
@@ -121,7 +118,8 @@ class TestPublish : public QObject
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<QProcess> broker, sim, gateway, subscriber;
+    std::unique_ptr<QProcess> broker, gateway, subscriber;
+    Simulator sim;
     int port = 0;
     QString sensor; // the simulator's link
     QList<Message> messages;
@@ -163,11 +161,9 @@ class TestPublish : public QObject
 
     bool startSimulator()
     {
-        sim = std::make_unique<QProcess>();
-        sim->start(binary("sensor-sim"), {"--link", sensor, "--verbose", "--profile", "ramp",
-                                          "--amplitude", "100000", "--period", "100000",
-                                          "--rate", "100"});
-        return sim->waitForStarted(kLong) && sim->waitForReadyRead(kLong);
+        return !sim.start({"--link", sensor, "--verbose", "--profile", "ramp", "--amplitude",
+                           "100000", "--period", "100000", "--rate", "100"})
+                    .isEmpty();
     }
 
     // The distances the simulator wrote, in order (a write that fell behind
@@ -341,13 +337,14 @@ private slots:
 
     void cleanup()
     {
-        for (auto *process : {&gateway, &subscriber, &sim, &broker}) {
+        for (auto *process : {&gateway, &subscriber, &broker}) {
             if (*process && (*process)->state() != QProcess::NotRunning) {
                 (*process)->kill();
                 (*process)->waitForFinished(kLong);
             }
             process->reset();
         }
+        sim.stop(); // and its link with it
     }
 
     // The messages of one run, in order: online, the identity, the
@@ -382,8 +379,7 @@ private slots:
         // most the few still on the line when the gateway stopped reading
         // are not published.
         const QList<QPair<qint64, QByteArray>> published = distances();
-        sim->terminate();
-        QVERIFY(sim->waitForFinished(kLong));
+        QVERIFY(sim.stop());
         const QList<QByteArray> written = simulatorFrames();
         QVERIFY2(written.size() - published.size() <= 5,
                  qPrintable(QString("%1 written, %2 published").arg(written.size()).arg(published.size())));

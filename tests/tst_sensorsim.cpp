@@ -2,8 +2,9 @@
 // The sensor-sim program as a process: its options, the pseudo-terminal it
 // serves, and how it ends.
 
+#include "support/simulator.h"
+
 #include <QFileInfo>
-#include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -11,25 +12,6 @@
 #include <csignal>
 
 namespace {
-
-QString simulatorPath()
-{
-    // Every executable of the build lands in the build root.
-    return QCoreApplication::applicationDirPath() + "/sensor-sim";
-}
-
-// Starts the simulator and returns the device path it prints.
-QString startSimulator(QProcess &process, const QStringList &arguments)
-{
-    process.start(simulatorPath(), arguments);
-    if (!process.waitForStarted(5000))
-        return QString();
-    while (!process.canReadLine()) {
-        if (!process.waitForReadyRead(5000))
-            return QString();
-    }
-    return QString::fromLocal8Bit(process.readLine()).trimmed();
-}
 
 bool openPort(QSerialPort &port, const QString &path, int baud = 9600)
 {
@@ -76,18 +58,16 @@ private slots:
 
 void tst_SensorSim::initTestCase()
 {
-    QVERIFY2(QFileInfo(simulatorPath()).isExecutable(), qPrintable(simulatorPath()));
+    QVERIFY2(QFileInfo(binary("sensor-sim")).isExecutable(), qPrintable(binary("sensor-sim")));
 }
 
 void tst_SensorSim::helpListsEveryOption()
 {
-    QProcess process;
-    process.start(simulatorPath(), {"--help"});
-    QVERIFY(process.waitForFinished(10000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), 0);
-    const QByteArray help = process.readAllStandardOutput();
-    QVERIFY(help.startsWith("Usage: sensor-sim [options]\n"));
+    Simulator sim;
+    QCOMPARE(sim.start({"--help"}), QString("Usage: sensor-sim [options]"));
+    QTRY_VERIFY_WITH_TIMEOUT(!sim.isRunning(), 10000);
+    QVERIFY(sim.stop());
+    const QByteArray help = sim->readAllStandardOutput();
     // Every option that takes a value says what it is without one.
     QCOMPARE(help.count("Default:"), help.count(" <"));
     const char *options[] = {
@@ -120,13 +100,13 @@ void tst_SensorSim::badOptions()
 {
     QFETCH(QStringList, arguments);
 
-    QProcess process;
-    process.start(simulatorPath(), arguments);
-    QVERIFY(process.waitForFinished(10000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), 2);
-    QCOMPARE(process.readAllStandardOutput(), QByteArray());
-    QVERIFY(process.readAllStandardError().startsWith("sensor-sim: "));
+    Simulator sim;
+    QCOMPARE(sim.start(arguments), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(!sim.isRunning(), 10000);
+    QCOMPARE(sim->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim->exitCode(), 2);
+    QCOMPARE(sim->readAllStandardOutput(), QByteArray());
+    QVERIFY(sim->readAllStandardError().startsWith("sensor-sim: "));
 }
 
 void tst_SensorSim::badNumbers_data()
@@ -176,13 +156,13 @@ void tst_SensorSim::badNumbers()
     QFETCH(QString, option);
     QFETCH(QString, value);
 
-    QProcess process;
-    process.start(simulatorPath(), {"--" + option, value});
-    QVERIFY(process.waitForFinished(10000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), 2);
-    QCOMPARE(process.readAllStandardOutput(), QByteArray());
-    const QString error = QString::fromLocal8Bit(process.readAllStandardError());
+    Simulator sim;
+    QCOMPARE(sim.start({"--" + option, value}), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(!sim.isRunning(), 10000);
+    QCOMPARE(sim->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim->exitCode(), 2);
+    QCOMPARE(sim->readAllStandardOutput(), QByteArray());
+    const QString error = QString::fromLocal8Bit(sim->readAllStandardError());
     QVERIFY2(error.startsWith("sensor-sim: --" + option + " wants a "), qPrintable(error));
     QVERIFY2(error.endsWith(", not \"" + value + "\"\n"), qPrintable(error));
     QCOMPARE(error.count('\n'), 1);
@@ -209,8 +189,8 @@ void tst_SensorSim::servesPseudoTerminal()
     if (viaLink)
         arguments << "--link" << link;
 
-    QProcess process;
-    const QString path = startSimulator(process, arguments);
+    Simulator sim;
+    const QString path = sim.start(arguments);
     QVERIFY2(path.startsWith("/dev/"), qPrintable(path));
     if (viaLink)
         QCOMPARE(QFileInfo(link).symLinkTarget(), path);
@@ -221,10 +201,9 @@ void tst_SensorSim::servesPseudoTerminal()
     QCOMPARE(ask(port, "IDR+F\r\n", 23).mid(18, 3), QByteArray("Q42"));
     port.close();
 
-    ::kill(pid_t(process.processId()), signal);
-    QVERIFY(process.waitForFinished(10000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), 0);
+    ::kill(pid_t(sim->processId()), signal);
+    QTRY_VERIFY_WITH_TIMEOUT(!sim.isRunning(), 10000);
+    QVERIFY(sim.stop());
     QVERIFY(!QFileInfo(link).isSymLink());
 }
 
@@ -232,8 +211,8 @@ void tst_SensorSim::servesPseudoTerminal()
 // preset; the sensor must still be there afterwards.
 void tst_SensorSim::survivesReopen()
 {
-    QProcess process;
-    const QString path = startSimulator(process, {});
+    Simulator sim;
+    const QString path = sim.start({});
     QVERIFY(!path.isEmpty());
 
     for (int round = 0; round < 2; ++round) {
@@ -241,9 +220,7 @@ void tst_SensorSim::survivesReopen()
         QVERIFY2(openPort(port, path), qPrintable(port.errorString()));
         QCOMPARE(ask(port, "td\r\n", 13), QByteArray("DT:00012345\r\n"));
     }
-    process.terminate();
-    QVERIFY(process.waitForFinished(10000));
-    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(sim.stop());
 }
 
 void tst_SensorSim::answersAtItsSpeedOnly_data()
@@ -274,8 +251,8 @@ void tst_SensorSim::answersAtItsSpeedOnly()
     QFETCH(int, baud);
     QFETCH(int, sensorBaud);
     QFETCH(QString, heard);
-    QProcess process;
-    const QString path = startSimulator(process, arguments);
+    Simulator sim;
+    const QString path = sim.start(arguments);
     QVERIFY(!path.isEmpty());
     {
         QSerialPort port;
@@ -292,14 +269,13 @@ void tst_SensorSim::answersAtItsSpeedOnly()
     QVERIFY2(openPort(port, path, sensorBaud), qPrintable(port.errorString()));
     port.clear();
     QVERIFY(ask(port, "c\r\nIDR+F\r\n", 1 << 20, 600).contains("DEVICE-ID: 4061812A17\r\n"));
-    process.terminate();
-    QVERIFY(process.waitForFinished(10000));
+    QVERIFY(sim.stop());
 }
 
 void tst_SensorSim::lineDropClosesTheDevice()
 {
-    QProcess process;
-    const QString path = startSimulator(process, {"--drop-after", "1"});
+    Simulator sim;
+    const QString path = sim.start({"--drop-after", "1"});
     QVERIFY(!path.isEmpty());
 
     QSerialPort port;
@@ -313,9 +289,8 @@ void tst_SensorSim::lineDropClosesTheDevice()
         lostWith = error;
         port.close();
     });
-    QVERIFY(process.waitForFinished(10000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!sim.isRunning(), 10000);
+    QVERIFY(sim.stop());
     QTRY_VERIFY_WITH_TIMEOUT(
         lostWith == QSerialPort::ReadError || lostWith == QSerialPort::ResourceError, 5000);
 }

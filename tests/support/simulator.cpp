@@ -5,7 +5,7 @@
 
 namespace {
 // Generous: the machine running the tests is busy.
-constexpr int kWaitMs = 5000;
+constexpr int kWaitMs = 10000;
 } // namespace
 
 QString binary(const QString &name)
@@ -20,6 +20,7 @@ Simulator::~Simulator()
 
 QString Simulator::start(const QStringList &arguments)
 {
+    stop();
     m_process = std::make_unique<QProcess>();
     m_process->start(binary("sensor-sim"), arguments);
     if (!m_process->waitForStarted(kWaitMs))
@@ -31,12 +32,14 @@ QString Simulator::start(const QStringList &arguments)
 
 bool Simulator::stop()
 {
+    if (!m_process)
+        return true;
     if (isRunning()) {
         m_process->terminate();
         if (!m_process->waitForFinished(kWaitMs))
             return false;
     }
-    return true;
+    return m_process->exitStatus() == QProcess::NormalExit && m_process->exitCode() == 0;
 }
 
 bool Simulator::isRunning() const
