@@ -34,11 +34,22 @@ bool Ser2net::installed()
 
 bool Ser2net::start(const QString &device)
 {
+    // A port found free may be taken by another suite before ser2net binds
+    // it (the suites run side by side): then it is tried again on others.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (startOnFreePorts(device))
+            return true;
+    }
+    return false;
+}
+
+bool Ser2net::startOnFreePorts(const QString &device)
+{
     stop();
     m_rfcPort = freePort();
     m_tcpPort = freePort();
     QFile config(m_dir.filePath("ser2net.yaml"));
-    if (!m_dir.isValid() || !config.open(QIODevice::WriteOnly))
+    if (m_rfcPort == m_tcpPort || !m_dir.isValid() || !config.open(QIODevice::WriteOnly))
         return false;
     config.write(QString("%YAML 1.1\n---\n"
                          "connection: &rfc\n"
@@ -56,8 +67,11 @@ bool Ser2net::start(const QString &device)
     m_process->start("ser2net", {"-n", "-d", "-c", config.fileName()});
     if (!m_process->waitForStarted(5000))
         return false;
-    return QTest::qWaitFor([this] { return listening(m_rfcPort) && listening(m_tcpPort); },
-                           10000);
+    // Both accepters bound, or ser2net gone (it could not bind one).
+    const auto bound = [this] { return listening(m_rfcPort) && listening(m_tcpPort); };
+    return QTest::qWaitFor([&] { return m_process->state() != QProcess::Running || bound(); },
+                           10000) &&
+           m_process->state() == QProcess::Running;
 }
 
 bool Ser2net::stop()

@@ -27,6 +27,8 @@ public:
     quint16 rfc2217Port() const { return m_rfcPort; }
 
 private:
+    bool startOnFreePorts(const QString &device);
+
     QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_process;
     quint16 m_rfcPort = 0;
