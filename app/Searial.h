@@ -33,8 +33,8 @@
 //   engine/    The exchanges with the sensor on the event loop: what each
 //              writes, its response window or deadline, its verdict
 //              (protocol/'s) and its follow-up, no blocking wait; one at a
-//              time for orvante-ctl and the profiles, on the state in state.h
-//              for the window.
+//              time for orvante-ctl and the profiles; for the window, on the
+//              exchange state it keeps (app/state.h) and its response timer.
 //   profile/   A sensor's settings as a JSON file (regular files only, read
 //              without blocking, replaced whole), the comparison of two, and
 //              the runner that reads or applies one on the engine.
@@ -55,17 +55,17 @@
 //              profile result dialog (profileresult.ui).
 //   app/       main() and Searial, the one main window. Its slots are the whole
 //              behaviour of the program; each stays thin and hands the real work
-//              to the folders above. The Sensor menu (sensormenu.h) runs the
-//              profiles with lambdas, not slots. state.h holds the exchange state the slots
-//              share (file-scope, as there is one window per process);
-//              shortcuts.h the window's keys, each of which clicks a button,
-//              and focusshown.h shows the focus from the start;
-//              statusnotes.h what the status bar says (statuselider.h
-//              shortens it to fit, whole in the tooltip), networkports.h what
-//              the port opens for a network address, querypage.h the
-//              query page's fields as an answer's values fill them;
-//              displayscale.h scales the window with the display; widgetreport.h
-//              tells the Windows checks where the controls are.
+//              to the folders above: the exchanges to its engine/ Exchanger,
+//              bound to the exchange state in state.h (file-scope, as there is
+//              one window per process). The Sensor menu (sensormenu.h) runs
+//              the profiles with lambdas, not slots; shortcuts.h the window's
+//              keys, each of which clicks a button, and focusshown.h shows the
+//              focus from the start; statusnotes.h what the status bar says
+//              (statuselider.h shortens it to fit, whole in the tooltip),
+//              networkports.h what the port opens for a network address,
+//              querypage.h the query page's fields as an answer's values fill
+//              them; displayscale.h scales the window with the display;
+//              widgetreport.h tells the Windows checks where the controls are.
 //   tools/     The screenshot driver and the icon scaler; deps.sh, the
 //              scripts' shared package list.
 //   bench/     Benchmarks that print figures (./bench.sh).
